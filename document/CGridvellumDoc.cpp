@@ -1,0 +1,476 @@
+#include "document/CGridvellumDoc.h"
+
+#include "document/DocumentHost.h"
+#include "document/MapFile.h"
+#include "document/ProgramState.h"
+#include "document/TextTile.h"
+#include "document/TileRef.h"
+#include "support/XmlDocument.h"
+#include "tileset/TileSet.h"
+
+#include <algorithm>
+
+namespace {
+
+// Sort values compare unsigned, so text tiles (-1) lie above every map tile.
+std::uint32_t LayerOf(const TileRef& tile) {
+    return static_cast<std::uint32_t>(tile.Sort());
+}
+
+bool CentreInside(const TileRef& tile, const Rect2& rect) {
+    return rect.Contains(tile.Bounds().Centre());
+}
+
+} // namespace
+
+CGridvellumDoc::CGridvellumDoc(TileSet& tileSet, ProgramState& state, DocumentHost* host)
+    : context_(tileSet, state), host_(host) {}
+
+CGridvellumDoc::~CGridvellumDoc() = default;
+
+void CGridvellumDoc::Repaint() const {
+    if (host_ != nullptr) {
+        host_->RepaintMap();
+    }
+}
+
+void CGridvellumDoc::SetDocumentTitle(const WString& title) {
+    title_ = title;
+    if (host_ != nullptr) {
+        host_->SetTitle(title_);
+    }
+}
+
+WString CGridvellumDoc::TitleFor(const WString& path) const {
+    WString title = path.NameAndExtensionOf();
+    title.Append(u" [");
+    title.Append(Tiles().Name());
+    title.Append(u"]");
+    return title;
+}
+
+void CGridvellumDoc::ForgetEditState() {
+    State().changed = false;
+    preEditSnapshot_.Clear();
+    modified_ = false;
+    undoHistory_.clear();
+    redoHistory_.clear();
+}
+
+bool CGridvellumDoc::OnNewDocument() {
+    ForgetEditState();
+    DeleteAllTiles();
+    scenario_.Clear();
+    if (host_ != nullptr) {
+        host_->EnsureTileSet();
+    }
+    Repaint();
+    pathName_.Clear();
+    WString title(u"Untitled [");
+    title.Append(Tiles().Name());
+    title.Append(u"]");
+    SetDocumentTitle(title);
+    return true;
+}
+
+bool CGridvellumDoc::OnOpenDocument(const WString& path) {
+    // The file is read completely first: a missing or damaged file must not cost the user the map
+    // that is open, nor leave an empty map that a later save would write over the file.
+    XmlDocument file;
+    if (!file.Load(path)) {
+        return false;
+    }
+    DeleteAllTiles();
+    scenario_.Clear();
+    ReadXml(file, true, false);
+    pathName_ = path;
+    SetDocumentTitle(TitleFor(path));
+    ForgetEditState();
+    return true;
+}
+
+bool CGridvellumDoc::OnSaveDocument(const WString& path) {
+    XmlDocument file;
+    WriteXml(file, false);
+    if (!file.Save(path)) {
+        return false;
+    }
+    State().changed = false;
+    preEditSnapshot_.Clear();
+    modified_ = false;
+    pathName_ = path;
+    SetDocumentTitle(TitleFor(path));
+    return true;
+}
+
+TileRef* CGridvellumDoc::TileAt(int index) const {
+    if (index < 0 || index >= TileCount()) {
+        return nullptr;
+    }
+    return tiles_[static_cast<size_t>(index)].get();
+}
+
+void CGridvellumDoc::CompactTiles() {
+    if (!hasEmptySlots_) {
+        return;
+    }
+    tiles_.erase(std::remove(tiles_.begin(), tiles_.end(), nullptr), tiles_.end());
+    hasEmptySlots_ = false;
+}
+
+void CGridvellumDoc::InsertTile(std::unique_ptr<TileRef> tile) {
+    if (!tile) {
+        return;
+    }
+    CompactTiles();
+    const std::uint32_t layer = LayerOf(*tile);
+    if (tiles_.empty() || LayerOf(*tiles_.back()) <= layer) {
+        tiles_.push_back(std::move(tile));
+        return;
+    }
+    auto above = std::find_if(tiles_.begin(), tiles_.end(),
+                              [layer](const std::unique_ptr<TileRef>& t) { return LayerOf(*t) > layer; });
+    tiles_.insert(above, std::move(tile));
+}
+
+bool CGridvellumDoc::MayPlace(std::uint32_t definition, int used) const {
+    const TileSet& tileSet = Tiles();
+    return definition < static_cast<std::uint32_t>(tileSet.DefinitionCount()) &&
+           tileSet.MayPlace(static_cast<int>(definition), used);
+}
+
+TileRef* CGridvellumDoc::AddTile(int definition) {
+    if (definition < 0 || !MayPlace(static_cast<std::uint32_t>(definition), CountPlaced(definition))) {
+        return nullptr;
+    }
+    State().changed = true;
+    auto tile = std::make_unique<TileRef>(context_);
+    tile->SetDefinition(static_cast<std::uint32_t>(definition));
+    tile->SetTransform(Matrix3());
+    tile->UpdateBounds();
+    TileRef* added = tile.get();
+    InsertTile(std::move(tile));
+    Repaint();
+    return added;
+}
+
+int CGridvellumDoc::CountPlaced(int definition) const {
+    int count = 0;
+    for (const auto& tile : tiles_) {
+        if (tile && tile->Kind() != TileKinds::kText &&
+            tile->DefinitionIndex() == static_cast<std::uint32_t>(definition)) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+void CGridvellumDoc::DeleteAllTiles() {
+    tiles_.clear();
+    hasEmptySlots_ = false;
+}
+
+std::unique_ptr<TileRef> CGridvellumDoc::ReleaseTile(int index) {
+    if (index < 0 || index >= TileCount()) {
+        return nullptr;
+    }
+    hasEmptySlots_ = true;
+    return std::move(tiles_[static_cast<size_t>(index)]);
+}
+
+void CGridvellumDoc::RemoveEmptyTexts() {
+    for (auto& tile : tiles_) {
+        if (tile && tile->Kind() == TileKinds::kText && static_cast<TextTile&>(*tile).IsEmptyText()) {
+            tile.reset();
+            hasEmptySlots_ = true;
+        }
+    }
+    CompactTiles();
+}
+
+int CGridvellumDoc::CategoryState(const TileRef& tile) const {
+    const TileSet& tileSet = Tiles();
+    if (tileSet.CategoryCount() == 0) {
+        return kCategoryUnlocked;
+    }
+    return tileSet.Category(tileSet.CategoryOfKind(tile.Kind())).state;
+}
+
+void CGridvellumDoc::SelectAll() {
+    for (const auto& tile : tiles_) {
+        if (tile && CategoryState(*tile) == kCategoryUnlocked) {
+            tile->SetSelected(true);
+        }
+    }
+}
+
+void CGridvellumDoc::DeselectAll() {
+    for (const auto& tile : tiles_) {
+        if (tile) {
+            tile->SetSelected(false);
+        }
+    }
+}
+
+void CGridvellumDoc::DeselectUnavailable() {
+    for (const auto& tile : tiles_) {
+        if (tile && tile->IsSelected() && CategoryState(*tile) > kCategoryUnlocked) {
+            tile->SetSelected(false);
+        }
+    }
+}
+
+void CGridvellumDoc::SelectInRect(const Rect2& worldRect) {
+    for (const auto& tile : tiles_) {
+        if (tile && CategoryState(*tile) == kCategoryUnlocked && CentreInside(*tile, worldRect)) {
+            tile->SetSelected(true);
+        }
+    }
+}
+
+void CGridvellumDoc::DeselectInRect(const Rect2& worldRect) {
+    for (const auto& tile : tiles_) {
+        if (tile && CentreInside(*tile, worldRect)) {
+            tile->SetSelected(false);
+        }
+    }
+}
+
+void CGridvellumDoc::SaveSelection() {
+    selectionSnapshot_.assign(tiles_.size(), false);
+    for (size_t i = 0; i < tiles_.size(); ++i) {
+        selectionSnapshot_[i] = tiles_[i] && tiles_[i]->IsSelected();
+    }
+}
+
+void CGridvellumDoc::RestoreSelection() {
+    // After tiles were added or deleted the bits no longer line up with the tiles.
+    if (selectionSnapshot_.size() != tiles_.size()) {
+        return;
+    }
+    for (size_t i = 0; i < tiles_.size(); ++i) {
+        if (tiles_[i]) {
+            tiles_[i]->SetSelected(selectionSnapshot_[i]);
+        }
+    }
+}
+
+int CGridvellumDoc::SelectedCount() const {
+    return static_cast<int>(
+        std::count_if(tiles_.begin(), tiles_.end(),
+                      [](const std::unique_ptr<TileRef>& tile) { return tile && tile->IsSelected(); }));
+}
+
+TileRef* CGridvellumDoc::SingleSelected() const {
+    TileRef* found = nullptr;
+    for (const auto& tile : tiles_) {
+        if (tile && tile->IsSelected()) {
+            if (found != nullptr) {
+                return nullptr;
+            }
+            found = tile.get();
+        }
+    }
+    return found;
+}
+
+bool CGridvellumDoc::AnySelectedSnaps() const {
+    return std::any_of(tiles_.begin(), tiles_.end(), [](const std::unique_ptr<TileRef>& tile) {
+        return tile && tile->IsSelected() && !tile->IsFree();
+    });
+}
+
+bool CGridvellumDoc::AnySelectedFlippable() const {
+    return std::any_of(tiles_.begin(), tiles_.end(), [](const std::unique_ptr<TileRef>& tile) {
+        return tile && tile->IsSelected() && tile->CanFlip();
+    });
+}
+
+template <typename Accept> TileRef* CGridvellumDoc::HitTestTopmost(const Vec2& worldPt, Accept accept) const {
+    for (auto it = tiles_.rbegin(); it != tiles_.rend(); ++it) {
+        if (*it && accept(**it) && (*it)->HitTest(worldPt)) {
+            return it->get();
+        }
+    }
+    return nullptr;
+}
+
+TileRef* CGridvellumDoc::HitTestSelectable(const Vec2& worldPt) const {
+    return HitTestTopmost(worldPt,
+                          [this](const TileRef& tile) { return CategoryState(tile) == kCategoryUnlocked; });
+}
+
+TileRef* CGridvellumDoc::HitTestVisible(const Vec2& worldPt) const {
+    return HitTestTopmost(worldPt,
+                          [this](const TileRef& tile) { return CategoryState(tile) <= kCategoryLocked; });
+}
+
+TextTile* CGridvellumDoc::HitTestText(const Vec2& worldPt, int& caretIndex) const {
+    TileRef* hit =
+        HitTestTopmost(worldPt, [](const TileRef& tile) { return tile.Kind() == TileKinds::kText; });
+    if (hit == nullptr) {
+        return nullptr;
+    }
+    auto* text = static_cast<TextTile*>(hit);
+    caretIndex = text->CaretIndexAt(worldPt);
+    return text;
+}
+
+Rect2 CGridvellumDoc::DocumentBounds(bool selectedOnly, bool widen) const {
+    Rect2 box;
+    bool any = false;
+    for (const auto& tile : tiles_) {
+        if (!tile || (selectedOnly && !tile->IsSelected())) {
+            continue;
+        }
+        if (any) {
+            box.Union(tile->Bounds());
+        } else {
+            box = tile->Bounds();
+            any = true;
+        }
+    }
+    if (selectedOnly || !widen || host_ == nullptr) {
+        return box;
+    }
+    const ClientSize client = host_->ViewClientSize();
+    if (client.IsEmpty()) {
+        return box;
+    }
+    // Zooming to the extents of a small map should not magnify it beyond one world unit per pixel.
+    const Vec2 centre = box.Centre();
+    float minX = box.MinX(), maxX = box.MaxX(), minY = box.MinY(), maxY = box.MaxY();
+    if (box.Width() < client.width) {
+        minX = centre.X() - client.width / 2.0f;
+        maxX = centre.X() + client.width / 2.0f;
+    }
+    if (box.Height() < client.height) {
+        minY = centre.Y() - client.height / 2.0f;
+        maxY = centre.Y() + client.height / 2.0f;
+    }
+    return Rect2(minX, maxX, minY, maxY);
+}
+
+CGridvellumDoc::SelectedColor CGridvellumDoc::GetSelectedColor() const {
+    SelectedColor color;
+    color.strength = State().defaultTint.strength;
+    const TileRef* chosen = nullptr;
+    for (const auto& tile : tiles_) {
+        if (tile && tile->IsSelected()) {
+            if (chosen == nullptr) {
+                chosen = tile.get();
+            }
+            if (tile->IsTinted()) {
+                chosen = tile.get();
+                break;
+            }
+        }
+    }
+    if (chosen != nullptr) {
+        color.red = chosen->TintColor().r / 255.0;
+        color.green = chosen->TintColor().g / 255.0;
+        color.blue = chosen->TintColor().b / 255.0;
+        color.strength = chosen->Strength();
+    }
+    return color;
+}
+
+TileRef* CGridvellumDoc::DrawTiles(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld,
+                                   bool quickDraw, bool publish) {
+    TileRef* lastSelected = nullptr;
+    int selected = 0;
+    for (const auto& tile : tiles_) {
+        if (!tile) {
+            continue;
+        }
+        if (CategoryState(*tile) < kCategoryHidden) {
+            tile->DrawSoftware(target, view, visibleWorld, quickDraw, publish);
+        }
+        if (tile->IsSelected()) {
+            ++selected;
+            lastSelected = tile.get();
+        }
+    }
+    return selected == 1 ? lastSelected : nullptr;
+}
+
+void CGridvellumDoc::WriteXml(XmlElement& root, bool clipboardForm) const {
+    root.SetName(MapFile::kRootElement);
+    root.AddAttribute(u"xmlns", MapFile::kNamespace);
+    root.AddAttribute(u"tileset", Tiles().Name());
+    root.AddAttribute(u"version", MapFile::kVersion);
+    if (!clipboardForm && !scenario_.IsEmpty()) {
+        XmlElement* scenario = root.AddChild();
+        scenario->SetName(MapFile::kScenarioElement);
+        scenario->SetText(scenario_);
+    }
+    for (const auto& tile : tiles_) {
+        if (tile) {
+            tile->WriteXml(*root.AddChild());
+        }
+    }
+}
+
+void CGridvellumDoc::ReadXml(const XmlElement& root, bool loadTileSet, bool skipScenario) {
+    if (loadTileSet && host_ != nullptr) {
+        host_->SetTileSetByName(root.Attribute(u"tileset"));
+    }
+    const TileSet& tileSet = Tiles();
+    // Placed counts per definition, kept up to date while reading, so that a large map does not count
+    // its tiles again for every tile it adds.
+    std::vector<int> placed(static_cast<size_t>(tileSet.DefinitionCount()), 0);
+    for (const auto& tile : tiles_) {
+        if (tile && tile->Kind() != TileKinds::kText && tile->DefinitionIndex() < placed.size()) {
+            ++placed[tile->DefinitionIndex()];
+        }
+    }
+    for (int i = 0; i < root.ChildCount(); ++i) {
+        const XmlElement& element = *root.Child(i);
+        const WString& name = element.Name();
+        if (name == MapFile::kTileElement) {
+            const std::uint32_t definition = MapFile::ResolveDefinition(element, tileSet);
+            const int used = definition < placed.size() ? placed[definition] : 0;
+            if (!MayPlace(definition, used)) {
+                continue;
+            }
+            auto tile = std::make_unique<TileRef>(context_);
+            tile->ReadXml(element);
+            ++placed[definition];
+            InsertTile(std::move(tile));
+        } else if (name == MapFile::kTextElement) {
+            auto tile = std::make_unique<TextTile>(context_);
+            tile->ReadXml(element);
+            InsertTile(std::move(tile));
+        } else if (name == MapFile::kScenarioElement && !skipScenario) {
+            scenario_ = element.Text(true);
+        }
+    }
+    RemoveEmptyTexts();
+    Repaint();
+}
+
+void CGridvellumDoc::ToText(WString& out) const {
+    XmlDocument document;
+    WriteXml(document, true);
+    document.ToText(out);
+}
+
+bool CGridvellumDoc::LoadTilesFromText(const WString& text) {
+    XmlDocument document;
+    if (!document.ParseText(text)) {
+        return false;
+    }
+    ReadXml(document, false, true);
+    return true;
+}
+
+void CGridvellumDoc::DetachForTilesetChange(WString& out) {
+    ToText(out);
+    ForgetEditState();
+    DeleteAllTiles();
+}
+
+void CGridvellumDoc::ReattachAfterTilesetChange(const WString& text) {
+    LoadTilesFromText(text);
+    modified_ = true;
+}

@@ -1,0 +1,47 @@
+#include "platform/QtFontChoice.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr int kDefaultPixelSize = 16; // 12 points at 96 dots per inch
+constexpr int kMaxPixelSize = 16384;  // beyond that the font engine only wastes memory
+} // namespace
+
+bool QtFontChoice::Make(const FontSpec& spec) {
+    valid_ = false;
+    xScale_ = 1.0;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+        return false;
+    }
+    QFont font(QString::fromUtf16(spec.face.data(), static_cast<qsizetype>(spec.face.size())));
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(spec.weight <= 0 ? 400 : spec.weight, 1, 1000)));
+    font.setItalic(spec.italic);
+    font.setStyleStrategy(spec.antialiased ? QFont::PreferAntialias : QFont::NoAntialias);
+    font.setHintingPreference(QFont::PreferNoHinting);
+
+    int pixelSize = kDefaultPixelSize;
+    if (spec.height < 0) {
+        pixelSize = -spec.height;
+    } else if (spec.height > 0) {
+        // A cell height counts ascent plus descent; find the em size that gives it.
+        font.setPixelSize(1000);
+        const QFontMetricsF reference(font);
+        const double cellPerEm = reference.height() / 1000.0;
+        pixelSize = cellPerEm > 0 ? static_cast<int>(std::lround(spec.height / cellPerEm)) : spec.height;
+    }
+    font.setPixelSize(std::clamp(pixelSize, 1, kMaxPixelSize));
+
+    if (spec.width > 0) {
+        const double natural = QFontMetricsF(font).averageCharWidth();
+        if (natural > 0) {
+            xScale_ = spec.width / natural;
+        }
+    }
+    font_ = font;
+    valid_ = true;
+    return true;
+}

@@ -1,0 +1,158 @@
+#include "raster/ImageFile.h"
+
+#include "raster/IcrFile.h"
+#include "raster/JpegFile.h"
+#include "raster/PngFile.h"
+#include "raster/RasterCanvas.h"
+#include "support/FileUtils.h"
+#include "support/MemFile.h"
+#include "support/WString.h"
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Storage for the decoded picture: the depth the file needs and the size it declares. Whatever the
+// canvas held before is replaced, a stale palette included, so a later save cannot reuse it.
+bool PrepareCanvas(RasterCanvas& canvas, int width, int height, int bytesPerPixel) {
+    if (!canvas.SetBitsPerPixel(bytesPerPixel * 8) || !canvas.EnsureSize(width, height)) {
+        return false;
+    }
+    canvas.SetPalette(nullptr, 0, 3);
+    return canvas.BytesPerPixel() == bytesPerPixel;
+}
+
+// Decoders deliver the top of the picture first; the canvas stores it last.
+template <typename RowPointer, typename Canvas> std::vector<RowPointer> TopDownRows(Canvas& canvas) {
+    std::vector<RowPointer> rows(canvas.Height());
+    for (int y = 0; y < canvas.Height(); ++y) {
+        rows[y] = canvas.Rows()[canvas.Height() - 1 - y];
+    }
+    return rows;
+}
+
+bool LoadPng(RasterCanvas& canvas, const MemFile& file) {
+    PngFile png;
+    if (!png.ReadHeader(file.Data(), file.Size()) ||
+        !PrepareCanvas(canvas, png.Width(), png.Height(), png.BytesPerPixel())) {
+        return false;
+    }
+    if (png.Dpi() > 0) {
+        canvas.SetResolution(png.Dpi());
+    }
+    std::vector<std::uint8_t*> rows = TopDownRows<std::uint8_t*>(canvas);
+    return png.ReadRows(rows.data());
+}
+
+bool LoadJpeg(RasterCanvas& canvas, const MemFile& file) {
+    JpegFile jpeg;
+    if (!jpeg.ReadHeader(file.Data(), file.Size()) ||
+        !PrepareCanvas(canvas, jpeg.Width(), jpeg.Height(), jpeg.BytesPerPixel())) {
+        return false;
+    }
+    if (jpeg.Dpi() > 0) {
+        canvas.SetResolution(jpeg.Dpi());
+    }
+    std::vector<std::uint8_t*> rows = TopDownRows<std::uint8_t*>(canvas);
+    return jpeg.ReadRows(rows.data());
+}
+
+enum class ImageKind { Icr, Png, Jpeg };
+
+ImageKind KindOfPath(const WString& path) {
+    const WString extension = path.ExtensionOf();
+    if (extension.EqualsNoCase(u".icr")) {
+        return ImageKind::Icr;
+    }
+    if (extension.EqualsNoCase(u".png")) {
+        return ImageKind::Png;
+    }
+    return ImageKind::Jpeg;
+}
+
+bool LoadByKind(RasterCanvas& canvas, const WString& path, ImageKind kind) {
+    if (kind == ImageKind::Icr) {
+        return IcrFile::Load(canvas, path);
+    }
+    std::shared_ptr<MemFile> file = MemFile::Open(path, u"rb");
+    if (file == nullptr || file->Size() == 0) {
+        return false;
+    }
+    const bool loaded = kind == ImageKind::Png ? LoadPng(canvas, *file) : LoadJpeg(canvas, *file);
+    file->Close();
+    return loaded;
+}
+
+} // namespace
+
+bool ImageSizeAllowed(long long width, long long height, int bytesPerPixel) {
+    if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide || bytesPerPixel < 1) {
+        return false;
+    }
+    const long long stride = (width * bytesPerPixel + 3) / 4 * 4;
+    return static_cast<unsigned long long>(stride * height) <= kMaxImageBytes;
+}
+
+bool CompressedDataCanHold(std::size_t fileBytes, std::uint64_t neededBytes) {
+    constexpr std::uint64_t kMaxDeflateRatio = 1032;
+    constexpr std::uint64_t kSlackBytes = 65536; // headers, tables and rounding
+    return neededBytes <= static_cast<std::uint64_t>(fileBytes) * kMaxDeflateRatio + kSlackBytes;
+}
+
+std::size_t StoredFileSize(const WString& path) {
+    // Names with a prefix live in memory (or are sealed); ask the memory file, which shares its buffer.
+    if (path.StartsWith(u":")) {
+        std::shared_ptr<MemFile> file = MemFile::Open(path, u"rb");
+        return file != nullptr ? file->Size() : 0;
+    }
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(FileUtils::NativePath(path), error);
+    return error ? 0 : static_cast<std::size_t>(size);
+}
+
+bool LoadImageFile(RasterCanvas& canvas, const WString& path) {
+    if (path.IsEmpty() || !MemFile::Exists(path, 0)) {
+        return false;
+    }
+    if (!LoadByKind(canvas, path, KindOfPath(path))) {
+        return false;
+    }
+    // Always recomputed: a reload of the same size keeps its level storage, whose copies would be stale.
+    canvas.BuildLevels();
+    return true;
+}
+
+bool SaveJpegFile(const RasterCanvas& canvas, const WString& path, int quality) {
+    if (!canvas.HasPixels() || canvas.Width() < 1 || canvas.Height() < 1) {
+        return false;
+    }
+    const std::vector<const std::uint8_t*> rows = TopDownRows<const std::uint8_t*>(canvas);
+    std::vector<std::uint8_t> encoded;
+    if (!JpegFile::Encode(rows.data(), canvas.Width(), canvas.Height(), canvas.BytesPerPixel(),
+                          canvas.Resolution(), quality, encoded)) {
+        return false;
+    }
+    std::shared_ptr<MemFile> file = MemFile::Open(path, u"wb");
+    if (file == nullptr || file->Write(encoded.data(), 1, encoded.size()) != encoded.size()) {
+        return false; // dropped without Close: nothing is stored
+    }
+    return file->Close();
+}
+
+bool RasterCanvas::Load(const WString& path) {
+    return LoadImageFile(*this, path);
+}
+
+bool RasterCanvas::SaveOwnFormat(const WString& path) {
+    return IcrFile::Save(*this, path);
+}
+
+bool RasterCanvas::SaveJpeg(const WString& path, int quality) {
+    return SaveJpegFile(*this, path, quality);
+}
+
+bool RasterCanvas::SaveIndexed(const WString& path) {
+    return IcrFile::SaveIndexed(*this, path);
+}

@@ -1,0 +1,178 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// The program's one string type: wide text in 16-bit units, always zero-terminated.
+//
+// Conversion codes for 8-bit text (ToAnsi, AppendAnsi, the const char* constructor):
+//   0, 1  the system 8-bit code page, which is Windows-1252 here (also used for "ISO-8859-1");
+//         units that Windows-1252 cannot hold are written as '?'
+//   2     UTF-7
+//   3     UTF-8 (with mark: EF BB BF in front); invalid input decodes to U+FFFD, characters outside the
+//         basic plane are kept as surrogate pairs
+//   4, 5  UTF-16 little-/big-endian     (to wide only)
+//   6, 7  UTF-32 little-/big-endian     (to wide only)
+//
+// Numbers use "%.6g" and a decimal separator that follows the C runtime's current locale: the separator
+// is ',' when that locale reads ",1" as a nonzero number, else '.'. Reals always carry a separator
+// (1 is written "1.0") so files stay unambiguous to read back.
+//
+// Path mode of ToAnsi exists for platforms whose file functions only take 8-bit names. Linux takes any
+// byte sequence (UTF-8 by convention), so path mode never changes anything here: it converts exactly like
+// plain mode with the same code.
+class WString {
+public:
+    enum Code : int {
+        kSystem = 0,
+        kWindows1252 = 1,
+        kUtf7 = 2,
+        kUtf8 = 3,
+        kUtf16Le = 4,
+        kUtf16Be = 5,
+        kUtf32Le = 6,
+        kUtf32Be = 7,
+    };
+
+    WString() noexcept;
+    WString(const WString& other);
+    WString(WString&& other) noexcept;
+    WString(const char16_t* text); // a null pointer gives the empty string
+    WString(const char16_t* units, int count);
+    WString(const char* text); // 8-bit text in code 1
+    explicit WString(unsigned int value);
+    ~WString();
+
+    WString& operator=(const WString& other);
+    WString& operator=(WString&& other) noexcept;
+    WString& operator=(const char16_t* text);
+    WString& operator=(const char* text);
+    WString& operator=(unsigned int value);
+    WString& operator=(int value);
+    WString& operator=(double value);
+    WString& operator=(char16_t unit); // a zero unit gives the empty string
+    WString& operator=(char) = delete; // would silently become a number
+
+    WString& operator+=(const WString& other);
+    WString& operator+=(const char16_t* text);
+    WString& operator+=(const char* text);
+    WString& operator+=(unsigned int value);
+    WString& operator+=(int value);
+    WString& operator+=(double value);
+    WString& operator+=(char16_t unit);
+    WString& operator+=(char) = delete;
+
+    bool operator==(const WString& other) const; // exact, unit by unit
+    bool operator==(const char16_t* text) const;
+    bool operator<(const WString& other) const; // unit order, for ordered containers
+
+    // Access
+    const char16_t* c_str() const { return text_ ? text_.get() : u""; } // never null
+    int Length() const { return length_; }
+    bool IsEmpty() const { return length_ == 0; }
+    bool IsAllSpace() const;      // false when empty
+    char16_t At(int index) const; // 0 outside 0..Length()-1
+    int Spare() const { return spare_; }
+    char16_t* Data(); // writable units, e.g. after Reserve(n, true); null when no buffer exists
+    void Clear();
+
+    // Appending (the growth rule keeps repeated small appends cheap)
+    void Append(const WString& other);
+    void Append(const char16_t* text);
+    void Append(const char16_t* units, int count); // a run of count units, zeros included
+    void Append(const char* text);                 // 8-bit text in code 1
+    void AppendUnit(char16_t unit);                // a zero unit appends nothing
+    void AppendReal(double value);
+    void AppendInt(long long value);
+    void AppendUnsigned(unsigned long long value);
+    void AppendAnsi(const char* bytes, size_t count, int code);
+
+    // 8-bit conversion. The result is owned by this string and stays valid until the text changes or
+    // another conversion with different parameters is asked for. Null for codes 4..7 and unknown codes.
+    const char* ToAnsi(bool pathMode = false, int code = kWindows1252, bool withMark = false) const;
+    size_t AnsiSize() const; // bytes of the last ToAnsi result, mark included, terminator excluded
+    std::string ToUtf8() const;
+    static WString FromUtf8(std::string_view bytes);
+
+    // Numbers and booleans in the fixed formats of the program's files
+    static char16_t DecimalSeparator();
+    double AsReal() const;
+    float AsFloat() const;
+    int AsInt() const;
+    unsigned int AsUnsigned() const;
+    bool AsBool() const; // true only when the text begins "true", "TRUE" or "True"
+    static WString FromReal(double value);
+    static WString FromInt(long long value);
+
+    // Text operations (positions and counts in units)
+    WString& Trim(bool leading = true, bool trailing = true);
+    bool EqualsNoCase(const WString& other) const;
+    bool EqualsNoCase(const char16_t* text) const; // a null text equals the empty string
+    int CompareNoCase(const WString& other) const; // <0, 0, >0; consistent with EqualsNoCase
+    int Find(const WString& text) const;           // index of the first occurrence or -1
+    int Find(const char16_t* text) const;
+    bool StartsWith(const WString& text) const;
+    bool StartsWith(const char16_t* text) const;
+    bool EndsWith(const WString& text) const;
+    bool EndsWith(const char16_t* text) const;
+    int FindAfter(const char16_t* text, int from, bool past) const; // -1 when not found
+    int FindAfter(const WString& text, int from, bool past) const;
+    WString Substring(int start, int count) const; // empty when the range leaves the string
+    void DropLast(int n);                          // nothing when n exceeds the length
+    void ReplaceUnit(char16_t from, char16_t to);
+    void RemoveUnit(char16_t unit);
+    int ReplaceText(const WString& pattern, const WString& replacement); // count of replacements
+    int LineCount() const;
+    WString Line(int n) const; // without its line feed; empty when there is no such line
+    bool Field(int n, char16_t separator, bool trim, WString& out) const;
+    void ToCrLf();
+    void Reserve(int n, bool asLength); // replaces the content by n zero units
+
+    // Paths: both '\\' and '/' separate. Parts not wanted may be null.
+    void SplitPath(WString* drive, WString* directory, WString* name, WString* extension) const;
+    static WString BuildPath(const WString& drive, const WString& directory, const WString& name,
+                             const WString& extension);
+    WString DirectoryOf() const;        // drive and directory, ending with a separator ("" when none)
+    WString NameOf() const;             // file name without extension
+    WString ExtensionOf() const;        // ".ext" or ""
+    WString NameAndExtensionOf() const; // "name.ext"
+    // The running program's directory followed by fileName; empty when longer than 1024 units.
+    static WString ProgramPath(const WString& fileName);
+
+    // Bytes as text: a 6-character count, then the bytes, in an unpadded Base64 variant.
+    static WString EncodeBytes(const void* data, int count);
+    // Returns the stored count (only that, when buffer is null or capacity 0), or 0 when the text is
+    // malformed, the count cannot be carried by the text, or capacity is smaller than the count.
+    static int DecodeBytes(const WString& text, void* buffer, int capacity);
+
+    static bool IsSpace(char16_t unit) { return unit == 0x20 || (unit >= 0x09 && unit <= 0x0D); }
+    static char16_t FoldCase(char16_t unit); // lower-case partner used by the *NoCase operations
+    size_t Hash() const;
+
+    // Growth: makes room for n more units and returns where they go; CommitAppend(m) then records that
+    // m <= n of them were written. Used by decoders that know only an upper bound of their output.
+    char16_t* BeginAppend(int n);
+    void CommitAppend(int written);
+
+private:
+    struct AnsiCache;
+
+    bool GrowFor(int n);
+    void DiscardCache() const;
+    void AppendFormattedAscii(const char* ascii, size_t count);
+
+    std::unique_ptr<char16_t[]> text_;
+    int length_ = 0;
+    int spare_ = 0;
+    mutable std::unique_ptr<AnsiCache> cache_;
+};
+
+WString operator+(const WString& a, const WString& b);
+
+template <> struct std::hash<WString> {
+    size_t operator()(const WString& s) const noexcept { return s.Hash(); }
+};

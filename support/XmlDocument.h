@@ -1,0 +1,44 @@
+#pragma once
+
+#include "support/XmlElement.h"
+
+#include <cstddef>
+#include <string>
+
+// A whole XML document. The document is its own root element: its name, attributes and children are
+// those of the root. Files are UTF-8 with a byte-order mark and CR LF line ends when written; reading
+// accepts UTF-8, UTF-7, UTF-16 and UTF-32 (with their marks) and Windows-1252.
+class XmlDocument : public XmlElement {
+public:
+    XmlDocument() = default;
+    ~XmlDocument() override;
+
+    // Replaces children and attributes by the file's. A failed load leaves a partly filled document.
+    bool Load(const WString& path);
+    // The same from file bytes already in memory (everything Load does after reading the file).
+    bool LoadFromBytes(const unsigned char* bytes, size_t size);
+    // Parses wide text (no byte-order mark needed) into a new document; existing content is kept.
+    bool ParseText(const WString& text);
+
+    // True when the bytes reached the disk.
+    bool Save(const WString& path) const;
+    // Exactly the bytes Save writes.
+    std::string ToFileBytes() const;
+    // Appends the document with a UTF-16 declaration and bare line feeds.
+    void ToText(WString& out) const;
+
+    bool HasStylesheet() const { return hasStylesheet_; }
+    const WString& StylesheetType() const { return stylesheetType_; }
+    const WString& StylesheetHref() const { return stylesheetHref_; }
+    void SetStylesheet(const WString& type, const WString& href);
+    void ClearStylesheet();
+
+private:
+    friend class XmlParser;
+
+    void AppendBody(WString& out) const;
+
+    bool hasStylesheet_ = false;
+    WString stylesheetType_;
+    WString stylesheetHref_;
+};

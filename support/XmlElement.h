@@ -1,0 +1,47 @@
+#pragma once
+
+#include "support/XmlNode.h"
+
+#include <memory>
+#include <vector>
+
+// An element: a node with ordered children and attributes, both owned. Attribute names are not unique;
+// lookups take the first match, compared without case so hand-edited files still load.
+class XmlElement : public XmlNode {
+public:
+    // An indent level of the written layout.
+    static constexpr const char16_t* kIndent = u"   ";
+
+    XmlElement() = default;
+    ~XmlElement() override;
+
+    XmlElement* AddChild();
+    int ChildCount() const { return static_cast<int>(children_.size()); }
+    XmlElement* Child(int index) const; // null outside 0..ChildCount()-1
+    // The first child whose name matches without case, or null.
+    XmlElement* ChildNamed(const WString& name) const;
+
+    XmlNode* AddAttribute(const WString& name, const WString& value);
+    XmlNode* AddAttribute(const char16_t* name, int nameLength, const char16_t* value, int valueLength);
+    int AttributeCount() const { return static_cast<int>(attributes_.size()); }
+    XmlNode* AttributeAt(int index) const; // null outside 0..AttributeCount()-1
+    bool HasAttribute(const WString& name) const;
+    bool HasAttribute(const char16_t* name) const;
+    // The text of the first attribute of that name; a missing attribute gives an empty string.
+    const WString& Attribute(const WString& name, bool preferRaw = false) const;
+    const WString& Attribute(const char16_t* name, bool preferRaw = false) const;
+
+    // Deletes all children and attributes; name and text stay.
+    void ClearContent();
+
+    // Appends the element at the given indent depth in the fixed layout (line feeds, 3-space indents).
+    void Write(WString& out, int depth) const;
+    // Appends text with the five markup characters replaced by their entities.
+    static void AppendEscaped(WString& out, const WString& text);
+
+private:
+    const XmlNode* FindAttribute(const char16_t* name, int length) const;
+
+    std::vector<std::unique_ptr<XmlElement>> children_;
+    std::vector<std::unique_ptr<XmlNode>> attributes_;
+};

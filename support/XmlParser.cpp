@@ -1,0 +1,300 @@
+#include "support/XmlParser.h"
+
+#include "support/XmlDocument.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Letters and digits of names: ASCII by rule, and above U+00BF everything except punctuation-like
+// blocks, spaces and non-characters, so names in any script read as names.
+bool IsNameUnit(char16_t unit) {
+    if (unit < 0x80) {
+        return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z') ||
+               (unit >= u'0' && unit <= u'9') || unit == u'-' || unit == u'.' || unit == u':' || unit == u'_';
+    }
+    if (unit == 0xAA || unit == 0xB5 || unit == 0xBA)
+        return true;
+    if (unit < 0xC0 || unit == 0xD7 || unit == 0xF7)
+        return false;
+    if ((unit >= 0x2000 && unit <= 0x206F) || unit == 0x3000 || unit == 0xFEFF || unit >= 0xFFFE)
+        return false;
+    return true;
+}
+
+struct Entity {
+    const char16_t* text;
+    int length;
+    char16_t unit;
+};
+
+constexpr Entity kEntities[] = {
+    {u"&lt;", 4, u'<'}, {u"&gt;", 4, u'>'}, {u"&amp;", 5, u'&'}, {u"&apos;", 6, u'\''}, {u"&quot;", 6, u'"'},
+};
+
+bool SameNameNoCase(const WString& name, const char16_t* begin, const char16_t* end) {
+    if (name.Length() != end - begin)
+        return false;
+    const char16_t* units = name.c_str();
+    for (int i = 0; i < name.Length(); ++i) {
+        if (WString::FoldCase(units[i]) != WString::FoldCase(begin[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// The text ends at its first zero unit, as a zero-terminated text would: a decoder may produce one
+// (UTF-7 can encode U+0000), and the writer could not store it anyway.
+XmlParser::XmlParser(const char16_t* text, int length)
+    : pos_(text), end_(std::find(text, text + std::max(length, 0), u'\0')) {}
+
+bool XmlParser::StartsWith(const char16_t* literal) const {
+    const size_t length = std::char_traits<char16_t>::length(literal);
+    return static_cast<size_t>(end_ - pos_) >= length &&
+           std::memcmp(pos_, literal, length * sizeof(char16_t)) == 0;
+}
+
+const char16_t* XmlParser::FindUnit(const char16_t* from, char16_t unit) const {
+    return std::find(from, end_, unit);
+}
+
+const char16_t* XmlParser::FindText(const char16_t* from, const char16_t* literal) const {
+    const size_t length = std::char_traits<char16_t>::length(literal);
+    const char16_t* found = std::search(from, end_, literal, literal + length);
+    return found;
+}
+
+void XmlParser::SkipSpace() {
+    while (pos_ < end_ && WString::IsSpace(*pos_))
+        ++pos_;
+}
+
+void XmlParser::SkipPast(char16_t unit) {
+    pos_ = FindUnit(pos_, unit);
+    if (pos_ < end_)
+        ++pos_;
+}
+
+void XmlParser::ReadName(const char16_t*& begin, const char16_t*& end) {
+    begin = pos_;
+    while (pos_ < end_ && IsNameUnit(*pos_))
+        ++pos_;
+    end = pos_;
+}
+
+void XmlParser::Decode(const char16_t* from, const char16_t* to, WString& out) {
+    out.Clear();
+    const char16_t* ampersand = std::find(from, to, u'&');
+    out.Append(from, static_cast<int>(ampersand - from));
+    int used = 0;
+    for (const char16_t* p = ampersand; p < to;) {
+        char16_t unit = *p;
+        int consumed = 1;
+        if (unit == u'&') {
+            for (const Entity& entity : kEntities) {
+                if (to - p >= entity.length &&
+                    std::memcmp(p, entity.text, static_cast<size_t>(entity.length) * sizeof(char16_t)) == 0) {
+                    unit = entity.unit;
+                    consumed = entity.length;
+                    break;
+                }
+            }
+        }
+        block_[used++] = unit;
+        p += consumed;
+        if (used == kBlockSize) {
+            out.Append(block_, used);
+            used = 0;
+        }
+    }
+    out.Append(block_, used);
+}
+
+bool XmlParser::ParseDocument(XmlDocument& document) {
+    if (!SkipProlog(document))
+        return false;
+    return ParseElement(document, 0);
+}
+
+bool XmlParser::SkipProlog(XmlDocument& document) {
+    // A byte-order mark that survived decoding, in either byte order, is not text.
+    if (pos_ < end_ && (*pos_ == 0xFFFE || *pos_ == 0xFEFF))
+        ++pos_;
+    SkipSpace();
+    if (StartsWith(u"<?xml version"))
+        pos_ = FindUnit(pos_ + 1, u'<');
+    if (StartsWith(u"<?xml-stylesheet"))
+        ReadStylesheet(document);
+    while (StartsWith(u"<?"))
+        pos_ = FindUnit(pos_ + 1, u'<');
+    // Comments and a document type before the root are skipped, so the root is always the element
+    // that follows them.
+    for (;;) {
+        SkipSpace();
+        if (StartsWith(u"<!--")) {
+            const char16_t* close = FindText(pos_ + 4, u"-->");
+            if (close == end_)
+                return false;
+            pos_ = close + 3;
+        } else if (StartsWith(u"<!")) {
+            const char16_t* close = FindUnit(pos_, u'>');
+            const char16_t* subset = FindUnit(pos_, u'[');
+            if (subset < close)
+                close = FindText(subset, u"]>");
+            pos_ = close < end_ ? close + 1 : end_;
+            if (close < end_ && *close == u']')
+                ++pos_;
+        } else if (StartsWith(u"<?")) {
+            pos_ = FindUnit(pos_ + 1, u'<');
+        } else {
+            return true;
+        }
+    }
+}
+
+void XmlParser::ReadStylesheet(XmlDocument& document) {
+    document.hasStylesheet_ = true;
+    const char16_t* bound = FindUnit(pos_ + 1, u'<');
+    auto readQuoted = [&](const char16_t* from, const char16_t* key, WString& out) -> const char16_t* {
+        const size_t keyLength = std::char_traits<char16_t>::length(key);
+        const char16_t* found = std::search(from, bound, key, key + keyLength);
+        if (found == bound)
+            return from;
+        const char16_t* begin = found + keyLength;
+        const char16_t* close = FindUnit(begin, u'"');
+        out = WString(begin, static_cast<int>(close - begin));
+        return close;
+    };
+    const char16_t* after = readQuoted(pos_, u"type=\"", document.stylesheetType_);
+    readQuoted(after, u"href=\"", document.stylesheetHref_);
+}
+
+bool XmlParser::ParseElement(XmlElement& element, int depth) {
+    if (depth > kMaxDepth)
+        return false;
+    SkipSpace();
+    if (pos_ >= end_ || *pos_ != u'<')
+        return false;
+    if (StartsWith(u"<!--")) {
+        const char16_t* close = FindText(pos_ + 4, u"-->");
+        if (close == end_)
+            return false;
+        element.SetName(WString(u"Comment"));
+        element.SetUntrimmedValue(pos_ + 4, static_cast<int>(close - (pos_ + 4)));
+        pos_ = close + 3;
+        SkipSpace();
+        return true;
+    }
+    ++pos_;
+    SkipSpace();
+    const char16_t *nameBegin, *nameEnd;
+    ReadName(nameBegin, nameEnd);
+    element.SetName(nameBegin, static_cast<int>(nameEnd - nameBegin));
+    SkipSpace();
+    bool empty = false;
+    if (!ParseAttributes(element, empty))
+        return false;
+    if (empty)
+        return true;
+    if (!ParseContent(element, depth))
+        return false;
+    SkipToEndTag(element);
+    return true;
+}
+
+bool XmlParser::ParseAttributes(XmlElement& element, bool& empty) {
+    for (;;) {
+        if (pos_ >= end_)
+            return false;
+        if (*pos_ == u'/') {
+            ++pos_;
+            SkipSpace();
+            if (pos_ >= end_ || *pos_ != u'>')
+                return false;
+            ++pos_;
+            SkipSpace();
+            empty = true;
+            return true;
+        }
+        if (*pos_ == u'>')
+            return true;
+        const char16_t *nameBegin, *nameEnd;
+        ReadName(nameBegin, nameEnd);
+        SkipSpace();
+        if (pos_ >= end_ || *pos_ != u'=')
+            return false;
+        ++pos_;
+        SkipSpace();
+        const char16_t* valueBegin = pos_;
+        const char16_t* valueEnd;
+        if (pos_ < end_ && *pos_ == u'"') {
+            valueBegin = pos_ + 1;
+            valueEnd = FindUnit(valueBegin, u'"');
+            pos_ = valueEnd < end_ ? valueEnd + 1 : end_;
+        } else {
+            valueEnd = FindUnit(valueBegin, u'<'); // an unquoted value runs up to the next tag
+            pos_ = valueEnd;
+        }
+        SkipSpace();
+        const int nameLength = static_cast<int>(nameEnd - nameBegin);
+        if (std::find(valueBegin, valueEnd, u'&') == valueEnd) {
+            element.AddAttribute(nameBegin, nameLength, valueBegin, static_cast<int>(valueEnd - valueBegin));
+        } else {
+            Decode(valueBegin, valueEnd, value_);
+            element.AddAttribute(nameBegin, nameLength, value_.c_str(), value_.Length());
+        }
+    }
+}
+
+bool XmlParser::ParseContent(XmlElement& element, int depth) {
+    ++pos_; // past '>'
+    const char16_t* textBegin = pos_;
+    SkipSpace();
+    if (pos_ >= end_ || *pos_ != u'<') {
+        const char16_t* textEnd = FindUnit(pos_, u'<');
+        if (std::find(textBegin, textEnd, u'&') == textEnd) {
+            element.SetText(textBegin, static_cast<int>(textEnd - textBegin));
+        } else {
+            Decode(textBegin, textEnd, value_);
+            element.SetText(value_);
+        }
+        pos_ = textEnd;
+        SkipSpace();
+    } else if (pos_ > textBegin) {
+        element.SetText(textBegin, static_cast<int>(pos_ - textBegin));
+    }
+    bool anyChild = false;
+    while (pos_ < end_ && *pos_ == u'<') {
+        if (pos_ + 1 < end_ && pos_[1] == u'/')
+            break;
+        if (!ParseElement(*element.AddChild(), depth + 1))
+            return false;
+        anyChild = true;
+        if (pos_ >= end_ || *pos_ != u'<')
+            break; // text after a child is not kept
+    }
+    if (anyChild && element.RawText().IsAllSpace())
+        element.ClearText();
+    return true;
+}
+
+void XmlParser::SkipToEndTag(const XmlElement& element) {
+    // Everything up to the matching end tag is skipped, mismatched end tags included.
+    while (pos_ < end_) {
+        SkipSpace();
+        SkipPast(u'<');
+        SkipSpace();
+        SkipPast(u'/');
+        SkipSpace();
+        const char16_t *nameBegin, *nameEnd;
+        ReadName(nameBegin, nameEnd);
+        SkipSpace();
+        SkipPast(u'>');
+        SkipSpace();
+        if (SameNameNoCase(element.Name(), nameBegin, nameEnd))
+            return;
+    }
+}

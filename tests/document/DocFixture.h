@@ -1,0 +1,93 @@
+#pragma once
+
+#include "document/CGridvellumDoc.h"
+#include "document/DocumentHost.h"
+#include "document/ProgramState.h"
+#include "support/WString.h"
+#include "tileset/TileSet.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Shared scaffolding of the document tests: a scratch folder playing the program's directory with a
+// five-tile tileset written into it, and a host that records what the document asks of it.
+namespace doctest {
+
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    WString WPath() const { return WString::FromUtf8(path_); }
+    std::string Join(const std::string& relative) const { return path_ + "/" + relative; }
+    WString WJoin(const std::string& relative) const { return WString::FromUtf8(Join(relative)); }
+    void Write(const std::string& relative, const std::string& bytes) const;
+    std::string Read(const std::string& relative) const;
+
+private:
+    std::string path_;
+};
+
+// A PNG of 8-bit RGB (3 channels) or RGBA (4 channels) pixels, top row first.
+std::string EncodePng(int width, int height, int channels, const std::vector<std::uint8_t>& pixels);
+
+// Definition indices of the test tileset "test.set" (grid 64):
+//   0 Floor  map tile, 64 x 64 opaque red
+//   1 Door   object tile, 64 x 64, left half transparent, at most 2 (no warn)
+//   2 Hero   figure tile, 32 x 48 with a 48 x 32 flip image, placed freely
+//   3 Chest  pick-up item, sort 5, 64 x 64, local flags 0 (default on) and 2 (slot 1 undefined)
+//   4 Wall   map tile, sort 2, 64 x 64, at most 1 but warn
+enum TestTile { kFloor = 0, kDoor = 1, kHero = 2, kChest = 3, kWall = 4 };
+
+// Writes the tileset files into dir; extraRootAttributes go on the root element.
+void WriteTestTileSet(const ScratchDir& dir, const std::string& name = "test.set",
+                      const std::string& extraRootAttributes = "");
+
+class RecordingHost : public DocumentHost {
+public:
+    explicit RecordingHost(TileSet& tileSet) : tileSet_(tileSet) {}
+
+    void RepaintMap() override { ++repaints; }
+    ClientSize ViewClientSize() const override { return clientSize; }
+    bool EnsureTileSet() override;
+    void SetTileSetByName(const WString& name) override;
+    void SetTitle(const WString& title) override { titles.push_back(title.ToUtf8()); }
+
+    ClientSize clientSize;
+    int repaints = 0;
+    std::vector<std::string> tileSetRequests;
+    std::vector<std::string> titles;
+    std::string fallbackTileSet = "test.set";
+
+private:
+    TileSet& tileSet_;
+};
+
+// A document over the test tileset in a fresh scratch folder.
+class DocumentTest {
+public:
+    DocumentTest();
+
+    ScratchDir dir;
+    ProgramState state;
+    TileSet tileSet;
+    RecordingHost host;
+    CGridvellumDoc doc;
+
+    // The map file bytes a document holding the given root children would have, as written by hand:
+    // UTF-8 with the mark and CR LF line ends.
+    static std::string MapText(const std::string& children, const std::string& tileset = "test.set");
+    // Writes bytes to name in the scratch folder and opens it; returns what the open reported.
+    bool OpenBytes(const std::string& name, const std::string& bytes);
+    // Saves to name in the scratch folder and returns the bytes written ("" when nothing was written).
+    std::string SaveBytes(const std::string& name);
+};
+
+// The encoded text of a matrix with the given six entries.
+std::string Encoded(double m11, double m12, double m21, double m22, double m31, double m32);
+
+} // namespace doctest

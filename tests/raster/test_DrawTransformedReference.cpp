@@ -1,0 +1,315 @@
+// Checks the specialised drawing loops against a slow per-pixel version written for clarity: every
+// pixel recomputes its sample with all the tests in place, straight from the rules of the rasterizer.
+
+#include "raster/RasterCanvas.h"
+#include "support/Matrix3.h"
+#include "test_DrawTransformedHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <random>
+
+namespace {
+
+using namespace drawtest;
+
+struct Plane {
+    int w = 0, h = 0, bytes = 0;
+    const std::uint8_t* const* rows = nullptr;
+    int At(int i, int j, int k) const { return rows[j][i * bytes + k]; }
+};
+
+int T(int v, int w) {
+    return int((double(w) / 255.0) * double(v));
+}
+
+std::int64_t Fix(double value) {
+    return std::int64_t(value * 16384.0);
+}
+
+int FloorMod(std::int64_t a) {
+    return int(((a % 16384) + 16384) % 16384);
+}
+
+// Bilinear sample at (u, v), already moved back by half a texel. With edges, neighbours outside the
+// plane take the nearest edge texel.
+void Bilinear(const Plane& p, std::int64_t u, std::int64_t v, bool edges, int out[4]) {
+    int i = int(u >> 14), j = int(v >> 14);
+    int fu = FloorMod(u) / 64, fv = FloorMod(v) / 64;
+    int i0 = i, i1 = i + 1, j0 = j, j1 = j + 1;
+    if (edges) {
+        i0 = std::clamp(i0, 0, p.w - 1);
+        i1 = std::clamp(i1, 0, p.w - 1);
+        j0 = std::clamp(j0, 0, p.h - 1);
+        j1 = std::clamp(j1, 0, p.h - 1);
+    }
+    for (int k = 0; k < p.bytes; ++k) {
+        int sum = (256 - fu) * (256 - fv) * p.At(i0, j0, k) + fu * (256 - fv) * p.At(i1, j0, k) +
+                  (256 - fu) * fv * p.At(i0, j1, k) + fu * fv * p.At(i1, j1, k);
+        out[k] = sum >> 16;
+    }
+}
+
+struct ReferenceStyle {
+    bool plain = false;
+    std::uint32_t tint = 0;
+    bool tintOn = false;
+    int tintAmount = 0;
+    float opacity = 1.0f;
+};
+
+void ReferenceDraw(RasterCanvas& src, RasterCanvas& dst, const Matrix3& m, const ReferenceStyle& st) {
+    if (!src.HasPixels() || !dst.HasPixels() || !std::isfinite(st.opacity)) {
+        return;
+    }
+    if (src.LevelsMissing()) {
+        src.BuildLevels();
+    }
+    const int w = src.Width(), h = src.Height();
+    double xs[4] = {0, double(w), 0, double(w)}, ys[4] = {0, 0, double(h), double(h)};
+    double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+    for (int k = 0; k < 4; ++k) {
+        double x = xs[k] * m.m11() + ys[k] * m.m21() + m.m31();
+        double y = xs[k] * m.m12() + ys[k] * m.m22() + m.m32();
+        minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y),
+        maxY = std::max(maxY, y);
+    }
+    double bx0 = std::trunc(minX - 0.5), bx1 = std::trunc(maxX + 0.5);
+    double by0 = std::trunc(minY - 0.5), by1 = std::trunc(maxY + 0.5);
+    const int dw = dst.Width(), dh = dst.Height();
+    if (bx1 < 0 || by1 < 0 || bx0 > dw - 1 || by0 > dh - 1) {
+        return;
+    }
+    Matrix3 inv;
+    if ((bx1 - bx0 < 2 && by1 - by0 < 2) || !m.Inverse(inv)) {
+        return;
+    }
+    const int x0 = int(std::max(bx0, 0.0)), x1 = int(std::min(bx1, double(dw - 1)));
+    const int y0 = int(std::max(by0, 0.0)), y1 = int(std::min(by1, double(dh - 1)));
+    const Plane image{w, h, src.BytesPerPixel(), src.Rows()};
+    if (by1 - by0 < 2) {
+        double n = bx1 - bx0;
+        for (int x = x0; x <= x1; ++x) {
+            double i = inv.m11() > 0 ? x - bx0 : n - (x - bx0);
+            int col = std::min(int(std::floor(i * w / n + 0.5)), w - 1);
+            for (int k = 0; k < 3; ++k) {
+                PixelAt(dst, x, y0)[k] = std::uint8_t(image.At(col, 0, k));
+            }
+        }
+        return;
+    }
+    if (bx1 - bx0 < 2) {
+        double n = by1 - by0;
+        for (int y = y0; y <= y1; ++y) {
+            double i = inv.m22() > 0 ? y - by0 : n - (y - by0);
+            int row = std::min(int(std::floor(i * h / n + 0.5)), h - 1);
+            for (int k = 0; k < 3; ++k) {
+                PixelAt(dst, x0, y)[k] = std::uint8_t(image.At(0, row, k));
+            }
+        }
+        return;
+    }
+    double us = x0 * inv.m11() + y0 * inv.m21() + inv.m31();
+    double vs = x0 * inv.m12() + y0 * inv.m22() + inv.m32();
+    double d[4] = {inv.m11(), inv.m12(), inv.m21(), inv.m22()}; // du/dx, dv/dx, du/dy, dv/dy
+    const double ew = w * std::hypot(m.m11(), m.m12()), eh = h * std::hypot(m.m21(), m.m22());
+    bool enlarged = true;
+    for (double v : d) {
+        enlarged = enlarged && std::fabs(v) <= 0.25;
+    }
+    const bool smooth = src.AlwaysSmooth() || (!st.plain && !enlarged);
+    const bool opaque = st.opacity == 1.0f;
+    const double b = (opaque && (src.AlwaysSmooth() || !enlarged)) ? 2.0 : 1.5;
+    int level = 7;
+    for (int k = 0; k <= 7; ++k) {
+        if (ew * b / 2 >= w / double(1 << k) && eh * b / 2 >= h / double(1 << k)) {
+            level = k;
+            break;
+        }
+    }
+    level = std::min(level, src.LevelsMissing() ? 0 : src.DeepestLevel());
+    Plane p = image;
+    if (level > 0) {
+        p = {src.Level(level).width, src.Level(level).height, src.BytesPerPixel(), src.Level(level).rows};
+    }
+    const double s = double(1 << level);
+    const std::int64_t dudx = Fix(d[0] / s), dvdx = Fix(d[1] / s), dudy = Fix(d[2] / s), dvdy = Fix(d[3] / s);
+    std::int64_t rowU = Fix(us / s), rowV = Fix(vs / s);
+    const double fu = std::fabs(d[0] / s + d[2] / s) - 1, fv = std::fabs(d[1] / s + d[3] / s) - 1;
+    int q = (fu > 0 && fv > 0) ? 1 : 0;
+    q += (fu > 0.25 && fv > 0.25) + (fu > 0.5 && fv > 0.5) + (fu > 0.75 && fv > 0.75);
+    const std::int64_t hu = std::int64_t(fu * 16384 / 2), hv = std::int64_t(fv * 16384 / 2);
+    const int k = std::clamp(st.tintAmount, 0, 255);
+    const int tintC[3] = {int(st.tint >> 16 & 255), int(st.tint >> 8 & 255), int(st.tint & 255)};
+    const int f = int(std::clamp(std::trunc(double(st.opacity) * 255.0), 0.0, 255.0));
+
+    for (int y = y0; y <= y1; ++y, rowU += dudy, rowV += dvdy) {
+        std::int64_t u = rowU, v = rowV;
+        for (int x = x0; x <= x1; ++x, u += dudx, v += dvdx) {
+            int c[4] = {0, 0, 0, 255};
+            std::int64_t uh = u - 8192, vh = v - 8192;
+            bool nearest = !smooth && (image.bytes == 4 || opaque);
+            if (nearest) {
+                if (u < 0 || v < 0 || (u >> 14) >= p.w || (v >> 14) >= p.h) {
+                    continue;
+                }
+                for (int ch = 0; ch < p.bytes; ++ch) {
+                    c[ch] = p.At(int(u >> 14), int(v >> 14), ch);
+                }
+            } else if (image.bytes == 3 && !opaque) {
+                if (uh < -16384 || vh < -16384 || (uh >> 14) >= p.w || (vh >> 14) >= p.h) {
+                    continue;
+                }
+                for (int ch = 0; ch < 3; ++ch) {
+                    c[ch] = p.At(std::max(int(uh >> 14), 0), std::max(int(vh >> 14), 0), ch);
+                }
+            } else {
+                if (uh < -16384 || vh < -16384 || (uh >> 14) >= p.w || (vh >> 14) >= p.h) {
+                    continue;
+                }
+                std::int64_t i = uh >> 14, j = vh >> 14;
+                bool taps = image.bytes == 3 && q > 1 && i + ((-hu) >> 14) - 1 > 1 &&
+                            i + (hu >> 14) + 1 < p.w - 3 && j + ((-hv) >> 14) - 1 > 1 &&
+                            j + (hv >> 14) + 1 < p.h - 3;
+                if (taps) {
+                    std::int64_t at[4][2] = {{uh - hu, vh - hv}, {uh + hu, vh + hv}, {0, 0}, {0, 0}};
+                    if (q >= 3) {
+                        at[1][0] = uh + hu, at[1][1] = vh - hv;
+                        at[2][0] = uh - hu, at[2][1] = vh + hv;
+                        at[3][0] = uh + hu, at[3][1] = vh + hv;
+                    }
+                    int sum[3] = {0, 0, 0};
+                    for (int t = 0; t < q; ++t) {
+                        int one[4];
+                        Bilinear(p, at[t][0], at[t][1], false, one);
+                        for (int ch = 0; ch < 3; ++ch) {
+                            sum[ch] += one[ch];
+                        }
+                    }
+                    for (int ch = 0; ch < 3; ++ch) {
+                        c[ch] = sum[ch] / q;
+                    }
+                } else {
+                    Bilinear(p, uh, vh, true, c);
+                }
+            }
+            if (st.tintOn) {
+                for (int ch = 0; ch < 3; ++ch) {
+                    c[ch] = T(c[ch], 255 - k) + T(tintC[ch], k);
+                }
+            }
+            std::uint8_t* out = PixelAt(dst, x, y);
+            int a = 255;
+            if (image.bytes == 4) {
+                a = opaque ? c[3] : (c[3] * f) >> 8;
+            } else if (!opaque && st.opacity < 1.0f) {
+                a = f;
+            }
+            for (int ch = 0; ch < 3; ++ch) {
+                out[ch] = std::uint8_t(T(c[ch], a) + T(out[ch], 255 - a));
+            }
+        }
+    }
+}
+
+Matrix3 RandomMatrix(std::mt19937& rng, int srcW, int srcH, int dstW, int dstH) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const double quarter = M_PI / 2;
+    double angle = unit(rng) < 0.4 ? quarter * std::floor(unit(rng) * 4) : unit(rng) * 2 * M_PI;
+    auto scale = [&]() { return std::exp(std::log(0.04) + unit(rng) * (std::log(7.0) - std::log(0.04))); };
+    double sx = scale();
+    double sy = unit(rng) < 0.5 ? sx : scale();
+    if (unit(rng) < 0.2) {
+        sx = -sx; // mirrored
+    }
+    Matrix3 m = Matrix3::FromParts(angle, 0, 0, sx, sy);
+    if (unit(rng) < 0.15) {
+        m.Set(m.m11(), m.m12(), m.m21() + 0.4 * (unit(rng) - 0.5), m.m22(), 0, 0); // sheared
+    }
+    // Move the picture's centre somewhere over (or just beside) the destination.
+    double cx = srcW / 2.0, cy = srcH / 2.0;
+    double mx = cx * m.m11() + cy * m.m21(), my = cx * m.m12() + cy * m.m22();
+    double tx = (unit(rng) * 1.4 - 0.2) * dstW - mx;
+    double ty = (unit(rng) * 1.4 - 0.2) * dstH - my;
+    if (unit(rng) < 0.3) {
+        tx = std::round(tx), ty = std::round(ty);
+    }
+    m.Set(m.m11(), m.m12(), m.m21(), m.m22(), tx, ty);
+    return m;
+}
+
+TEST(DrawTransformedReference, FastLoopsMatchThePerPixelRulesOnRandomDraws) {
+    std::mt19937 rng(20260412);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    int drawn = 0;
+    const int cases = 1500;
+    for (int n = 0; n < cases; ++n) {
+        auto side = [&](int small, int large) {
+            return unit(rng) < 0.8 ? 1 + int(unit(rng) * small) : 1 + int(unit(rng) * large);
+        };
+        const int srcBytes = unit(rng) < 0.5 ? 3 : 4;
+        const int dstBytes = unit(rng) < 0.5 ? 3 : 4;
+        auto src = MakeCanvas(side(20, 90), side(20, 90), srcBytes);
+        FillRandom(*src, rng);
+        src->SetAlwaysSmooth(unit(rng) < 0.1);
+        auto fast = MakeCanvas(side(40, 70), side(40, 70), dstBytes);
+        FillRandom(*fast, rng);
+        auto slow = MakeCanvas(fast->Width(), fast->Height(), dstBytes);
+        CopyPixels(*fast, *slow);
+
+        ReferenceStyle st;
+        st.plain = unit(rng) < 0.25;
+        st.tintOn = unit(rng) < 0.3;
+        st.tint = std::uint32_t(rng()) & 0xFFFFFF;
+        st.tintAmount = int(unit(rng) * 256);
+        const float opacities[] = {1.0f, 1.0f, 1.0f, 0.5f, float(unit(rng)), 1.5f, 0.0f, -0.25f};
+        st.opacity = opacities[int(unit(rng) * 8)];
+        Matrix3 m = RandomMatrix(rng, src->Width(), src->Height(), fast->Width(), fast->Height());
+
+        auto before = Snapshot(*fast);
+        src->DrawTransformed(*fast, m, st.plain, st.tint, st.tintOn, st.tintAmount, st.opacity);
+        ReferenceDraw(*src, *slow, m, st);
+        auto got = Snapshot(*fast);
+        drawn += got != before;
+        ASSERT_EQ(got, Snapshot(*slow))
+            << "case " << n << ": source " << src->Width() << "x" << src->Height() << "x" << srcBytes
+            << ", destination " << fast->Width() << "x" << fast->Height() << "x" << dstBytes << ", matrix "
+            << m.m11() << " " << m.m12() << " " << m.m21() << " " << m.m22() << " " << m.m31() << " "
+            << m.m32() << ", plain " << st.plain << ", opacity " << st.opacity << ", tint " << st.tintOn;
+    }
+    // The random draws must mostly land on the destination, or the comparison proves little.
+    EXPECT_GT(drawn, cases / 2);
+}
+
+// Strong shear squeezes the picture's axes together, so that one destination pixel spans several
+// texels in both directions: that is when two to four taps replace the single sample. Large sources
+// leave room for the taps inside the level.
+TEST(DrawTransformedReference, FootprintTapsMatchThePerPixelRules) {
+    std::mt19937 rng(77);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int n = 0; n < 300; ++n) {
+        auto src = MakeCanvas(40 + int(unit(rng) * 60), 40 + int(unit(rng) * 60), 3);
+        FillRandom(*src, rng);
+        auto fast = MakeCanvas(60, 60, unit(rng) < 0.5 ? 3 : 4);
+        FillRandom(*fast, rng);
+        auto slow = MakeCanvas(60, 60, fast->BytesPerPixel());
+        CopyPixels(*fast, *slow);
+        const double size = 0.3 + unit(rng);
+        const double shear = (unit(rng) < 0.5 ? -1 : 1) * (0.5 + unit(rng) * 0.45);
+        Matrix3 sheared;
+        sheared.Set(size, 0, shear * size, (0.05 + unit(rng) * 0.3) * size, 0, 0);
+        Matrix3 m = Matrix3::Product(sheared, Matrix3::FromParts(unit(rng) * 2 * M_PI, 30, 30, 1, 1));
+        ReferenceStyle st;
+        st.tintOn = unit(rng) < 0.3;
+        st.tint = 0x204080;
+        st.tintAmount = 90;
+        src->DrawTransformed(*fast, m, false, st.tint, st.tintOn, st.tintAmount, 1.0f);
+        ReferenceDraw(*src, *slow, m, st);
+        ASSERT_EQ(Snapshot(*fast), Snapshot(*slow)) << "case " << n;
+    }
+}
+
+} // namespace

@@ -1,0 +1,191 @@
+#include "raster/ImageFile.h"
+
+#include "raster/RasterCanvas.h"
+#include "support/MemFile.h"
+#include "support/WString.h"
+#include "test_ImageFileFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+WString PathOf(const std::string& path) {
+    return WString::FromUtf8(path);
+}
+
+// 2 x 2 RGB picture: top row red, green; bottom row blue, white.
+Bytes SmallPng(bool withAlpha = false) {
+    fixtures::PngSpec spec;
+    spec.width = 2;
+    spec.height = 2;
+    spec.colorType = withAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+    spec.rows = withAlpha ? Bytes{255, 0, 0, 10, 0, 255, 0, 20, 0, 0, 255, 30, 255, 255, 255, 40}
+                          : Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    return fixtures::WritePng(spec);
+}
+
+Bytes StoredRow(const RasterCanvas& canvas, int storedRow) {
+    const std::uint8_t* row = canvas.Rows()[storedRow];
+    return Bytes(row, row + canvas.Width() * canvas.BytesPerPixel());
+}
+
+int LargestDifference(const Bytes& a, const Bytes& b) {
+    int largest = a.size() == b.size() ? 0 : 256;
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        largest = std::max(largest, std::abs(a[i] - b[i]));
+    }
+    return largest;
+}
+
+class ImageFileTest : public ::testing::Test {
+protected:
+    void TearDown() override { MemFile::ResetRegistry(); }
+    fixtures::TempDir dir;
+};
+
+TEST_F(ImageFileTest, PngRowsLandBottomUpWithTheirDepth) {
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("tile.png"), SmallPng()));
+    RasterCanvas canvas;
+    ASSERT_TRUE(canvas.Load(PathOf(dir.File("tile.png"))));
+    EXPECT_EQ(canvas.BitsPerPixel(), 24);
+    EXPECT_EQ(StoredRow(canvas, 1), (Bytes{0, 0, 255, 0, 255, 0}));     // top: red, green
+    EXPECT_EQ(StoredRow(canvas, 0), (Bytes{255, 0, 0, 255, 255, 255})); // bottom: blue, white
+
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("alpha.png"), SmallPng(true)));
+    ASSERT_TRUE(canvas.Load(PathOf(dir.File("alpha.png"))));
+    EXPECT_EQ(canvas.BitsPerPixel(), 32);
+    EXPECT_EQ(StoredRow(canvas, 1), (Bytes{0, 0, 255, 10, 0, 255, 0, 20}));
+
+    // Back to a picture without alpha: the same canvas follows the file, not its old depth.
+    ASSERT_TRUE(canvas.Load(PathOf(dir.File("tile.png"))));
+    EXPECT_EQ(canvas.BitsPerPixel(), 24);
+    EXPECT_EQ(StoredRow(canvas, 0), (Bytes{255, 0, 0, 255, 255, 255}));
+}
+
+TEST_F(ImageFileTest, ExtensionsAreRecognisedInAnyCaseAndEverythingElseIsJpeg) {
+    const Bytes png = SmallPng();
+    RasterCanvas canvas;
+    for (const char* name : {"a.PNG", "b.Png", "c.pNg"}) {
+        ASSERT_TRUE(fixtures::WriteBytes(dir.File(name), png));
+        EXPECT_TRUE(canvas.Load(PathOf(dir.File(name)))) << name;
+    }
+    ASSERT_TRUE(canvas.SaveOwnFormat(PathOf(dir.File("d.icr"))));
+    std::filesystem::rename(dir.File("d.icr"), dir.File("d.ICR"));
+    EXPECT_TRUE(canvas.Load(PathOf(dir.File("d.ICR"))));
+
+    // A PNG under another name goes to the JPEG reader, which refuses it; so does a bitmap.
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("e.jpg"), png));
+    EXPECT_FALSE(canvas.Load(PathOf(dir.File("e.jpg"))));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("f.bmp"), Bytes{'B', 'M', 60, 0, 0, 0, 0, 0, 0, 0, 54, 0}));
+    EXPECT_FALSE(canvas.Load(PathOf(dir.File("f.bmp"))));
+
+    EXPECT_FALSE(canvas.Load(PathOf(dir.File("missing.png"))));
+    EXPECT_FALSE(canvas.Load(WString()));
+}
+
+TEST_F(ImageFileTest, MemoryFilesLoadLikeFilesOnDisk) {
+    const Bytes png = SmallPng();
+    std::shared_ptr<MemFile> file = MemFile::Open(u":TMPQOR:tile.png", u"wb");
+    file->Write(png.data(), 1, png.size());
+    file->Close();
+    RasterCanvas canvas;
+    ASSERT_TRUE(canvas.Load(u":TMPQOR:tile.png"));
+    EXPECT_EQ(StoredRow(canvas, 1), (Bytes{0, 0, 255, 0, 255, 0}));
+}
+
+TEST_F(ImageFileTest, LoadingRebuildsTheHalfSizeLevelsEvenForTheSameSize) {
+    fixtures::PngSpec spec;
+    spec.width = 2;
+    spec.height = 2;
+    spec.colorType = PNG_COLOR_TYPE_GRAY;
+    spec.rows = {10, 20, 30, 40};
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("dark.png"), fixtures::WritePng(spec)));
+    spec.rows = {110, 120, 130, 140};
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("light.png"), fixtures::WritePng(spec)));
+
+    RasterCanvas canvas;
+    ASSERT_TRUE(canvas.Load(PathOf(dir.File("dark.png"))));
+    ASSERT_FALSE(canvas.LevelsMissing());
+    ASSERT_TRUE(canvas.Level(1).Exists());
+    EXPECT_EQ(canvas.Level(1).rows[0][0], 25);
+    ASSERT_TRUE(canvas.Load(PathOf(dir.File("light.png"))));
+    EXPECT_EQ(canvas.Level(1).rows[0][0], 125);
+}
+
+TEST_F(ImageFileTest, ResolutionComesFromTheFileWhenItGivesOne) {
+    fixtures::PngSpec spec;
+    spec.physUnit = PNG_RESOLUTION_METER;
+    spec.physX = spec.physY = 11811;
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("print.png"), fixtures::WritePng(spec)));
+    RasterCanvas canvas;
+    canvas.SetResolution(72);
+    ASSERT_TRUE(canvas.Load(PathOf(dir.File("print.png"))));
+    EXPECT_EQ(canvas.Resolution(), 299);
+    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.File("print.jpg")), 80));
+    RasterCanvas reloaded;
+    ASSERT_TRUE(reloaded.Load(PathOf(dir.File("print.jpg"))));
+    EXPECT_EQ(reloaded.Resolution(), 299);
+}
+
+TEST_F(ImageFileTest, AlphaCanvasSavedAsJpegComesBackWithAlpha) {
+    RasterCanvas canvas;
+    ASSERT_TRUE(canvas.SetBitsPerPixel(32));
+    ASSERT_TRUE(canvas.Create(16, 16));
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            std::uint8_t* p = canvas.Rows()[y] + 4 * x;
+            p[0] = 40;
+            p[1] = static_cast<std::uint8_t>(y * 16);
+            p[2] = static_cast<std::uint8_t>(x * 16);
+            p[3] = static_cast<std::uint8_t>(x < 8 ? 0 : 255);
+        }
+    }
+    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.File("alpha.jpeg")), 95));
+    RasterCanvas loaded;
+    ASSERT_TRUE(loaded.Load(PathOf(dir.File("alpha.jpeg"))));
+    EXPECT_EQ(loaded.BitsPerPixel(), 32);
+    for (int y = 0; y < 16; ++y) {
+        EXPECT_LE(LargestDifference(StoredRow(loaded, y), StoredRow(canvas, y)), 8) << "stored row " << y;
+    }
+}
+
+TEST_F(ImageFileTest, JpegSaveClampsQualityAndFailsWithoutPixelsOrAWritablePlace) {
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("tile.png"), SmallPng()));
+    RasterCanvas canvas;
+    ASSERT_TRUE(canvas.Load(PathOf(dir.File("tile.png"))));
+    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.File("q100.jpg")), 100));
+    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.File("q150.jpg")), 150));
+    EXPECT_EQ(fixtures::ReadBytes(dir.File("q150.jpg")), fixtures::ReadBytes(dir.File("q100.jpg")));
+
+    RasterCanvas empty;
+    EXPECT_FALSE(empty.SaveJpeg(PathOf(dir.File("empty.jpg")), 50));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("empty.jpg")));
+    EXPECT_FALSE(canvas.SaveJpeg(PathOf(dir.File("no/such/dir/x.jpg")), 50));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("no/such/dir/x.jpg")));
+}
+
+TEST_F(ImageFileTest, HugeOrBrokenFilesFailAndLeaveNoPaletteBehind) {
+    RasterCanvas canvas;
+    const std::uint8_t palette[] = {1, 2, 3};
+    ASSERT_TRUE(canvas.Create(1, 1));
+    canvas.SetPalette(palette, 1, 3);
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("tile.png"), SmallPng()));
+    ASSERT_TRUE(canvas.Load(PathOf(dir.File("tile.png"))));
+    EXPECT_EQ(canvas.PaletteCount(), 0); // a later own-format save must not reuse it
+
+    Bytes png = SmallPng();
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("cut.png"), Bytes(png.begin(), png.begin() + png.size() / 2)));
+    EXPECT_FALSE(canvas.Load(PathOf(dir.File("cut.png"))));
+    EXPECT_FALSE(ImageSizeAllowed(32769, 1, 3));
+    EXPECT_FALSE(ImageSizeAllowed(20000, 20000, 3)); // 1.2 GB
+    EXPECT_TRUE(ImageSizeAllowed(32768, 8192, 4));   // exactly 1 GiB
+    EXPECT_FALSE(ImageSizeAllowed(0, 5, 3));
+}
+
+} // namespace

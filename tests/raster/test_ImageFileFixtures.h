@@ -1,0 +1,218 @@
+#pragma once
+
+// Small image files built in memory for the image reader tests: PNGs written with libpng in every
+// colour type the readers must expand, and helpers to place bytes in files.
+
+#include <png.h>
+
+#include <cstdio> // jpeglib.h needs FILE declared first
+
+#include <jpeglib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fixtures {
+
+struct PngSpec {
+    int width = 1;
+    int height = 1;
+    int colorType = PNG_COLOR_TYPE_RGB;
+    int bitDepth = 8;
+    bool interlaced = false;
+    std::vector<std::uint8_t> rows; // packed rows as PNG stores them, top row first
+    std::vector<png_color> palette;
+    std::vector<std::uint8_t> paletteAlpha; // tRNS for palette images
+    bool greyKey = false;                   // tRNS for grey images: this value is transparent
+    int greyKeyValue = 0;
+    png_uint_32 physX = 0;
+    png_uint_32 physY = 0;
+    int physUnit = -1; // -1: no pHYs chunk
+};
+
+inline void AppendToVector(png_structp png, png_bytep data, png_size_t size) {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + size);
+}
+
+inline void IgnoreFlush(png_structp) {}
+
+inline int PngChannels(int colorType) {
+    switch (colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+    case PNG_COLOR_TYPE_PALETTE:
+        return 1;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return 2;
+    case PNG_COLOR_TYPE_RGB:
+        return 3;
+    default:
+        return 4;
+    }
+}
+
+inline std::size_t PngRowBytes(const PngSpec& spec) {
+    return (static_cast<std::size_t>(spec.width) * PngChannels(spec.colorType) * spec.bitDepth + 7) / 8;
+}
+
+// The writer's setjmp stays in this function, which holds no C++ object whose destructor could be skipped.
+inline bool WritePngGuarded(png_structp png, png_infop info, const PngSpec* spec, png_bytepp rowPointers) {
+    if (setjmp(png_jmpbuf(png))) {
+        return false;
+    }
+    png_set_IHDR(png, info, spec->width, spec->height, spec->bitDepth, spec->colorType,
+                 spec->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!spec->palette.empty()) {
+        png_set_PLTE(png, info, spec->palette.data(), static_cast<int>(spec->palette.size()));
+    }
+    if (!spec->paletteAlpha.empty()) {
+        png_set_tRNS(png, info, spec->paletteAlpha.data(), static_cast<int>(spec->paletteAlpha.size()),
+                     nullptr);
+    }
+    if (spec->greyKey) {
+        png_color_16 key{};
+        key.gray = static_cast<png_uint_16>(spec->greyKeyValue);
+        png_set_tRNS(png, info, nullptr, 0, &key);
+    }
+    if (spec->physUnit >= 0) {
+        png_set_pHYs(png, info, spec->physX, spec->physY, spec->physUnit);
+    }
+    png_set_rows(png, info, rowPointers);
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    return true;
+}
+
+inline std::vector<std::uint8_t> WritePng(const PngSpec& spec) {
+    std::vector<std::uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(png, &out, AppendToVector, IgnoreFlush);
+    std::vector<png_bytep> rowPointers(spec.height);
+    std::vector<std::uint8_t> rows = spec.rows;
+    rows.resize(PngRowBytes(spec) * spec.height);
+    for (int y = 0; y < spec.height; ++y) {
+        rowPointers[y] = rows.data() + PngRowBytes(spec) * y;
+    }
+    if (!WritePngGuarded(png, info, &spec, rowPointers.data())) {
+        out.clear();
+    }
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+struct JpegSpec {
+    int width = 1;
+    int height = 1;
+    int components = 3;
+    J_COLOR_SPACE colorSpace = JCS_RGB;
+    std::vector<std::uint8_t> rows; // packed, top row first, components bytes per pixel
+    int quality = 100;
+    int densityUnit = 0;
+    int xDensity = 1;
+    int yDensity = 1;
+    std::string comment; // none when empty
+    bool progressive = false;
+};
+
+// A JPEG as another program would write it: any colour space, density and comment. Fixtures are valid,
+// so the library's default error handling is enough here.
+inline std::vector<std::uint8_t> WriteJpeg(const JpegSpec& spec) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = spec.width;
+    info.image_height = spec.height;
+    info.input_components = spec.components;
+    info.in_color_space = spec.colorSpace;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, spec.quality, TRUE);
+    info.density_unit = static_cast<UINT8>(spec.densityUnit);
+    info.X_density = static_cast<UINT16>(spec.xDensity);
+    info.Y_density = static_cast<UINT16>(spec.yDensity);
+    if (spec.progressive) {
+        jpeg_simple_progression(&info);
+    }
+    jpeg_start_compress(&info, TRUE);
+    if (!spec.comment.empty()) {
+        jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(spec.comment.data()),
+                          static_cast<unsigned>(spec.comment.size()));
+    }
+    std::vector<std::uint8_t> rows = spec.rows;
+    rows.resize(static_cast<std::size_t>(spec.width) * spec.height * spec.components);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row =
+            rows.data() + static_cast<std::size_t>(info.next_scanline) * spec.width * spec.components;
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::vector<std::uint8_t> out(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return out;
+}
+
+inline bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) {
+        return false;
+    }
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        return bytes;
+    }
+    std::uint8_t block[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, f)) > 0) {
+        bytes.insert(bytes.end(), block, block + got);
+    }
+    std::fclose(f);
+    return bytes;
+}
+
+// A fresh directory for one test, removed with this object.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "gv_images_XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+        }
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Row pointers over a packed top-down buffer.
+inline std::vector<std::uint8_t*> RowsOf(std::vector<std::uint8_t>& pixels, int height) {
+    std::vector<std::uint8_t*> rows(height);
+    const std::size_t rowBytes = height > 0 ? pixels.size() / height : 0;
+    for (int y = 0; y < height; ++y) {
+        rows[y] = pixels.data() + rowBytes * y;
+    }
+    return rows;
+}
+
+} // namespace fixtures

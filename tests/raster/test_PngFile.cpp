@@ -1,0 +1,230 @@
+#include "raster/PngFile.h"
+
+#include "test_ImageFileFixtures.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Decoded {
+    bool headerOk = false;
+    bool rowsOk = false;
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 0;
+    int dpi = 0;
+    Bytes pixels; // packed, top row first
+};
+
+Decoded Decode(const Bytes& file) {
+    Decoded result;
+    PngFile png;
+    result.headerOk = png.ReadHeader(file.data(), file.size());
+    if (!result.headerOk) {
+        return result;
+    }
+    result.width = png.Width();
+    result.height = png.Height();
+    result.bytesPerPixel = png.BytesPerPixel();
+    result.dpi = png.Dpi();
+    result.pixels.assign(static_cast<std::size_t>(result.width) * result.height * result.bytesPerPixel, 0xCD);
+    auto rows = fixtures::RowsOf(result.pixels, result.height);
+    result.rowsOk = png.ReadRows(rows.data());
+    return result;
+}
+
+// Rewrites the IHDR size fields and its CRC, giving a well-formed header for any size.
+Bytes WithHeaderSize(Bytes file, std::uint32_t width, std::uint32_t height) {
+    const std::size_t ihdrData = 16; // signature 8, length 4, type 4
+    for (int i = 0; i < 4; ++i) {
+        file[ihdrData + i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+        file[ihdrData + 4 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+    }
+    const uLong crc = crc32(0, file.data() + 12, 4 + 13);
+    for (int i = 0; i < 4; ++i) {
+        file[ihdrData + 13 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+    }
+    return file;
+}
+
+fixtures::PngSpec RgbSpec(int width, int height, std::uint32_t seed) {
+    fixtures::PngSpec spec;
+    spec.width = width;
+    spec.height = height;
+    std::mt19937 random(seed);
+    spec.rows.resize(static_cast<std::size_t>(width) * height * 3);
+    for (auto& byte : spec.rows) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    return spec;
+}
+
+TEST(PngFile, RgbPixelsArriveAsBlueGreenRedTopRowFirst) {
+    fixtures::PngSpec spec;
+    spec.width = 2;
+    spec.height = 2;
+    spec.rows = {10, 20, 30, 40,  50,  60, //
+                 70, 80, 90, 100, 110, 120};
+    const Decoded d = Decode(fixtures::WritePng(spec));
+    ASSERT_TRUE(d.headerOk);
+    ASSERT_TRUE(d.rowsOk);
+    EXPECT_EQ(d.bytesPerPixel, 3);
+    EXPECT_EQ(d.pixels, (Bytes{30, 20, 10, 60, 50, 40, 90, 80, 70, 120, 110, 100}));
+    EXPECT_EQ(d.dpi, 0);
+}
+
+TEST(PngFile, PaletteWithTransparencyBecomesFourBytesPerPixel) {
+    fixtures::PngSpec spec;
+    spec.width = 3;
+    spec.height = 1;
+    spec.colorType = PNG_COLOR_TYPE_PALETTE;
+    spec.palette = {{255, 0, 0}, {0, 255, 0}, {1, 2, 3}};
+    spec.paletteAlpha = {0, 128}; // entry 2 has no alpha value: opaque
+    spec.rows = {2, 0, 1};
+    const Decoded d = Decode(fixtures::WritePng(spec));
+    ASSERT_TRUE(d.rowsOk);
+    EXPECT_EQ(d.bytesPerPixel, 4);
+    EXPECT_EQ(d.pixels, (Bytes{3, 2, 1, 255, 0, 0, 255, 0, 0, 255, 0, 128}));
+}
+
+TEST(PngFile, PaletteWithoutTransparencyStaysThreeBytesPerPixel) {
+    fixtures::PngSpec spec;
+    spec.width = 2;
+    spec.height = 1;
+    spec.colorType = PNG_COLOR_TYPE_PALETTE;
+    spec.bitDepth = 4;
+    spec.palette = {{9, 8, 7}, {6, 5, 4}};
+    spec.rows = {0x10}; // two 4-bit indices: 1 then 0
+    const Decoded d = Decode(fixtures::WritePng(spec));
+    ASSERT_TRUE(d.rowsOk);
+    EXPECT_EQ(d.bytesPerPixel, 3);
+    EXPECT_EQ(d.pixels, (Bytes{4, 5, 6, 7, 8, 9}));
+}
+
+TEST(PngFile, LowBitGreyExpandsToFullRange) {
+    fixtures::PngSpec spec;
+    spec.width = 4;
+    spec.height = 1;
+    spec.colorType = PNG_COLOR_TYPE_GRAY;
+    spec.bitDepth = 2;
+    spec.rows = {0x1B}; // 0, 1, 2, 3
+    const Decoded d = Decode(fixtures::WritePng(spec));
+    ASSERT_TRUE(d.rowsOk);
+    EXPECT_EQ(d.bytesPerPixel, 3);
+    EXPECT_EQ(d.pixels, (Bytes{0, 0, 0, 85, 85, 85, 170, 170, 170, 255, 255, 255}));
+}
+
+TEST(PngFile, SixteenBitGreyKeepsHighBytesInThreeBytesPerPixel) {
+    fixtures::PngSpec spec;
+    spec.width = 2;
+    spec.height = 1;
+    spec.colorType = PNG_COLOR_TYPE_GRAY;
+    spec.bitDepth = 16;
+    spec.rows = {0x12, 0x34, 0xFE, 0x01};
+    const Decoded d = Decode(fixtures::WritePng(spec));
+    ASSERT_TRUE(d.rowsOk);
+    EXPECT_EQ(d.bytesPerPixel, 3);
+    EXPECT_EQ(d.pixels, (Bytes{0x12, 0x12, 0x12, 0xFE, 0xFE, 0xFE}));
+}
+
+TEST(PngFile, GreyAlphaAndGreyKeyGiveAlpha) {
+    fixtures::PngSpec greyAlpha;
+    greyAlpha.width = 2;
+    greyAlpha.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    greyAlpha.rows = {40, 200, 90, 0};
+    Decoded d = Decode(fixtures::WritePng(greyAlpha));
+    ASSERT_TRUE(d.rowsOk);
+    EXPECT_EQ(d.bytesPerPixel, 4);
+    EXPECT_EQ(d.pixels, (Bytes{40, 40, 40, 200, 90, 90, 90, 0}));
+
+    fixtures::PngSpec keyed;
+    keyed.width = 2;
+    keyed.colorType = PNG_COLOR_TYPE_GRAY;
+    keyed.greyKey = true;
+    keyed.greyKeyValue = 7;
+    keyed.rows = {7, 8};
+    d = Decode(fixtures::WritePng(keyed));
+    ASSERT_TRUE(d.rowsOk);
+    EXPECT_EQ(d.bytesPerPixel, 4);
+    EXPECT_EQ(d.pixels, (Bytes{7, 7, 7, 0, 8, 8, 8, 255}));
+}
+
+TEST(PngFile, SixteenBitRgbaIsStrippedToEightBits) {
+    fixtures::PngSpec spec;
+    spec.width = 1;
+    spec.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    spec.bitDepth = 16;
+    spec.rows = {0xA1, 0x01, 0xB2, 0x02, 0xC3, 0x03, 0xD4, 0x04};
+    const Decoded d = Decode(fixtures::WritePng(spec));
+    ASSERT_TRUE(d.rowsOk);
+    EXPECT_EQ(d.pixels, (Bytes{0xC3, 0xB2, 0xA1, 0xD4}));
+}
+
+TEST(PngFile, InterlacedImageDecodesLikeTheProgressiveOne) {
+    fixtures::PngSpec plain = RgbSpec(11, 9, 5);
+    fixtures::PngSpec interlaced = plain;
+    interlaced.interlaced = true;
+    const Decoded a = Decode(fixtures::WritePng(plain));
+    const Decoded b = Decode(fixtures::WritePng(interlaced));
+    ASSERT_TRUE(a.rowsOk);
+    ASSERT_TRUE(b.rowsOk);
+    EXPECT_EQ(a.pixels, b.pixels);
+}
+
+TEST(PngFile, ResolutionInMetresBecomesDotsPerInchOfTheLargerAxis) {
+    fixtures::PngSpec spec = RgbSpec(1, 1, 1);
+    spec.physUnit = PNG_RESOLUTION_METER;
+    spec.physX = 2835;  // 72.0 dpi
+    spec.physY = 11811; // 299.99 dpi
+    EXPECT_EQ(Decode(fixtures::WritePng(spec)).dpi, 299);
+
+    spec.physUnit = PNG_RESOLUTION_UNKNOWN; // an aspect ratio only
+    EXPECT_EQ(Decode(fixtures::WritePng(spec)).dpi, 0);
+}
+
+TEST(PngFile, WrongSignatureEmptyInputAndOversizedHeadersFail) {
+    Bytes file = fixtures::WritePng(RgbSpec(2, 2, 3));
+    Bytes broken = file;
+    broken[1] = 'Q';
+    EXPECT_FALSE(Decode(broken).headerOk);
+    EXPECT_FALSE(Decode(Bytes{}).headerOk);
+    PngFile none;
+    EXPECT_FALSE(none.ReadHeader(nullptr, 100));
+
+    EXPECT_FALSE(Decode(WithHeaderSize(file, 40000, 2)).headerOk);
+    EXPECT_FALSE(Decode(WithHeaderSize(file, 2, 40000)).headerOk);
+    // Each side within bounds, but the pixels would need more than 1 GiB.
+    EXPECT_FALSE(Decode(WithHeaderSize(file, 30000, 30000)).headerOk);
+    EXPECT_TRUE(Decode(WithHeaderSize(file, 2, 2)).rowsOk); // the rewriting itself is sound
+}
+
+TEST(PngFile, EveryTruncationBeforeTheEndChunkFails) {
+    const Bytes file = fixtures::WritePng(RgbSpec(7, 5, 9));
+    const std::size_t endChunk = file.size() - 12;
+    for (std::size_t size = 0; size < endChunk; ++size) {
+        const Decoded d = Decode(Bytes(file.begin(), file.begin() + size));
+        EXPECT_FALSE(d.headerOk && d.rowsOk) << "cut at " << size;
+    }
+    EXPECT_TRUE(Decode(file).rowsOk);
+}
+
+TEST(PngFile, CorruptCompressedDataFailsWithoutCrashing) {
+    Bytes file = fixtures::WritePng(RgbSpec(16, 16, 4));
+    std::mt19937 random(77);
+    int failures = 0;
+    for (int round = 0; round < 200; ++round) {
+        Bytes damaged = file;
+        damaged[33 + random() % (damaged.size() - 33 - 12)] ^= static_cast<std::uint8_t>(1 + random() % 255);
+        const Decoded d = Decode(damaged);
+        failures += (d.headerOk && d.rowsOk) ? 0 : 1;
+    }
+    // Chunk checksums catch every flipped byte between the header and the end chunk.
+    EXPECT_EQ(failures, 200);
+}
+
+} // namespace
