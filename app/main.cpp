@@ -1,9 +1,16 @@
+#include "app/CommandLine.h"
+#include "support/FileUtils.h"
+
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMainWindow>
+#include <QtGlobal>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -16,14 +23,25 @@ bool HasDisplay() {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
-} // namespace
+int RunHeadless(const CommandLine& line, int argc, char** argv) {
+    if (line.GetMode() != CommandLine::Mode::SaveAs) {
+        return line.Run(FileUtils::ProgramDirectory(), std::cout, std::cerr);
+    }
+    // Text tiles measure with platform fonts, which need an application object; the offscreen platform
+    // gives one without any display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    return line.Run(FileUtils::ProgramDirectory(), std::cout, std::cerr);
+}
 
-int main(int argc, char** argv) {
+int RunEditor(int argc, char** argv) {
     if (!HasDisplay()) {
-        std::fprintf(stderr, "Gridvellum: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
-                             "Run it inside a virtual X server, for example:\n"
-                             "  xvfb-run -a -s \"-screen 0 1600x1000x24\" %s [map.gv]\n",
-                     argv[0]);
+        std::fprintf(stderr,
+                     "Gridvellum: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                     "Run it inside a virtual X server, for example:\n"
+                     "  xvfb-run -a -s \"-screen 0 1600x1000x24\" %s [map.gv]\n"
+                     "or convert maps without a display: %s --save-as IN.gv OUT.gv\n",
+                     argv[0], argv[0]);
         return 2;
     }
     QApplication app(argc, argv);
@@ -32,4 +50,14 @@ int main(int argc, char** argv) {
     window.resize(1200, 800);
     window.show();
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const CommandLine line = CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
+    if (line.IsHeadless()) {
+        return RunHeadless(line, argc, argv);
+    }
+    return RunEditor(argc, argv);
 }

@@ -91,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     m.Set(in.Number(3), in.Number(3), in.Number(3), in.Number(3), in.Number(80), in.Number(80));
     const bool plain = in.Byte() & 1;
     const std::uint8_t flags = in.Byte();
-    const std::uint32_t tint = std::uint32_t(in.Byte()) | std::uint32_t(in.Byte()) << 8 | std::uint32_t(in.Byte()) << 16;
+    const std::uint32_t tint =
+        std::uint32_t(in.Byte()) | std::uint32_t(in.Byte()) << 8 | std::uint32_t(in.Byte()) << 16;
     const int tintAmount = int(in.Byte()) * 2 - 128;
     float opacity = 1.0f;
     if (flags & 2) {

@@ -27,6 +27,12 @@ std::int64_t ToFixed(double value) {
     return std::int64_t(std::clamp(value * double(kOne), -kFixedLimit, kFixedLimit));
 }
 
+// A nearly singular matrix maps destination pixels to source positions millions of pictures away;
+// such a picture is a sliver at most, and its steps would not survive fixed point.
+bool FitsFixed(double value) {
+    return std::fabs(value * double(kOne)) < kFixedLimit;
+}
+
 struct Box {
     double x0, x1, y0, y1; // inclusive destination pixels, before clipping to the destination
 };
@@ -239,6 +245,11 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
     dvdx /= s;
     dudy /= s;
     dvdy /= s;
+    for (double value : {us, vs, dudx, dvdx, dudy, dvdy}) {
+        if (!FitsFixed(value)) {
+            return;
+        }
+    }
     p.srcRows = plane.rows;
     p.srcWidth = plane.width;
     p.srcHeight = plane.height;

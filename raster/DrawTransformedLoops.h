@@ -72,8 +72,15 @@ inline void ClipRun(std::int64_t start, std::int64_t step, std::int64_t lo, std:
         a = ceilDiv(hi - 1 - start, step);
         b = floorDiv(lo - start, step);
     }
-    first = int(std::max<std::int64_t>(first, a));
-    last = int(std::min<std::int64_t>(last, b));
+    // Bounds far outside the row must not wrap when narrowed back to int.
+    const std::int64_t clippedFirst = std::max<std::int64_t>(first, a);
+    const std::int64_t clippedLast = std::min<std::int64_t>(last, b);
+    if (clippedFirst > clippedLast) {
+        last = first - 1;
+        return;
+    }
+    first = int(clippedFirst);
+    last = int(clippedLast);
 }
 
 // Sum of weight x byte over the 2 x 2 texels at p00/p10 (row j) and p01/p11 (row j + 1), reduced by

@@ -202,6 +202,8 @@ bool HasUsablePixels(const RasterCanvas& canvas) {
 } // namespace
 
 bool IcrFile::Load(RasterCanvas& canvas, const WString& path) {
+    // Taken before the stream opens: a memory file is shared, and opening it again rewinds it.
+    const std::size_t fileBytes = StoredFileSize(path);
     std::unique_ptr<GzipStream> stream = GzipStream::Open(path, "rb");
     IcrHeader header;
     if (stream == nullptr || !ReadHeader(*stream, header)) {
@@ -211,7 +213,7 @@ bool IcrFile::Load(RasterCanvas& canvas, const WString& path) {
     const int height = static_cast<int>(header.height);
     const std::uint64_t pixelBytes = header.indexed ? std::uint64_t{header.width} * header.height
                                                     : std::uint64_t{header.stride} * header.height;
-    if (!CompressedDataCanHold(StoredFileSize(path), pixelBytes)) {
+    if (!CompressedDataCanHold(fileBytes, pixelBytes)) {
         return false;
     }
     if (!canvas.SetBitsPerPixel(header.bitsPerPixel) || !canvas.EnsureSize(width, height) ||

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <unistd.h>
 
@@ -162,7 +163,7 @@ WString& WString::operator=(WString&& other) noexcept {
 }
 
 WString& WString::operator=(const char16_t* text) {
-    if (text && text_ && text >= text_.get() && text <= text_.get() + length_) {
+    if (text && Owns(text)) {
         *this = WString(text); // assigning a tail of ourselves
         return *this;
     }
@@ -329,6 +330,13 @@ void WString::DiscardCache() const {
     cache_.reset();
 }
 
+bool WString::Owns(const char16_t* units) const {
+    if (!text_)
+        return false;
+    const std::less_equal<const char16_t*> notAfter;
+    return notAfter(text_.get(), units) && notAfter(units, text_.get() + length_ + spare_);
+}
+
 // ---- appending ----
 
 void WString::Append(const WString& other) {
@@ -347,7 +355,7 @@ void WString::Append(const char16_t* text) {
 void WString::Append(const char16_t* units, int count) {
     if (!units || count <= 0)
         return;
-    if (text_ && units >= text_.get() && units <= text_.get() + length_ + spare_) {
+    if (Owns(units)) {
         const WString copy(units, count); // the source lives in our own buffer, which may move
         Append(copy.c_str(), copy.Length());
         return;

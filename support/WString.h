@@ -16,7 +16,8 @@
 //   3     UTF-8 (with mark: EF BB BF in front); invalid input decodes to U+FFFD, characters outside the
 //         basic plane are kept as surrogate pairs
 //   4, 5  UTF-16 little-/big-endian     (to wide only)
-//   6, 7  UTF-32 little-/big-endian     (to wide only)
+//   6, 7  UTF-32 little-/big-endian     (to wide only; characters outside the basic plane become
+//         surrogate pairs, values beyond U+10FFFF become U+FFFD)
 //
 // Numbers use "%.6g" and a decimal separator that follows the C runtime's current locale: the separator
 // is ',' when that locale reads ",1" as a nonzero number, else '.'. Reals always carry a separator
@@ -132,8 +133,12 @@ public:
     void ToCrLf();
     void Reserve(int n, bool asLength); // replaces the content by n zero units
 
-    // Paths: both '\\' and '/' separate. Parts not wanted may be null.
+    // Paths: both '\\' and '/' separate. Parts not wanted may be null. The extension includes its point; a
+    // point that starts the name does not start an extension.
     void SplitPath(WString* drive, WString* directory, WString* name, WString* extension) const;
+    // The directory's separators all become the one it uses more often (a backslash on a tie, '/' when it
+    // has none), and it ends with one. A relative directory stays relative: it gains a leading separator
+    // only after a drive.
     static WString BuildPath(const WString& drive, const WString& directory, const WString& name,
                              const WString& extension);
     WString DirectoryOf() const;        // drive and directory, ending with a separator ("" when none)
@@ -163,6 +168,7 @@ private:
 
     bool GrowFor(int n);
     void DiscardCache() const;
+    bool Owns(const char16_t* units) const; // whether units point into our own buffer
     void AppendFormattedAscii(const char* ascii, size_t count);
 
     std::unique_ptr<char16_t[]> text_;

@@ -1,0 +1,134 @@
+#include "app/CommandLine.h"
+
+#include "app/HeadlessHost.h"
+#include "document/CGridvellumDoc.h"
+#include "document/ProgramState.h"
+#include "support/MessageSink.h"
+#include "tileset/TileSet.h"
+
+#include <ostream>
+
+namespace {
+
+// Tileset load errors of a headless run go where the run's other errors go.
+class StreamMessageSink : public MessageSink {
+public:
+    explicit StreamMessageSink(std::ostream& stream) : stream_(stream) {}
+    void ShowError(const WString& caption, const WString& text) override {
+        WString line = text;
+        line.Trim(false, true);
+        stream_ << caption.ToUtf8() << ": " << line.ToUtf8() << "\n";
+    }
+
+private:
+    std::ostream& stream_;
+};
+
+bool IsOption(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-';
+}
+
+} // namespace
+
+CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
+    CommandLine line;
+    if (args.empty()) {
+        return line;
+    }
+    const std::string& first = args[0];
+    if (first == "--help" || first == "-h" || first == "-?") {
+        line.mode_ = Mode::Help;
+    } else if (first == "--version") {
+        line.mode_ = Mode::Version;
+    } else if (first == "--save-as") {
+        if (args.size() != 3) {
+            line.mode_ = Mode::Invalid;
+            line.error_ = "--save-as needs exactly two paths: the map to open and the file to save.";
+            return line;
+        }
+        line.mode_ = Mode::SaveAs;
+        line.inputPath_ = args[1];
+        line.outputPath_ = args[2];
+        return line;
+    } else if (IsOption(first)) {
+        line.mode_ = Mode::Invalid;
+        line.error_ = "Unknown option " + first + ".";
+        return line;
+    } else {
+        line.mapPath_ = first;
+    }
+    if (args.size() > 1) {
+        line.mode_ = Mode::Invalid;
+        line.error_ = "Unexpected argument " + args[1] + ".";
+    }
+    return line;
+}
+
+std::string CommandLine::VersionText() {
+    return "Gridvellum Version 3.0.6.0";
+}
+
+std::string CommandLine::HelpText(const std::string& programName) {
+    return "Usage:\n"
+           "  " +
+           programName +
+           " [MAP.gv]                 start the editor, optionally with a map\n"
+           "  " +
+           programName +
+           " --save-as IN.gv OUT.gv   open IN.gv as the editor does and save it as OUT.gv\n"
+           "  " +
+           programName +
+           " --help                   show this text\n"
+           "  " +
+           programName +
+           " --version                show the version\n"
+           "\n"
+           "Tilesets named by a map are read from the program's directory. --save-as needs no display.\n";
+}
+
+int CommandLine::Run(const WString& dataDirectory, std::ostream& out, std::ostream& err,
+                     const std::string& programName) const {
+    switch (mode_) {
+    case Mode::Help:
+        out << HelpText(programName);
+        return kSuccess;
+    case Mode::Version:
+        out << VersionText() << "\n";
+        return kSuccess;
+    case Mode::SaveAs:
+        return RunSaveAs(dataDirectory, err);
+    case Mode::Invalid:
+        err << programName << ": " << error_ << "\n"
+            << "Try " << programName << " --help.\n";
+        return kUsageError;
+    case Mode::Editor:
+        break;
+    }
+    err << programName << ": the editor cannot run headless.\n";
+    return kUsageError;
+}
+
+int CommandLine::RunSaveAs(const WString& dataDirectory, std::ostream& err) const {
+    StreamMessageSink sink(err);
+    // No settings store: a conversion must neither read nor change the user's editor settings.
+    TileSet tileSet(TileSetContext{dataDirectory, nullptr, &sink, false});
+    ProgramState state;
+    HeadlessHost host(tileSet, dataDirectory);
+    CGridvellumDoc document(tileSet, state, &host);
+
+    const WString input = WString::FromUtf8(inputPath_);
+    if (!document.OnOpenDocument(input)) {
+        err << "Could not open \"" << inputPath_ << "\".\n";
+        return kFailure;
+    }
+    if (!host.MissingTileSets().empty()) {
+        err << "Could not open \"" << inputPath_ << "\": its tileset \""
+            << host.MissingTileSets().front().ToUtf8() << "\" is not in " << dataDirectory.ToUtf8() << ".\n";
+        return kFailure;
+    }
+    if (!document.OnSaveDocument(WString::FromUtf8(outputPath_))) {
+        err << "Could not save \"" << outputPath_ << "\".\n";
+        return kFailure;
+    }
+    return kSuccess;
+}

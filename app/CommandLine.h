@@ -1,0 +1,49 @@
+#pragma once
+
+#include "support/WString.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// The program's command line. Without options it starts the editor (optionally with a map to open);
+// the options run without any window, so maps can be converted on machines without a display:
+//   --save-as IN.gv OUT.gv   opens IN exactly as the editor does and saves it as OUT
+//   --help, --version
+class CommandLine {
+public:
+    enum class Mode { Editor, Help, Version, SaveAs, Invalid };
+
+    // Exit statuses of the headless modes.
+    static constexpr int kSuccess = 0;
+    static constexpr int kFailure = 1;
+    static constexpr int kUsageError = 2;
+
+    // args without the program's own name.
+    static CommandLine Parse(const std::vector<std::string>& args);
+
+    Mode GetMode() const { return mode_; }
+    bool IsHeadless() const { return mode_ != Mode::Editor; }
+    // The map the editor opens at start; empty for a new map.
+    const std::string& MapPath() const { return mapPath_; }
+    const std::string& InputPath() const { return inputPath_; }
+    const std::string& OutputPath() const { return outputPath_; }
+    const std::string& ErrorText() const { return error_; }
+
+    static std::string VersionText();
+    static std::string HelpText(const std::string& programName);
+
+    // Runs a headless mode and returns the exit status. Tilesets load from dataDirectory. Saving needs
+    // an application object (text tiles measure with platform fonts).
+    int Run(const WString& dataDirectory, std::ostream& out, std::ostream& err,
+            const std::string& programName = "gridvellum") const;
+
+private:
+    int RunSaveAs(const WString& dataDirectory, std::ostream& err) const;
+
+    Mode mode_ = Mode::Editor;
+    std::string mapPath_;
+    std::string inputPath_;
+    std::string outputPath_;
+    std::string error_;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "support/WString.h"
+
+#include <cstddef>
+#include <vector>
+
+class CGridvellumDoc;
+
+// The snapshot protocol of the document: an edit that changed something becomes one undo step, the
+// clipboard-form text of all tiles as they were when the edit began. The histories themselves live in
+// the document (they are emptied by New, Open and a tileset change); this class is the logic that
+// fills and replays them, so it holds nothing but the document and may be made wherever it is needed.
+//
+// What makes a step: the program's changed flag (colour, flip, text, local flags, adding or deleting a
+// tile) or a tile whose transform or local flags differ from its snapshot when the edit ends. The
+// scenario, the selection and the clipboard are never part of a step.
+class UndoHistory {
+public:
+    // Beyond this many bytes (two per character) the oldest undo entries are dropped.
+    static constexpr std::size_t kLimitBytes = std::size_t{1} << 24;
+
+    explicit UndoHistory(CGridvellumDoc& doc) : doc_(doc) {}
+
+    // Clears the changed flag, snapshots every tile and keeps the text of all tiles.
+    void BeginEdit();
+    // True when the edit changed something and became an undo step; the redo history is then gone.
+    bool CommitEdit();
+
+    // Both replace all tiles by the neighbouring history entry; false when there is none. Nothing is
+    // selected afterwards and the document is marked modified.
+    bool Undo();
+    bool Redo();
+    bool CanUndo() const;
+    bool CanRedo() const;
+
+    // Drops the oldest entries while the history holds more than limitBytes, counting two bytes per
+    // character. CommitEdit trims before it appends, so the newest entry may pass the limit on its own
+    // until the next commit. Returns how many were dropped.
+    static std::size_t TrimToLimit(std::vector<WString>& history, std::size_t limitBytes);
+    static std::size_t SizeInBytes(const std::vector<WString>& history);
+
+private:
+    bool Replay(std::vector<WString>& from, std::vector<WString>& to);
+
+    CGridvellumDoc& doc_;
+};

@@ -1,0 +1,145 @@
+#include "app/CommandLine.h"
+#include "document/MapFile.h"
+#include "support/Matrix3.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+class Scratch {
+public:
+    Scratch() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "gv_cli_XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot make a scratch directory");
+        }
+        path = pattern;
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string Join(const std::string& relative) const { return path + "/" + relative; }
+    void Write(const std::string& relative, const std::string& bytes) const {
+        std::filesystem::create_directories(std::filesystem::path(Join(relative)).parent_path());
+        std::ofstream(Join(relative), std::ios::binary) << bytes;
+    }
+    std::string Read(const std::string& relative) const {
+        std::ifstream in(Join(relative), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::string path;
+};
+
+std::string Declared(const std::string& body) {
+    return "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n" + body;
+}
+
+std::string Encoded(double x, double y) {
+    return MapFile::EncodeMatrix(Matrix3::Translation(x, y)).ToUtf8();
+}
+
+// A map in exactly the form the program writes, so a save that changes nothing gives the same bytes.
+std::string Map(const std::string& tileset, const std::string& tiles) {
+    return Declared("<Gridvellum xmlns=\"gridvellum\" tileset=\"" + tileset + "\" version=\"1\">\r\n" +
+                    tiles + "</Gridvellum>");
+}
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    CommandLineTest() {
+        // Tile images that do not exist load as grey squares, which is all a conversion needs.
+        dir.Write("tiles/dungeon.set", Declared("<TileSet gridsize=\"64\">\r\n"
+                                                "<Tile name=\"Floor\" type=\"0\">floor.png</Tile>\r\n"
+                                                "<Tile name=\"Door\" type=\"1\">door.png</Tile>\r\n"
+                                                "</TileSet>\r\n"));
+    }
+    int Run(const std::vector<std::string>& args) {
+        out.str("");
+        err.str("");
+        return CommandLine::Parse(args).Run(WString::FromUtf8(dir.path), out, err);
+    }
+    Scratch dir;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST(CommandLineParse, OptionsChooseTheMode) {
+    EXPECT_EQ(CommandLine::Parse({}).GetMode(), CommandLine::Mode::Editor);
+    const CommandLine withMap = CommandLine::Parse({"keep.gv"});
+    EXPECT_EQ(withMap.GetMode(), CommandLine::Mode::Editor);
+    EXPECT_EQ(withMap.MapPath(), "keep.gv");
+    EXPECT_FALSE(withMap.IsHeadless());
+    EXPECT_EQ(CommandLine::Parse({"--help"}).GetMode(), CommandLine::Mode::Help);
+    EXPECT_EQ(CommandLine::Parse({"--version"}).GetMode(), CommandLine::Mode::Version);
+    const CommandLine saveAs = CommandLine::Parse({"--save-as", "a.gv", "b.gv"});
+    EXPECT_EQ(saveAs.GetMode(), CommandLine::Mode::SaveAs);
+    EXPECT_EQ(saveAs.InputPath(), "a.gv");
+    EXPECT_EQ(saveAs.OutputPath(), "b.gv");
+    EXPECT_EQ(CommandLine::Parse({"--save-as", "a.gv"}).GetMode(), CommandLine::Mode::Invalid);
+    EXPECT_EQ(CommandLine::Parse({"--frobnicate"}).GetMode(), CommandLine::Mode::Invalid);
+    EXPECT_EQ(CommandLine::Parse({"a.gv", "b.gv"}).GetMode(), CommandLine::Mode::Invalid);
+}
+
+TEST_F(CommandLineTest, VersionAndHelpGoToStandardOutput) {
+    EXPECT_EQ(Run({"--version"}), CommandLine::kSuccess);
+    EXPECT_EQ(out.str(), "Gridvellum Version 3.0.6.0\n");
+    EXPECT_EQ(Run({"--help"}), CommandLine::kSuccess);
+    EXPECT_NE(out.str().find("--save-as IN.gv OUT.gv"), std::string::npos);
+    EXPECT_EQ(Run({"--frobnicate"}), CommandLine::kUsageError);
+    EXPECT_NE(err.str().find("Unknown option --frobnicate"), std::string::npos);
+    EXPECT_TRUE(out.str().empty());
+}
+
+TEST_F(CommandLineTest, SaveAsResolvesABackslashTilesetAndRewritesTheMap) {
+    const std::string map =
+        Map("tiles\\dungeon.set", "   <Scenario>Go.</Scenario>\r\n"
+                                  "   <TileRef name=\"tiles\\dungeon.set:Floor\" matrix=\"" +
+                                      Encoded(64, 0) +
+                                      "\"/>\r\n"
+                                      "   <TileRef name=\"tiles\\dungeon.set:Door\" matrix=\"" +
+                                      Encoded(0, 0) +
+                                      "\"/>\r\n"
+                                      "   <TextTile matrix=\"" +
+                                      Encoded(16, 16) + "\" text=\"Hall\"/>\r\n");
+    dir.Write("in.gv", map);
+    ASSERT_EQ(Run({"--save-as", dir.Join("in.gv"), dir.Join("out.gv")}), CommandLine::kSuccess) << err.str();
+    EXPECT_EQ(dir.Read("out.gv"), map);
+    EXPECT_TRUE(err.str().empty()) << err.str();
+
+    // Off-grid tiles come out snapped, as the editor would save them.
+    dir.Write("loose.gv",
+              Map("tiles\\dungeon.set",
+                  "   <TileRef name=\"tiles\\dungeon.set:Floor\" matrix=\"" + Encoded(70, -3) + "\"/>\r\n"));
+    ASSERT_EQ(Run({"--save-as", dir.Join("loose.gv"), dir.Join("tight.gv")}), CommandLine::kSuccess);
+    EXPECT_NE(dir.Read("tight.gv").find(Encoded(64, 0)), std::string::npos);
+}
+
+TEST_F(CommandLineTest, MissingTilesetIsAnErrorAndWritesNothing) {
+    dir.Write("in.gv", Map("tiles\\crypt.set", "   <TileRef name=\"tiles\\crypt.set:Floor\" matrix=\"" +
+                                                   Encoded(0, 0) + "\"/>\r\n"));
+    EXPECT_EQ(Run({"--save-as", dir.Join("in.gv"), dir.Join("out.gv")}), CommandLine::kFailure);
+    EXPECT_NE(err.str().find("tiles\\crypt.set"), std::string::npos) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(dir.Join("out.gv")));
+}
+
+TEST_F(CommandLineTest, UnreadableMapAndUnwritableOutputAreErrors) {
+    EXPECT_EQ(Run({"--save-as", dir.Join("absent.gv"), dir.Join("out.gv")}), CommandLine::kFailure);
+    EXPECT_NE(err.str().find("Could not open \"" + dir.Join("absent.gv") + "\""), std::string::npos);
+    dir.Write("broken.gv", "<Gridvellum tileset=");
+    EXPECT_EQ(Run({"--save-as", dir.Join("broken.gv"), dir.Join("out.gv")}), CommandLine::kFailure);
+    EXPECT_FALSE(std::filesystem::exists(dir.Join("out.gv")));
+
+    dir.Write("in.gv", Map("tiles\\dungeon.set", ""));
+    EXPECT_EQ(Run({"--save-as", dir.Join("in.gv"), dir.Join("no/folder/out.gv")}), CommandLine::kFailure);
+    EXPECT_NE(err.str().find("Could not save"), std::string::npos);
+}
+
+} // namespace
