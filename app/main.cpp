@@ -1,9 +1,8 @@
+#include "app/CGridvellumApp.h"
 #include "app/CommandLine.h"
 #include "support/FileUtils.h"
 
-#include <QApplication>
 #include <QGuiApplication>
-#include <QMainWindow>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -34,7 +33,7 @@ int RunHeadless(const CommandLine& line, int argc, char** argv) {
     return line.Run(FileUtils::ProgramDirectory(), std::cout, std::cerr);
 }
 
-int RunEditor(int argc, char** argv) {
+int RunEditorWithDisplay(int argc, char** argv) {
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "Gridvellum: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
@@ -44,12 +43,7 @@ int RunEditor(int argc, char** argv) {
                      argv[0], argv[0]);
         return 2;
     }
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Gridvellum");
-    window.resize(1200, 800);
-    window.show();
-    return app.exec();
+    return RunEditor(argc, argv);
 }
 
 } // namespace
@@ -59,5 +53,5 @@ int main(int argc, char** argv) {
     if (line.IsHeadless()) {
         return RunHeadless(line, argc, argv);
     }
-    return RunEditor(argc, argv);
+    return RunEditorWithDisplay(argc, argv);
 }

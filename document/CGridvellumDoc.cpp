@@ -1,5 +1,6 @@
 #include "document/CGridvellumDoc.h"
 
+#include "document/AttributeSink.h"
 #include "document/DocumentHost.h"
 #include "document/MapFile.h"
 #include "document/ProgramState.h"
@@ -20,6 +21,28 @@ std::uint32_t LayerOf(const TileRef& tile) {
 bool CentreInside(const TileRef& tile, const Rect2& rect) {
     return rect.Contains(tile.Bounds().Centre());
 }
+
+// Writes tile elements as the XML writer lays them out in the clipboard form: one line per tile,
+// indented one level, each an empty element.
+class ClipboardTextSink : public AttributeSink {
+public:
+    explicit ClipboardTextSink(WString& out) : out_(out) {}
+    void Element(const char16_t* name) override {
+        out_.Append(u"\n   <");
+        out_.Append(name);
+    }
+    void Attribute(const char16_t* name, const WString& value) override {
+        out_.AppendUnit(u' ');
+        out_.Append(name);
+        out_.Append(u"=\"");
+        XmlElement::AppendEscaped(out_, value);
+        out_.AppendUnit(u'"');
+    }
+    void EndElement() { out_.Append(u"/>"); }
+
+private:
+    WString& out_;
+};
 
 } // namespace
 
@@ -450,9 +473,33 @@ void CGridvellumDoc::ReadXml(const XmlElement& root, bool loadTileSet, bool skip
 }
 
 void CGridvellumDoc::ToText(WString& out) const {
-    XmlDocument document;
-    WriteXml(document, true);
-    document.ToText(out);
+    // Undo takes this snapshot on every edit, so the text is written directly rather than through an
+    // XML tree; it is the same text the tree would give (the tests hold the two side by side).
+    out.Append(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<");
+    out.Append(MapFile::kRootElement);
+    ClipboardTextSink sink(out);
+    sink.Attribute(u"xmlns", MapFile::kNamespace);
+    sink.Attribute(u"tileset", Tiles().Name());
+    sink.Attribute(u"version", MapFile::kVersion);
+    bool anyTile = false;
+    for (const auto& tile : tiles_) {
+        if (!tile) {
+            continue;
+        }
+        if (!anyTile) {
+            out.AppendUnit(u'>');
+            anyTile = true;
+        }
+        tile->WriteAttributes(sink);
+        sink.EndElement();
+    }
+    if (!anyTile) {
+        out.Append(u"/>");
+        return;
+    }
+    out.Append(u"\n</");
+    out.Append(MapFile::kRootElement);
+    out.AppendUnit(u'>');
 }
 
 bool CGridvellumDoc::LoadTilesFromText(const WString& text) {

@@ -102,15 +102,19 @@ std::vector<PathMark> MovementPath::Marks(const TileRef& tile, const TileSet& ti
     if (tile.PathLength() < 2 || definition == nullptr) {
         return marks;
     }
+    constexpr size_t kMarkLimit = kMaxMarks;
     AddStartMarks(tile, *definition, marks);
     const TileImage& stepImage = tileSet.StepImage();
-    for (int step = 1; step < tile.PathLength(); ++step) {
+    for (int step = 1; step < tile.PathLength() && marks.size() < kMarkLimit; ++step) {
         const Vec2 from = tile.CentreAt(step - 1);
         const Vec2 to = tile.CentreAt(step);
         const Vec2 v = to - from;
         const double length = v.Length();
         const double direction = std::atan2(v.Y(), v.X());
         for (double offset : FootstepOffsets(length, tileSet.DrawGridSize())) {
+            if (marks.size() >= kMarkLimit) {
+                break;
+            }
             const double along = offset / length;
             const Vec2 at(static_cast<float>(from.X() + v.X() * along),
                           static_cast<float>(from.Y() + v.Y() * along));
@@ -121,7 +125,7 @@ std::vector<PathMark> MovementPath::Marks(const TileRef& tile, const TileSet& ti
         }
         const Vec2 before = tile.DirectionAt(step - 1);
         const Turn turn = ClassifyTurn(TurnAngle(before, tile.DirectionAt(step)));
-        if (turn != Turn::kNone) {
+        if (turn != Turn::kNone && marks.size() < kMarkLimit) {
             PathMark mark;
             mark.image = TurnImage(turn);
             const TileImage& picture = mark.image == PathMark::kTurnLeft90    ? tileSet.TurnLeft90Image()

@@ -31,6 +31,9 @@ class MovementPath {
 public:
     // A damaged file can put steps a universe apart; beyond this many footsteps a segment shows none.
     static constexpr int kMaxFootstepsPerSegment = 10000;
+    // A path of thousands of such segments would still ask for millions of pictures every frame; a
+    // path stops adding marks at this many.
+    static constexpr int kMaxMarks = 65536;
 
     enum class Turn { kNone, kLeft90, kRight90, kHalf };
 
@@ -47,7 +50,7 @@ public:
 
     // Every mark of the tile's path in drawing order; empty when the path has fewer than two steps or
     // the tile has no definition. Marks of pictures the tileset did not load are included; the
-    // renderers skip them.
+    // renderers skip them. At most kMaxMarks marks.
     static std::vector<PathMark> Marks(const TileRef& tile, const TileSet& tileSet);
 
     // Document side. Recording keeps each selected map tile's current placement as a step, so the

@@ -1,5 +1,6 @@
 #include "document/TextTile.h"
 
+#include "document/AttributeSink.h"
 #include "document/MapFile.h"
 #include "document/ProgramState.h"
 #include "document/TileContext.h"
@@ -212,16 +213,16 @@ void TextTile::ReadXml(const XmlElement& element) {
     TakeSnapshot();
 }
 
-void TextTile::WriteXml(XmlElement& element) const {
-    element.SetName(MapFile::kTextElement);
-    element.AddAttribute(u"matrix", MapFile::EncodeMatrix(Transform()));
+void TextTile::WriteAttributes(AttributeSink& sink) const {
+    sink.Element(MapFile::kTextElement);
+    sink.Attribute(u"matrix", MapFile::EncodeMatrix(Transform()));
     if (IsTinted()) {
-        element.AddAttribute(u"color", MapFile::ColorText(TintColor()));
+        sink.Attribute(u"color", MapFile::ColorText(TintColor()));
     }
     if (FreeFlag()) {
-        element.AddAttribute(u"freeplacement", u"true");
+        sink.Attribute(u"freeplacement", u"true");
     }
-    element.AddAttribute(u"text", text_);
+    sink.Attribute(u"text", text_);
 }
 
 void TextTile::DrawSoftware(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld,

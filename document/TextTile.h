@@ -25,7 +25,7 @@ public:
     RasterCanvas* Image(bool flipped) const override;
     bool CanFlip() const override;
     void ReadXml(const XmlElement& element) override;
-    void WriteXml(XmlElement& element) const override;
+    void WriteAttributes(AttributeSink& sink) const override;
     TileKind Kind() const override;
     int Sort() const override;
     bool HitTest(const Vec2& worldPt) const override;

@@ -1,5 +1,6 @@
 #include "document/TileRef.h"
 
+#include "document/AttributeSink.h"
 #include "document/MapFile.h"
 #include "document/ProgramState.h"
 #include "document/TileContext.h"
@@ -44,6 +45,19 @@ void DrawImage(RasterCanvas* image, RasterCanvas& target, const Matrix3& matrix,
         image->DrawTransformed(target, matrix, plain, tintColor, tintOn, tintAmount, opacity);
     }
 }
+
+// Builds the tile's element in an XML tree.
+class ElementSink : public AttributeSink {
+public:
+    explicit ElementSink(XmlElement& element) : element_(element) {}
+    void Element(const char16_t* name) override { element_.SetName(name); }
+    void Attribute(const char16_t* name, const WString& value) override {
+        element_.AddAttribute(name, value);
+    }
+
+private:
+    XmlElement& element_;
+};
 
 } // namespace
 
@@ -464,9 +478,14 @@ void TileRef::ReadXml(const XmlElement& element) {
 }
 
 void TileRef::WriteXml(XmlElement& element) const {
-    element.SetName(MapFile::kTileElement);
+    ElementSink sink(element);
+    WriteAttributes(sink);
+}
+
+void TileRef::WriteAttributes(AttributeSink& sink) const {
+    sink.Element(MapFile::kTileElement);
     const TileDef* definition = Definition();
-    element.AddAttribute(u"name", definition != nullptr ? definition->Key() : WString());
+    sink.Attribute(u"name", definition != nullptr ? definition->Key() : WString());
     WString matrix;
     for (size_t step = 0; step < path_.size(); ++step) {
         if (step > 0) {
@@ -474,23 +493,23 @@ void TileRef::WriteXml(XmlElement& element) const {
         }
         MapFile::AppendMatrix(matrix, path_[step]);
     }
-    element.AddAttribute(u"matrix", matrix);
+    sink.Attribute(u"matrix", matrix);
     if (tinted_) {
-        element.AddAttribute(u"color", MapFile::ColorText(tintColor_));
-        element.AddAttribute(u"color_percentage", WString::FromReal(strength_));
+        sink.Attribute(u"color", MapFile::ColorText(tintColor_));
+        sink.Attribute(u"color_percentage", WString::FromReal(strength_));
     }
     if (flipped_) {
-        element.AddAttribute(u"flip", u"true");
+        sink.Attribute(u"flip", u"true");
     }
     if (free_) {
-        element.AddAttribute(u"freeplacement", u"true");
+        sink.Attribute(u"freeplacement", u"true");
     }
     if (!localFlags_.empty()) {
         WString flags;
         for (bool flag : localFlags_) {
             flags.AppendUnit(flag ? u'1' : u'0');
         }
-        element.AddAttribute(u"localflags", flags);
+        sink.Attribute(u"localflags", flags);
     }
 }
 

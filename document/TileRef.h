@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+class AttributeSink;
 class DcRasterCanvas;
 class RasterCanvas;
 class TileContext;
@@ -43,6 +44,8 @@ public:
     virtual bool CanFlip() const;
     virtual void ReadXml(const XmlElement& element);
     virtual void WriteXml(XmlElement& element) const;
+    // The element's name and attributes in writing order; WriteXml goes through it.
+    virtual void WriteAttributes(AttributeSink& sink) const;
     // 0 without a definition.
     virtual TileKind Kind() const;
     // The layer; compared as unsigned so that text tiles (-1) lie above every map tile.

@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -58,6 +59,24 @@ QPainter::CompositionMode ModeFor(BlitOp op) {
     default:
         return QPainter::CompositionMode_Source;
     }
+}
+
+// The source rows as an image, without copying when they are 4-byte aligned as the image code needs;
+// other blocks (tightly packed index rows, say) are copied into aligned rows first.
+QImage WrapSource(const PixelBlock& source, QImage::Format format) {
+    const bool aligned = source.stride % 4 == 0 && reinterpret_cast<std::uintptr_t>(source.pixels) % 4 == 0;
+    if (aligned) {
+        return QImage(source.pixels, source.width, source.height, source.stride, format);
+    }
+    QImage copy(source.width, source.height, format);
+    if (copy.isNull()) {
+        return copy;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(source.width) * source.bytesPerPixel;
+    for (int y = 0; y < source.height; ++y) {
+        std::memcpy(copy.scanLine(y), source.pixels + static_cast<std::size_t>(y) * source.stride, rowBytes);
+    }
+    return copy;
 }
 
 enum class ClipKind { None, Rect, Polygon };
@@ -520,7 +539,7 @@ void CanvasPainter::StretchBlit(int destLeft, int destTop, int destWidth, int de
         sourceWidth == 0 || sourceHeight == 0) {
         return;
     }
-    QImage image(source.pixels, source.width, source.height, source.stride, format);
+    QImage image = WrapSource(source, format);
     if (source.bytesPerPixel == 1) {
         QList<QRgb> colors(256);
         for (int i = 0; i < 256; ++i) {

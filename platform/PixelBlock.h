@@ -3,7 +3,8 @@
 #include <cstdint>
 
 // A block of pixels in canvas layout handed to platform drawing: rows stored bottom-up (the first
-// stored row is the bottom row of the picture), each row `stride` bytes apart.
+// stored row is the bottom row of the picture), each row `stride` (at least width * bytesPerPixel)
+// bytes apart. Rows that start on 4-byte boundaries are read in place, others are copied first.
 // bytesPerPixel: 1 (an index into `palette`), 3 (blue, green, red) or 4 (blue, green, red, alpha).
 struct PixelBlock {
     const std::uint8_t* pixels = nullptr;

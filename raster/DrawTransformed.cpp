@@ -158,6 +158,8 @@ template <int SB, int DB> LoopFn PickBySampling(Sampling sampling, bool opaque, 
         return PickByOptions<SB, DB, Sampling::Footprint>(opaque, tint);
     case Sampling::OffsetNearest:
         return PickByOptions<SB, DB, Sampling::OffsetNearest>(opaque, tint);
+    case Sampling::AxisBilinear:
+        return PickByOptions<SB, DB, Sampling::AxisBilinear>(opaque, tint);
     }
     return nullptr;
 }
@@ -291,6 +293,13 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
     if (sampling != Sampling::Nearest) {
         p.u0 -= kOne / 2;
         p.v0 -= kOne / 2;
+    }
+    // Rows that follow one source row or column (no turn, or quarter turns) share their vertical mix.
+    std::vector<float> line;
+    if (sampling == Sampling::Bilinear && (p.dvdx == 0 || p.dudx == 0)) {
+        sampling = Sampling::AxisBilinear;
+        line.resize(std::size_t(std::max(p.srcWidth, p.srcHeight) + 2) * 4);
+        p.line = line.data();
     }
     const bool tint = style.tintOn;
     if (tint) {

@@ -10,6 +10,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace drawloops {
 
@@ -17,11 +22,16 @@ constexpr int kFractionBits = 14;
 constexpr std::int64_t kOne = std::int64_t(1) << kFractionBits;
 constexpr std::int32_t kFractionMask = (1 << kFractionBits) - 1;
 
+// How far past texel i the fast bilinear sampler reads, in fixed point: the pair (i, i + 1), and for
+// 3-byte sources one byte more, so those stop a texel earlier.
+template <int SB> constexpr std::int64_t kPairReach = SB == 4 ? kOne : 2 * kOne;
+
 enum class Sampling {
     Nearest,       // texel under the sample point
     Bilinear,      // 2 x 2 texels, edge columns and rows repeat outside the level
     Footprint,     // two to four bilinear taps spread over the pixel's footprint
     OffsetNearest, // texel under the point half a texel down-left, for translucent 3-byte sources
+    AxisBilinear,  // Bilinear for draws whose rows follow a source row or column (quarter turns)
 };
 
 // Everything a loop needs, worked out once per draw.
@@ -41,6 +51,9 @@ struct LoopParams {
     int opacityFactor = 255;                // 4-byte sources: alpha scale; 3-byte: the constant alpha
     const std::uint8_t* tintKeep = nullptr; // T(., 255 - k)
     std::uint8_t tintAdd[3] = {0, 0, 0};    // T(tint channel, k), blue, green, red
+
+    // AxisBilinear: room for four floats per texel of the longer side of the level, plus two.
+    float* line = nullptr;
 
     int taps = 0;                      // footprint: 2 to 4
     std::int32_t halfU = 0, halfV = 0; // footprint half-offsets, fixed point
@@ -91,153 +104,278 @@ inline int Bilerp(int p00, int p10, int p01, int p11, int fu, int fv) {
     return (top * (256 - fv) + bottom * fv) >> 16;
 }
 
-template <int SB>
-inline void BilinearAt(const LoopParams& p, std::int32_t u, std::int32_t v, std::uint8_t* out) {
-    int i = u >> kFractionBits;
-    int j = v >> kFractionBits;
-    int fu = (u & kFractionMask) >> 6;
-    int fv = (v & kFractionMask) >> 6;
-    const std::uint8_t* a = p.srcRows[j] + i * SB;
-    const std::uint8_t* c = p.srcRows[j + 1] + i * SB;
-    for (int k = 0; k < SB; ++k) {
-        out[k] = std::uint8_t(Bilerp(a[k], a[k + SB], c[k], c[k + SB], fu, fv));
+// Texels travel as one 32-bit value, bytes blue, green, red, alpha from the low end; 3-byte texels
+// carry alpha 255.
+template <int SB> inline std::uint32_t LoadTexel(const std::uint8_t* p) {
+    if constexpr (SB == 4) {
+        std::uint32_t t;
+        std::memcpy(&t, p, 4);
+        return t;
+    } else {
+        return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | 0xFF000000u;
     }
 }
+
+inline int Channel(std::uint32_t texel, int k) {
+    return int(texel >> (8 * k)) & 0xFF;
+}
+
+struct NearestSampler {
+    template <int SB> static std::uint32_t At(const LoopParams& p, std::int32_t u, std::int32_t v) {
+        return LoadTexel<SB>(p.srcRows[v >> kFractionBits] + (u >> kFractionBits) * SB);
+    }
+};
+
+struct OffsetNearestSampler {
+    template <int SB> static std::uint32_t At(const LoopParams& p, std::int32_t u, std::int32_t v) {
+        int i = std::max(u >> kFractionBits, 0);
+        int j = std::max(v >> kFractionBits, 0);
+        return LoadTexel<SB>(p.srcRows[j] + i * SB);
+    }
+};
 
 // Bilinear sample where a neighbour outside the level is replaced by the nearest edge texel.
-template <int SB>
-inline void BilinearClampedAt(const LoopParams& p, std::int32_t u, std::int32_t v, std::uint8_t* out) {
-    int i = u >> kFractionBits;
-    int j = v >> kFractionBits;
-    int fu = (u & kFractionMask) >> 6;
-    int fv = (v & kFractionMask) >> 6;
-    int i0 = std::clamp(i, 0, p.srcWidth - 1) * SB;
-    int i1 = std::clamp(i + 1, 0, p.srcWidth - 1) * SB;
-    const std::uint8_t* r0 = p.srcRows[std::clamp(j, 0, p.srcHeight - 1)];
-    const std::uint8_t* r1 = p.srcRows[std::clamp(j + 1, 0, p.srcHeight - 1)];
-    for (int k = 0; k < SB; ++k) {
-        out[k] = std::uint8_t(Bilerp(r0[i0 + k], r0[i1 + k], r1[i0 + k], r1[i1 + k], fu, fv));
+struct BilinearClampedSampler {
+    template <int SB> static std::uint32_t At(const LoopParams& p, std::int32_t u, std::int32_t v) {
+        int i = u >> kFractionBits;
+        int j = v >> kFractionBits;
+        int fu = (u & kFractionMask) >> 6;
+        int fv = (v & kFractionMask) >> 6;
+        int i0 = std::clamp(i, 0, p.srcWidth - 1) * SB;
+        int i1 = std::clamp(i + 1, 0, p.srcWidth - 1) * SB;
+        const std::uint8_t* r0 = p.srcRows[std::clamp(j, 0, p.srcHeight - 1)];
+        const std::uint8_t* r1 = p.srcRows[std::clamp(j + 1, 0, p.srcHeight - 1)];
+        std::uint32_t out = SB == 4 ? 0 : 0xFF000000u;
+        for (int k = 0; k < SB; ++k) {
+            out |= std::uint32_t(Bilerp(r0[i0 + k], r0[i1 + k], r1[i0 + k], r1[i1 + k], fu, fv)) << (8 * k);
+        }
+        return out;
     }
-}
+};
 
-template <int SB>
-inline void FootprintAt(const LoopParams& p, std::int32_t u, std::int32_t v, std::uint8_t* out) {
-    std::uint8_t tap[4][SB];
-    BilinearAt<SB>(p, u - p.halfU, v - p.halfV, tap[0]);
-    if (p.taps == 2) {
-        BilinearAt<SB>(p, u + p.halfU, v + p.halfV, tap[1]);
-    } else {
-        BilinearAt<SB>(p, u + p.halfU, v - p.halfV, tap[1]);
-        BilinearAt<SB>(p, u - p.halfU, v + p.halfV, tap[2]);
-        if (p.taps == 4) {
-            BilinearAt<SB>(p, u + p.halfU, v + p.halfV, tap[3]);
+// Bilinear sample whose four texels all lie inside the level. For 3-byte sources the caller also
+// keeps i + 2 inside the row, because texel pairs are read as two overlapping 4-byte words.
+struct BilinearSampler {
+    template <int SB> static std::uint32_t At(const LoopParams& p, std::int32_t u, std::int32_t v) {
+        const int i = u >> kFractionBits;
+        const int j = v >> kFractionBits;
+        const int fu = (u & kFractionMask) >> 6;
+        const int fv = (v & kFractionMask) >> 6;
+        const std::uint8_t* r0 = p.srcRows[j] + i * SB;
+        const std::uint8_t* r1 = p.srcRows[j + 1] + i * SB;
+#if defined(__SSE2__)
+        // The horizontal sums a * (256 - fu) + b * fu come from one multiply-add per row; the vertical
+        // step runs in single precision, which holds every partial sum (all below 2^24) exactly.
+        const __m128i zero = _mm_setzero_si128();
+        __m128i top = _mm_unpacklo_epi8(LoadPair<SB>(r0), zero);
+        __m128i bottom = _mm_unpacklo_epi8(LoadPair<SB>(r1), zero);
+        top = _mm_unpacklo_epi16(top, _mm_srli_si128(top, 8));
+        bottom = _mm_unpacklo_epi16(bottom, _mm_srli_si128(bottom, 8));
+        const __m128i weights = _mm_set1_epi32((256 - fu) | (fu << 16));
+        const __m128 t = _mm_cvtepi32_ps(_mm_madd_epi16(top, weights));
+        const __m128 b = _mm_cvtepi32_ps(_mm_madd_epi16(bottom, weights));
+        const __m128 sum =
+            _mm_add_ps(_mm_mul_ps(t, _mm_set1_ps(float(256 - fv))), _mm_mul_ps(b, _mm_set1_ps(float(fv))));
+        __m128i r = _mm_cvttps_epi32(_mm_mul_ps(sum, _mm_set1_ps(1.0f / 65536.0f)));
+        r = _mm_packs_epi32(r, r);
+        r = _mm_packus_epi16(r, r);
+        const std::uint32_t out = std::uint32_t(_mm_cvtsi128_si32(r));
+        return SB == 4 ? out : out | 0xFF000000u;
+#else
+        std::uint32_t out = SB == 4 ? 0 : 0xFF000000u;
+        for (int k = 0; k < SB; ++k) {
+            out |= std::uint32_t(Bilerp(r0[k], r0[k + SB], r1[k], r1[k + SB], fu, fv)) << (8 * k);
+        }
+        return out;
+#endif
+    }
+
+#if defined(__SSE2__)
+    // Texels i and i + 1 of one row as bytes 0-3 and 4-7.
+    template <int SB> static __m128i LoadPair(const std::uint8_t* p) {
+        if constexpr (SB == 4) {
+            return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+        } else {
+            std::int32_t a, b;
+            std::memcpy(&a, p, 4);
+            std::memcpy(&b, p + 3, 4);
+            return _mm_unpacklo_epi32(_mm_cvtsi32_si128(a), _mm_cvtsi32_si128(b));
         }
     }
-    for (int k = 0; k < SB; ++k) {
-        int sum = 0;
-        for (int t = 0; t < p.taps; ++t) {
-            sum += tap[t][k];
-        }
-        out[k] = std::uint8_t(sum / p.taps);
-    }
-}
+#endif
+};
 
-// Lays one sampled texel onto one destination pixel. Only the colour bytes are written.
-template <int SB, bool Opaque, bool Tint>
-inline void BlendPixel(const LoopParams& p, std::uint8_t* sample, std::uint8_t* d) {
-    if constexpr (Tint) {
+// Two to four bilinear taps around the sample point, averaged per channel.
+struct FootprintSampler {
+    template <int SB> static std::uint32_t At(const LoopParams& p, std::int32_t u, std::int32_t v) {
+        std::uint32_t tap[4];
+        tap[0] = BilinearSampler::At<SB>(p, u - p.halfU, v - p.halfV);
+        if (p.taps == 2) {
+            tap[1] = BilinearSampler::At<SB>(p, u + p.halfU, v + p.halfV);
+        } else {
+            tap[1] = BilinearSampler::At<SB>(p, u + p.halfU, v - p.halfV);
+            tap[2] = BilinearSampler::At<SB>(p, u - p.halfU, v + p.halfV);
+            if (p.taps == 4) {
+                tap[3] = BilinearSampler::At<SB>(p, u + p.halfU, v + p.halfV);
+            }
+        }
+        std::uint32_t out = 0xFF000000u;
         for (int k = 0; k < 3; ++k) {
-            sample[k] = std::uint8_t(p.tintKeep[sample[k]] + p.tintAdd[k]);
+            int sum = 0;
+            for (int t = 0; t < p.taps; ++t) {
+                sum += Channel(tap[t], k);
+            }
+            out |= std::uint32_t(sum / p.taps) << (8 * k);
         }
+        return out;
+    }
+};
+
+// Writes the three colour bytes; a 4-byte destination keeps its alpha.
+template <int DB> inline void StoreColour(std::uint8_t* d, std::uint32_t colour) {
+    if constexpr (DB == 4) {
+        std::uint32_t old;
+        std::memcpy(&old, d, 4);
+        old = (old & 0xFF000000u) | (colour & 0x00FFFFFFu);
+        std::memcpy(d, &old, 4);
+    } else {
+        d[0] = std::uint8_t(colour);
+        d[1] = std::uint8_t(colour >> 8);
+        d[2] = std::uint8_t(colour >> 16);
+    }
+}
+
+// T(s, a) + T(d, 255 - a) per colour byte, given the table rows of a and 255 - a.
+inline std::uint32_t MixColour(const std::uint8_t* keepSource, const std::uint8_t* keepDest, std::uint32_t s,
+                               const std::uint8_t* d) {
+    return std::uint32_t(keepSource[s & 0xFF] + keepDest[d[0]]) |
+           std::uint32_t(keepSource[(s >> 8) & 0xFF] + keepDest[d[1]]) << 8 |
+           std::uint32_t(keepSource[(s >> 16) & 0xFF] + keepDest[d[2]]) << 16;
+}
+
+// Lays one sampled texel onto one destination pixel.
+template <int SB, int DB, bool Opaque, bool Tint>
+inline void BlendPixel(const LoopParams& p, std::uint32_t texel, std::uint8_t* d) {
+    if constexpr (Tint) {
+        texel = (texel & 0xFF000000u) | std::uint32_t(p.tintKeep[texel & 0xFF] + p.tintAdd[0]) |
+                std::uint32_t(p.tintKeep[(texel >> 8) & 0xFF] + p.tintAdd[1]) << 8 |
+                std::uint32_t(p.tintKeep[(texel >> 16) & 0xFF] + p.tintAdd[2]) << 16;
     }
     if constexpr (SB == 4) {
-        int a = Opaque ? sample[3] : (sample[3] * p.opacityFactor) >> 8;
+        const int alpha = int(texel >> 24);
+        const int a = Opaque ? alpha : (alpha * p.opacityFactor) >> 8;
         if (a == 0) {
             return; // T(s, 0) + T(d, 255) is d
         }
         if (a == 255) {
-            d[0] = sample[0]; // T(s, 255) + T(d, 0) is s
-            d[1] = sample[1];
-            d[2] = sample[2];
+            StoreColour<DB>(d, texel); // T(s, 255) + T(d, 0) is s
             return;
         }
-        const std::uint8_t* keepSource = p.blend + a * 256;
-        const std::uint8_t* keepDest = p.blend + (255 - a) * 256;
-        for (int k = 0; k < 3; ++k) {
-            d[k] = std::uint8_t(keepSource[sample[k]] + keepDest[d[k]]);
-        }
+        StoreColour<DB>(d, MixColour(p.blend + a * 256, p.blend + (255 - a) * 256, texel, d));
     } else if constexpr (Opaque) {
-        d[0] = sample[0];
-        d[1] = sample[1];
-        d[2] = sample[2];
+        StoreColour<DB>(d, texel);
     } else {
-        const std::uint8_t* keepSource = p.blend + p.opacityFactor * 256;
-        const std::uint8_t* keepDest = p.blend + (255 - p.opacityFactor) * 256;
-        for (int k = 0; k < 3; ++k) {
-            d[k] = std::uint8_t(keepSource[sample[k]] + keepDest[d[k]]);
-        }
+        StoreColour<DB>(
+            d, MixColour(p.blend + p.opacityFactor * 256, p.blend + (255 - p.opacityFactor) * 256, texel, d));
     }
 }
 
-// Walks count pixels from d, sampling with `sample` at (u, v) and stepping by (du, dv).
+// Walks count pixels from d, sampling at (u, v) and stepping by (du, dv).
 template <int SB, int DB, bool Opaque, bool Tint, typename Sampler>
 inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v, std::int32_t du,
-                       std::int32_t dv, int count, Sampler sample) {
-    std::uint8_t texel[4] = {0, 0, 0, 255};
+                       std::int32_t dv, int count) {
     for (int n = 0; n < count; ++n) {
-        sample(p, u, v, texel);
-        BlendPixel<SB, Opaque, Tint>(p, texel, d);
+        BlendPixel<SB, DB, Opaque, Tint>(p, Sampler::template At<SB>(p, u, v), d);
         d += DB;
         u += du;
         v += dv;
     }
 }
 
-template <int SB>
-inline void NearestAt(const LoopParams& p, std::int32_t u, std::int32_t v, std::uint8_t* out) {
-    const std::uint8_t* t = p.srcRows[v >> kFractionBits] + (u >> kFractionBits) * SB;
-    for (int k = 0; k < SB; ++k) {
-        out[k] = t[k];
+// Pixels first .. last - 1 of a row (counted from the box's left edge) through one sampler.
+template <int SB, int DB, bool Opaque, bool Tint, typename Sampler>
+inline void RunPart(const LoopParams& p, std::uint8_t* rowStart, std::int64_t u, std::int64_t v, int first,
+                    int last) {
+    if (first > last) {
+        return;
     }
-}
-
-template <int SB>
-inline void OffsetNearestAt(const LoopParams& p, std::int32_t u, std::int32_t v, std::uint8_t* out) {
-    int i = std::max(u >> kFractionBits, 0);
-    int j = std::max(v >> kFractionBits, 0);
-    const std::uint8_t* t = p.srcRows[j] + i * SB;
-    for (int k = 0; k < SB; ++k) {
-        out[k] = t[k];
-    }
+    const int count = last - first + 1;
+    // A single pixel never steps, and a longer run stays inside the level, so its steps fit 32 bits.
+    const std::int32_t du = count > 1 ? std::int32_t(p.dudx) : 0;
+    const std::int32_t dv = count > 1 ? std::int32_t(p.dvdx) : 0;
+    RunSegment<SB, DB, Opaque, Tint, Sampler>(p, rowStart + first * DB, std::int32_t(u + first * p.dudx),
+                                              std::int32_t(v + first * p.dvdx), du, dv, count);
 }
 
 // Runs [first, last] of one row, split at the inner run [innerFirst, innerLast] that the fast
 // sampler may serve; the pixels on either side go through the edge-safe sampler.
 template <int SB, int DB, bool Opaque, bool Tint, typename Edge, typename Inner>
 inline void RunSplitRow(const LoopParams& p, std::uint8_t* rowStart, std::int64_t u, std::int64_t v,
-                        int first, int last, int innerFirst, int innerLast, Edge edge, Inner inner) {
-    auto segment = [&](int a, int b, auto sampler) {
-        if (a > b) {
-            return;
-        }
-        int count = b - a + 1;
-        std::int64_t ua = u + a * p.dudx;
-        std::int64_t va = v + a * p.dvdx;
-        // A single pixel never steps, and a longer run stays inside the level, so the steps fit.
-        std::int32_t du = count > 1 ? std::int32_t(p.dudx) : 0;
-        std::int32_t dv = count > 1 ? std::int32_t(p.dvdx) : 0;
-        RunSegment<SB, DB, Opaque, Tint>(p, rowStart + a * DB, std::int32_t(ua), std::int32_t(va), du, dv,
-                                         count, sampler);
-    };
+                        int first, int last, int innerFirst, int innerLast) {
     innerFirst = std::max(innerFirst, first);
     innerLast = std::min(innerLast, last);
     if (innerFirst > innerLast) {
-        segment(first, last, edge);
+        RunPart<SB, DB, Opaque, Tint, Edge>(p, rowStart, u, v, first, last);
         return;
     }
-    segment(first, innerFirst - 1, edge);
-    segment(innerFirst, innerLast, inner);
-    segment(innerLast + 1, last, edge);
+    RunPart<SB, DB, Opaque, Tint, Edge>(p, rowStart, u, v, first, innerFirst - 1);
+    RunPart<SB, DB, Opaque, Tint, Inner>(p, rowStart, u, v, innerFirst, innerLast);
+    RunPart<SB, DB, Opaque, Tint, Edge>(p, rowStart, u, v, innerLast + 1, last);
+}
+
+// Bilinear samples for a run of pixels that all lie inside the level, on a row along which one source
+// coordinate stays fixed. The 2 x 2 sum factors as (256 - f) * L[k] + f * L[k + 1], where L already
+// mixes the two fixed rows (or columns) of texels, so L is computed once per texel of the run instead
+// of once per pixel. Every partial sum is an integer below 2^24, exact in single precision, so the
+// result is the same as the direct sum.
+template <int SB, int DB, bool Opaque, bool Tint>
+void RunAxisRow(const LoopParams& p, std::uint8_t* rowStart, std::int64_t u, std::int64_t v, int first,
+                int last) {
+    if (first > last) {
+        return;
+    }
+    const bool alongU = p.dvdx == 0;
+    const std::int64_t step = alongU ? p.dudx : p.dvdx;
+    const std::int64_t fixedCoord = alongU ? v + first * p.dvdx : u + first * p.dudx;
+    const std::int64_t moveFirst = alongU ? u + first * p.dudx : v + first * p.dvdx;
+    const std::int64_t moveLast = moveFirst + (last - first) * step;
+    const int kFirst = int(std::min(moveFirst, moveLast) >> kFractionBits);
+    const int kLast = int(std::max(moveFirst, moveLast) >> kFractionBits) + 1;
+    const int fixedIndex = int(fixedCoord >> kFractionBits);
+    const float fixedFraction = float((fixedCoord & kFractionMask) >> 6);
+    float* line = p.line;
+    for (int k = kFirst; k <= kLast; ++k, line += 4) {
+        const std::uint8_t* a = alongU ? p.srcRows[fixedIndex] + k * SB : p.srcRows[k] + fixedIndex * SB;
+        const std::uint8_t* b = alongU ? p.srcRows[fixedIndex + 1] + k * SB : a + SB;
+        for (int c = 0; c < SB; ++c) {
+            line[c] = (256.0f - fixedFraction) * float(a[c]) + fixedFraction * float(b[c]);
+        }
+    }
+    std::uint8_t* d = rowStart + first * DB;
+    std::int32_t move = std::int32_t(moveFirst);
+    const std::int32_t moveStep = last > first ? std::int32_t(step) : 0;
+    for (int n = first; n <= last; ++n, d += DB, move += moveStep) {
+        const float* l = p.line + ((move >> kFractionBits) - kFirst) * 4;
+        const float f = float((move & kFractionMask) >> 6);
+        std::uint32_t texel;
+#if defined(__SSE2__)
+        const __m128 sum = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(l), _mm_set1_ps(256.0f - f)),
+                                      _mm_mul_ps(_mm_loadu_ps(l + 4), _mm_set1_ps(f)));
+        __m128i r = _mm_cvttps_epi32(_mm_mul_ps(sum, _mm_set1_ps(1.0f / 65536.0f)));
+        r = _mm_packs_epi32(r, r);
+        r = _mm_packus_epi16(r, r);
+        texel = std::uint32_t(_mm_cvtsi128_si32(r));
+#else
+        texel = 0;
+        for (int c = 0; c < SB; ++c) {
+            texel |= std::uint32_t(int(((256.0f - f) * l[c] + f * l[c + 4]) * (1.0f / 65536.0f))) << (8 * c);
+        }
+#endif
+        if constexpr (SB == 3) {
+            texel = (texel & 0x00FFFFFFu) | 0xFF000000u;
+        }
+        BlendPixel<SB, DB, Opaque, Tint>(p, texel, d);
+    }
 }
 
 template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(const LoopParams& p) {
@@ -258,18 +396,32 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
             continue;
         }
         if constexpr (S == Sampling::Nearest) {
-            RunSplitRow<SB, DB, Opaque, Tint>(p, rowStart, rowU, rowV, first, last, first, last,
-                                              NearestAt<SB>, NearestAt<SB>);
+            RunPart<SB, DB, Opaque, Tint, NearestSampler>(p, rowStart, rowU, rowV, first, last);
         } else if constexpr (S == Sampling::OffsetNearest) {
-            RunSplitRow<SB, DB, Opaque, Tint>(p, rowStart, rowU, rowV, first, last, first, last,
-                                              OffsetNearestAt<SB>, OffsetNearestAt<SB>);
-        } else if constexpr (S == Sampling::Bilinear) {
+            RunPart<SB, DB, Opaque, Tint, OffsetNearestSampler>(p, rowStart, rowU, rowV, first, last);
+        } else if constexpr (S == Sampling::AxisBilinear) {
             int innerFirst = first;
             int innerLast = last;
             ClipRun(rowU, p.dudx, 0, width - kOne, innerFirst, innerLast);
             ClipRun(rowV, p.dvdx, 0, height - kOne, innerFirst, innerLast);
-            RunSplitRow<SB, DB, Opaque, Tint>(p, rowStart, rowU, rowV, first, last, innerFirst, innerLast,
-                                              BilinearClampedAt<SB>, BilinearAt<SB>);
+            innerFirst = std::max(innerFirst, first);
+            innerLast = std::min(innerLast, last);
+            if (innerFirst > innerLast) {
+                RunPart<SB, DB, Opaque, Tint, BilinearClampedSampler>(p, rowStart, rowU, rowV, first, last);
+                continue;
+            }
+            RunPart<SB, DB, Opaque, Tint, BilinearClampedSampler>(p, rowStart, rowU, rowV, first,
+                                                                  innerFirst - 1);
+            RunAxisRow<SB, DB, Opaque, Tint>(p, rowStart, rowU, rowV, innerFirst, innerLast);
+            RunPart<SB, DB, Opaque, Tint, BilinearClampedSampler>(p, rowStart, rowU, rowV, innerLast + 1,
+                                                                  last);
+        } else if constexpr (S == Sampling::Bilinear) {
+            int innerFirst = first;
+            int innerLast = last;
+            ClipRun(rowU, p.dudx, 0, width - kPairReach<SB>, innerFirst, innerLast);
+            ClipRun(rowV, p.dvdx, 0, height - kOne, innerFirst, innerLast);
+            RunSplitRow<SB, DB, Opaque, Tint, BilinearClampedSampler, BilinearSampler>(
+                p, rowStart, rowU, rowV, first, last, innerFirst, innerLast);
         } else {
             // Taps are used only where every tap and its neighbours lie well inside the level.
             int innerFirst = first;
@@ -280,8 +432,8 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
             const std::int64_t jHi = p.srcHeight - 5 - (p.halfV >> kFractionBits);
             ClipRun(rowU, p.dudx, iLo * kOne, (iHi + 1) * kOne, innerFirst, innerLast);
             ClipRun(rowV, p.dvdx, jLo * kOne, (jHi + 1) * kOne, innerFirst, innerLast);
-            RunSplitRow<SB, DB, Opaque, Tint>(p, rowStart, rowU, rowV, first, last, innerFirst, innerLast,
-                                              BilinearClampedAt<SB>, FootprintAt<SB>);
+            RunSplitRow<SB, DB, Opaque, Tint, BilinearClampedSampler, FootprintSampler>(
+                p, rowStart, rowU, rowV, first, last, innerFirst, innerLast);
         }
     }
 }

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -32,20 +36,49 @@ LeadInfo InfoOfLead(unsigned char lead) {
     return {-1, 0, 0};
 }
 
-bool EightAscii(const unsigned char* p) {
+constexpr uint64_t kEveryByte = 0x0101010101010101ULL;
+constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+
+// Eight ASCII bytes, and with dropCr none of them a carriage return (the classic test for a zero byte,
+// applied to the word with every byte exclusive-ored with 0x0D).
+template <bool dropCr> bool EightPlainAscii(const unsigned char* p) {
     uint64_t word;
     std::memcpy(&word, p, sizeof word);
-    return (word & 0x8080808080808080ULL) == 0;
+    if (word & kHighBits)
+        return false;
+    if constexpr (dropCr) {
+        const uint64_t crCleared = word ^ (kEveryByte * 0x0D);
+        if ((crCleared - kEveryByte) & ~crCleared & kHighBits)
+            return false;
+    }
+    return true;
 }
 
-} // namespace
-
-int Utf8::Decode(const unsigned char* bytes, size_t count, char16_t* out) {
+template <bool dropCr> int DecodeUtf8(const unsigned char* bytes, size_t count, char16_t* out) {
     char16_t* const start = out;
     size_t i = 0;
     while (i < count) {
-        // Markup and most text of the program's files is ASCII: copy it eight bytes at a time.
-        while (i + 8 <= count && EightAscii(bytes + i)) {
+#if defined(__SSE2__)
+        // Markup and most text of the program's files is ASCII: widen it sixteen bytes at a time. All sixteen
+        // units are stored even when a byte needs the slow path; only those before it count. That stays in
+        // bounds because the output never runs ahead of the input.
+        while (i + 16 <= count) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            int special = _mm_movemask_epi8(block);
+            if constexpr (dropCr)
+                special |= _mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(0x0D)));
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
+            const int plain = special ? __builtin_ctz(static_cast<unsigned>(special)) : 16;
+            out += plain;
+            i += plain;
+            if (special)
+                break;
+        }
+#endif
+        // The rest of the ASCII eight bytes at a time.
+        while (i + 8 <= count && EightPlainAscii<dropCr>(bytes + i)) {
             for (int k = 0; k < 8; ++k)
                 out[k] = bytes[i + k];
             out += 8;
@@ -55,7 +88,8 @@ int Utf8::Decode(const unsigned char* bytes, size_t count, char16_t* out) {
             break;
         const unsigned char lead = bytes[i];
         if (lead < 0x80) {
-            *out++ = lead;
+            if (!dropCr || lead != 0x0D)
+                *out++ = lead;
             ++i;
             continue;
         }
@@ -89,6 +123,16 @@ int Utf8::Decode(const unsigned char* bytes, size_t count, char16_t* out) {
         }
     }
     return static_cast<int>(out - start);
+}
+
+} // namespace
+
+int Utf8::Decode(const unsigned char* bytes, size_t count, char16_t* out) {
+    return DecodeUtf8<false>(bytes, count, out);
+}
+
+int Utf8::DecodeWithoutCr(const unsigned char* bytes, size_t count, char16_t* out) {
+    return DecodeUtf8<true>(bytes, count, out);
 }
 
 void Utf8::Encode(const char16_t* units, int count, std::string& out) {

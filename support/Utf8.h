@@ -9,6 +9,9 @@
 class Utf8 {
 public:
     static int Decode(const unsigned char* bytes, size_t count, char16_t* out);
+    // The same, leaving out every U+000D: the result equals Decode followed by removing those units, because
+    // a carriage return byte never belongs to a longer sequence.
+    static int DecodeWithoutCr(const unsigned char* bytes, size_t count, char16_t* out);
     // Appends the encoding of count units to out. Lone surrogates are written as U+FFFD.
     static void Encode(const char16_t* units, int count, std::string& out);
 };

@@ -117,11 +117,8 @@ WString::WString(const WString& other) {
     Append(other);
 }
 
-WString::WString(WString&& other) noexcept
-    : text_(std::move(other.text_)), length_(other.length_), spare_(other.spare_),
-      cache_(std::move(other.cache_)) {
-    other.length_ = 0;
-    other.spare_ = 0;
+WString::WString(WString&& other) noexcept {
+    TakeBufferOf(other);
 }
 
 WString::WString(const char16_t* text) {
@@ -140,7 +137,9 @@ WString::WString(unsigned int value) {
     AppendUnsigned(value);
 }
 
-WString::~WString() = default;
+WString::~WString() {
+    ReleaseBuffer();
+}
 
 WString& WString::operator=(const WString& other) {
     if (this != &other) {
@@ -152,12 +151,8 @@ WString& WString::operator=(const WString& other) {
 
 WString& WString::operator=(WString&& other) noexcept {
     if (this != &other) {
-        text_ = std::move(other.text_);
-        length_ = other.length_;
-        spare_ = other.spare_;
-        cache_ = std::move(other.cache_);
-        other.length_ = 0;
-        other.spare_ = 0;
+        ReleaseBuffer();
+        TakeBufferOf(other);
     }
     return *this;
 }
@@ -261,7 +256,7 @@ bool WString::IsAllSpace() const {
     if (length_ == 0)
         return false;
     for (int i = 0; i < length_; ++i) {
-        if (!IsSpace(text_[i]))
+        if (!IsSpace(units_[i]))
             return false;
     }
     return true;
@@ -270,59 +265,94 @@ bool WString::IsAllSpace() const {
 char16_t WString::At(int index) const {
     if (index < 0 || index >= length_)
         return 0;
-    return text_[index];
+    return units_[index];
 }
 
 char16_t* WString::Data() {
     DiscardCache(); // the caller is about to change the text
-    return text_.get();
+    return units_;
 }
 
 void WString::Clear() {
-    if (!text_)
+    if (!units_)
         return;
     spare_ += length_;
     length_ = 0;
-    text_[0] = 0;
+    units_[0] = 0;
     DiscardCache();
 }
 
 // ---- growth ----
 
+void WString::PlaceBuffer(int capacity) {
+    ReleaseBuffer();
+    if (capacity < kInlineUnits)
+        units_ = inline_;
+    else
+        units_ = std::allocator<char16_t>().allocate(static_cast<size_t>(capacity) + 1);
+}
+
+void WString::ReleaseBuffer() {
+    if (units_ && !IsInline())
+        std::allocator<char16_t>().deallocate(units_, static_cast<size_t>(length_) + spare_ + 1);
+    units_ = nullptr;
+}
+
+void WString::TakeBufferOf(WString& other) noexcept {
+    length_ = other.length_;
+    spare_ = other.spare_;
+    cache_ = std::move(other.cache_);
+    if (other.IsInline()) {
+        std::memcpy(inline_, other.inline_, (static_cast<size_t>(length_) + spare_ + 1) * sizeof(char16_t));
+        units_ = inline_;
+    } else {
+        units_ = other.units_; // null stays null
+    }
+    other.units_ = nullptr;
+    other.length_ = 0;
+    other.spare_ = 0;
+}
+
 bool WString::GrowFor(int n) {
     if (n <= 0 || n > kMaxLength - length_)
         return false;
-    if (!text_ || (length_ == 0 && spare_ == 0)) {
+    if (!units_ || (length_ == 0 && spare_ == 0)) {
         const int room = n == 1 ? 10 : n;
-        text_ = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(room) + 1);
+        PlaceBuffer(room);
         length_ = 0;
         spare_ = room;
-        text_[0] = 0;
+        units_[0] = 0;
         return true;
     }
     if (spare_ >= n)
         return true;
     const int newLength = length_ + n;
     const int newSpare = std::min(std::max(newLength, 10), kMaxLength - newLength);
-    auto bigger = std::make_unique_for_overwrite<char16_t[]>(static_cast<size_t>(newLength) + newSpare + 1);
-    std::memcpy(bigger.get(), text_.get(), (static_cast<size_t>(length_) + 1) * sizeof(char16_t));
-    text_ = std::move(bigger);
-    spare_ = newLength + newSpare - length_;
+    const int newCapacity = newLength + newSpare;
+    if (IsInline() && newCapacity < kInlineUnits) {
+        spare_ = newCapacity - length_; // the inline room already covers the larger capacity
+        return true;
+    }
+    char16_t* bigger = std::allocator<char16_t>().allocate(static_cast<size_t>(newCapacity) + 1);
+    std::memcpy(bigger, units_, (static_cast<size_t>(length_) + 1) * sizeof(char16_t));
+    ReleaseBuffer();
+    units_ = bigger;
+    spare_ = newCapacity - length_;
     return true;
 }
 
 char16_t* WString::BeginAppend(int n) {
     if (!GrowFor(n))
         return nullptr;
-    return text_.get() + length_;
+    return units_ + length_;
 }
 
 void WString::CommitAppend(int written) {
-    if (written <= 0 || !text_ || written > spare_)
+    if (written <= 0 || !units_ || written > spare_)
         return;
     length_ += written;
     spare_ -= written;
-    text_[length_] = 0;
+    units_[length_] = 0;
     DiscardCache();
 }
 
@@ -331,10 +361,10 @@ void WString::DiscardCache() const {
 }
 
 bool WString::Owns(const char16_t* units) const {
-    if (!text_)
+    if (!units_)
         return false;
     const std::less_equal<const char16_t*> notAfter;
-    return notAfter(text_.get(), units) && notAfter(units, text_.get() + length_ + spare_);
+    return notAfter(units_, units) && notAfter(units, units_ + length_ + spare_);
 }
 
 // ---- appending ----
@@ -545,7 +575,7 @@ double WString::AsReal() const {
     std::string ascii;
     ascii.reserve(static_cast<size_t>(std::min(length_, 64)));
     for (int i = 0; i < length_; ++i) {
-        char16_t unit = text_[i];
+        char16_t unit = units_[i];
         if (unit == 0 || unit >= 0x80)
             break;
         if (unit == other)
@@ -585,7 +615,7 @@ unsigned int WString::AsUnsigned() const {
 bool WString::AsBool() const {
     if (length_ < 4)
         return false;
-    const std::u16string_view head(text_.get(), 4);
+    const std::u16string_view head(units_, 4);
     return head == u"true" || head == u"TRUE" || head == u"True";
 }
 
@@ -608,20 +638,20 @@ WString& WString::Trim(bool leading, bool trailing) {
         return *this;
     int begin = 0, end = length_;
     if (trailing) {
-        while (end > 0 && IsSpace(text_[end - 1]))
+        while (end > 0 && IsSpace(units_[end - 1]))
             --end;
     }
     if (leading) {
-        while (begin < end && IsSpace(text_[begin]))
+        while (begin < end && IsSpace(units_[begin]))
             ++begin;
     }
     if (begin == 0 && end == length_)
         return *this;
     const int newLength = end - begin;
-    std::memmove(text_.get(), text_.get() + begin, static_cast<size_t>(newLength) * sizeof(char16_t));
+    std::memmove(units_, units_ + begin, static_cast<size_t>(newLength) * sizeof(char16_t));
     spare_ += length_ - newLength;
     length_ = newLength;
-    text_[length_] = 0;
+    units_[length_] = 0;
     DiscardCache();
     return *this;
 }
@@ -655,7 +685,7 @@ bool WString::EqualsNoCase(const WString& other) const {
     if (other.length_ != length_)
         return false;
     for (int i = 0; i < length_; ++i) {
-        if (FoldCase(text_[i]) != FoldCase(other.text_[i]))
+        if (FoldCase(units_[i]) != FoldCase(other.units_[i]))
             return false;
     }
     return true;
@@ -666,7 +696,7 @@ bool WString::EqualsNoCase(const char16_t* text) const {
     if (otherLength != length_)
         return false;
     for (int i = 0; i < length_; ++i) {
-        if (FoldCase(text_[i]) != FoldCase(text[i]))
+        if (FoldCase(units_[i]) != FoldCase(text[i]))
             return false;
     }
     return true;
@@ -675,7 +705,7 @@ bool WString::EqualsNoCase(const char16_t* text) const {
 int WString::CompareNoCase(const WString& other) const {
     const int common = std::min(length_, other.length_);
     for (int i = 0; i < common; ++i) {
-        const char16_t a = FoldCase(text_[i]), b = FoldCase(other.text_[i]);
+        const char16_t a = FoldCase(units_[i]), b = FoldCase(other.units_[i]);
         if (a != b)
             return a < b ? -1 : 1;
     }
@@ -724,7 +754,7 @@ int WString::FindAfter(const WString& text, int from, bool past) const {
 WString WString::Substring(int start, int count) const {
     if (start < 0 || count <= 0 || start > length_ - count)
         return WString();
-    return WString(text_.get() + start, count);
+    return WString(units_ + start, count);
 }
 
 void WString::DropLast(int n) {
@@ -732,15 +762,15 @@ void WString::DropLast(int n) {
         return;
     length_ -= n;
     spare_ += n;
-    text_[length_] = 0;
+    units_[length_] = 0;
     DiscardCache();
 }
 
 void WString::ReplaceUnit(char16_t from, char16_t to) {
     bool changed = false;
     for (int i = 0; i < length_; ++i) {
-        if (text_[i] == from) {
-            text_[i] = to;
+        if (units_[i] == from) {
+            units_[i] = to;
             changed = true;
         }
     }
@@ -751,14 +781,14 @@ void WString::ReplaceUnit(char16_t from, char16_t to) {
 void WString::RemoveUnit(char16_t unit) {
     int kept = 0;
     for (int i = 0; i < length_; ++i) {
-        if (text_[i] != unit)
-            text_[kept++] = text_[i];
+        if (units_[i] != unit)
+            units_[kept++] = units_[i];
     }
     if (kept == length_)
         return;
     spare_ += length_ - kept;
     length_ = kept;
-    text_[length_] = 0;
+    units_[length_] = 0;
     DiscardCache();
 }
 
@@ -787,10 +817,10 @@ int WString::LineCount() const {
         return 0;
     int count = 1;
     for (int i = 0; i < length_; ++i) {
-        if (text_[i] == u'\n')
+        if (units_[i] == u'\n')
             ++count;
     }
-    for (int i = length_ - 1; i >= 0 && text_[i] == u'\n'; --i)
+    for (int i = length_ - 1; i >= 0 && units_[i] == u'\n'; --i)
         --count;
     return count;
 }
@@ -806,7 +836,7 @@ WString WString::Line(int n) const {
         start = lf;
     }
     int end = start;
-    while (end < length_ && text_[end] != u'\n')
+    while (end < length_ && units_[end] != u'\n')
         ++end;
     return WString(c_str() + start, end - start);
 }
@@ -817,14 +847,14 @@ bool WString::Field(int n, char16_t separator, bool trim, WString& out) const {
         return false;
     int start = 0;
     for (int field = 0; field < n; ++field) {
-        while (start < length_ && text_[start] != separator)
+        while (start < length_ && units_[start] != separator)
             ++start;
         if (start >= length_)
             return false;
         ++start;
     }
     int end = start;
-    while (end < length_ && text_[end] != separator)
+    while (end < length_ && units_[end] != separator)
         ++end;
     out.Append(c_str() + start, end - start);
     if (trim)
@@ -835,7 +865,7 @@ bool WString::Field(int n, char16_t separator, bool trim, WString& out) const {
 void WString::ToCrLf() {
     int bare = 0;
     for (int i = 0; i < length_; ++i) {
-        if (text_[i] == u'\n' && (i == 0 || text_[i - 1] != u'\r'))
+        if (units_[i] == u'\n' && (i == 0 || units_[i - 1] != u'\r'))
             ++bare;
     }
     if (bare == 0)
@@ -844,7 +874,7 @@ void WString::ToCrLf() {
     result.BeginAppend(length_ + bare);
     int from = 0;
     for (int i = 0; i < length_; ++i) {
-        if (text_[i] == u'\n' && (i == 0 || text_[i - 1] != u'\r')) {
+        if (units_[i] == u'\n' && (i == 0 || units_[i - 1] != u'\r')) {
             result.Append(c_str() + from, i - from);
             result.AppendUnit(u'\r');
             from = i;
@@ -858,7 +888,8 @@ void WString::Reserve(int n, bool asLength) {
     DiscardCache();
     if (n < 0 || n > kMaxLength)
         n = 0;
-    text_ = std::make_unique<char16_t[]>(static_cast<size_t>(n) + 1); // zero-filled
+    PlaceBuffer(n);
+    std::fill_n(units_, static_cast<size_t>(n) + 1, u'\0');
     length_ = asLength ? n : 0;
     spare_ = asLength ? 0 : n;
 }
@@ -866,7 +897,7 @@ void WString::Reserve(int n, bool asLength) {
 size_t WString::Hash() const {
     uint64_t hash = 1469598103934665603ULL;
     for (int i = 0; i < length_; ++i) {
-        hash ^= text_[i];
+        hash ^= units_[i];
         hash *= 1099511628211ULL;
     }
     return static_cast<size_t>(hash);
@@ -876,16 +907,16 @@ size_t WString::Hash() const {
 
 void WString::SplitPath(WString* drive, WString* directory, WString* name, WString* extension) const {
     int driveEnd = 0;
-    if (length_ > 2 && IsAsciiLetter(text_[0]) && text_[1] == u':')
+    if (length_ > 2 && IsAsciiLetter(units_[0]) && units_[1] == u':')
         driveEnd = 2;
     int directoryEnd = driveEnd;
     for (int i = driveEnd; i < length_; ++i) {
-        if (IsSeparator(text_[i]))
+        if (IsSeparator(units_[i]))
             directoryEnd = i + 1;
     }
     int nameEnd = length_;
     for (int i = length_ - 1; i > directoryEnd; --i) { // a point that starts the name is part of it
-        if (text_[i] == u'.') {
+        if (units_[i] == u'.') {
             nameEnd = i;
             break;
         }

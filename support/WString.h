@@ -72,7 +72,7 @@ public:
     bool operator<(const WString& other) const; // unit order, for ordered containers
 
     // Access
-    const char16_t* c_str() const { return text_ ? text_.get() : u""; } // never null
+    const char16_t* c_str() const { return units_ ? units_ : u""; } // never null
     int Length() const { return length_; }
     bool IsEmpty() const { return length_ == 0; }
     bool IsAllSpace() const;      // false when empty
@@ -163,6 +163,10 @@ public:
     char16_t* BeginAppend(int n);
     void CommitAppend(int written);
 
+    // Units a string keeps inside itself, terminator included: names and most values of the program's
+    // files fit, so building an XML tree does not allocate a buffer per name and value.
+    static constexpr int kInlineUnits = 20;
+
 private:
     struct AnsiCache;
 
@@ -170,11 +174,21 @@ private:
     void DiscardCache() const;
     bool Owns(const char16_t* units) const; // whether units point into our own buffer
     void AppendFormattedAscii(const char* ascii, size_t count);
+    // Points units_ at room for capacity units and the terminator (inside the string when they fit),
+    // releasing the previous buffer; the content is not initialised.
+    void PlaceBuffer(int capacity);
+    void ReleaseBuffer();
+    void TakeBufferOf(WString& other) noexcept;
+    bool IsInline() const { return units_ == inline_; }
 
-    std::unique_ptr<char16_t[]> text_;
+    // The buffer holds length_ + spare_ units and a terminator; null until an operation first needs it.
+    // Where it lives (inline_ or the heap) follows from its size alone, so Spare() and every other
+    // observable figure follow the growth rule whatever the placement.
+    char16_t* units_ = nullptr;
     int length_ = 0;
     int spare_ = 0;
     mutable std::unique_ptr<AnsiCache> cache_;
+    char16_t inline_[kInlineUnits];
 };
 
 WString operator+(const WString& a, const WString& b);

@@ -4,6 +4,8 @@
 #include "support/Utf8.h"
 #include "support/XmlParser.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -142,7 +144,13 @@ bool Begins(const unsigned char* bytes, size_t size, std::initializer_list<unsig
 
 } // namespace
 
-XmlDocument::~XmlDocument() = default;
+XmlDocument::XmlDocument() {
+    SetArena(&nodeArena_);
+}
+
+XmlDocument::~XmlDocument() {
+    ClearContent(); // the nodes live in nodeArena_, which goes before the base class clears them
+}
 
 bool XmlDocument::Load(const WString& path) {
     ClearContent();
@@ -179,8 +187,16 @@ bool XmlDocument::LoadFromBytes(const unsigned char* bytes, size_t size) {
     if (code < 0)
         return false;
     WString text;
-    text.AppendAnsi(reinterpret_cast<const char*>(view.Bytes()), view.ByteCount(), code);
-    text.RemoveUnit(u'\r');
+    if (code == WString::kUtf8) {
+        // The common case decodes and drops carriage returns in one pass over the bytes.
+        char16_t* units = text.BeginAppend(static_cast<int>(std::min<size_t>(view.ByteCount(), INT_MAX)));
+        if (!units)
+            return false;
+        text.CommitAppend(Utf8::DecodeWithoutCr(view.Bytes(), view.ByteCount(), units));
+    } else {
+        text.AppendAnsi(reinterpret_cast<const char*>(view.Bytes()), view.ByteCount(), code);
+        text.RemoveUnit(u'\r');
+    }
     XmlParser parser(text.c_str(), text.Length());
     return parser.ParseDocument(*this);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/XmlArena.h"
 #include "support/XmlElement.h"
 
 #include <cstddef>
@@ -10,7 +11,8 @@
 // accepts UTF-8, UTF-7, UTF-16 and UTF-32 (with their marks) and Windows-1252.
 class XmlDocument : public XmlElement {
 public:
-    XmlDocument() = default;
+    // Every node added below the document, by parsing or in code, lives in the document's arena.
+    XmlDocument();
     ~XmlDocument() override;
 
     // Replaces children and attributes by the file's. A failed load leaves a partly filled document.
@@ -38,6 +40,7 @@ private:
 
     void AppendBody(WString& out) const;
 
+    XmlArena nodeArena_; // outlives the nodes: the destructor clears the tree first
     bool hasStylesheet_ = false;
     WString stylesheetType_;
     WString stylesheetHref_;

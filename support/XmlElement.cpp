@@ -1,5 +1,8 @@
 #include "support/XmlElement.h"
 
+#include "support/XmlArena.h"
+
+#include <new>
 #include <string>
 
 namespace {
@@ -32,11 +35,41 @@ void AppendLineAndIndent(WString& out, int depth) {
 
 } // namespace
 
+void XmlNodeDelete::operator()(XmlNode* node) const noexcept {
+    XmlArena* arena = node->Arena();
+    if (!arena) {
+        std::default_delete<XmlNode>()(node);
+        return;
+    }
+    node->~XmlNode();
+    arena->Release(node, sizeof(XmlNode));
+}
+
+// Elements held in a list are never documents, so the slot size is that of a plain element.
+void XmlNodeDelete::operator()(XmlElement* element) const noexcept {
+    XmlArena* arena = element->Arena();
+    if (!arena) {
+        std::default_delete<XmlElement>()(element);
+        return;
+    }
+    element->~XmlElement();
+    arena->Release(element, sizeof(XmlElement));
+}
+
+template <class Node> std::unique_ptr<Node, XmlNodeDelete> XmlElement::MakeNode() {
+    XmlArena* arena = Arena();
+    if (!arena)
+        return std::unique_ptr<Node, XmlNodeDelete>(std::make_unique<Node>().release());
+    std::unique_ptr<Node, XmlNodeDelete> node(::new (arena->Allocate(sizeof(Node))) Node());
+    node->arena_ = arena;
+    return node;
+}
+
 XmlElement::~XmlElement() {
     // Tear the subtree down without recursion, so that no depth of nesting can exhaust the stack.
-    std::vector<std::unique_ptr<XmlElement>> pending = std::move(children_);
+    std::vector<OwnedElement> pending = std::move(children_);
     while (!pending.empty()) {
-        std::unique_ptr<XmlElement> last = std::move(pending.back());
+        OwnedElement last = std::move(pending.back());
         pending.pop_back();
         for (auto it = last->children_.rbegin(); it != last->children_.rend(); ++it)
             pending.push_back(std::move(*it));
@@ -45,7 +78,7 @@ XmlElement::~XmlElement() {
 }
 
 XmlElement* XmlElement::AddChild() {
-    children_.push_back(std::make_unique<XmlElement>());
+    children_.push_back(MakeNode<XmlElement>());
     children_.back()->SetParent(this);
     return children_.back().get();
 }
@@ -73,8 +106,20 @@ XmlNode* XmlElement::AddAttribute(const char16_t* name, int nameLength, const ch
     // Elements of the program's files carry a handful of attributes: one allocation for the list.
     if (attributes_.empty())
         attributes_.reserve(8);
-    auto node = std::make_unique<XmlNode>();
+    OwnedNode node = MakeNode<XmlNode>();
     node->SetName(name, nameLength);
+    node->SetText(value, valueLength);
+    node->SetParent(this);
+    attributes_.push_back(std::move(node));
+    return attributes_.back().get();
+}
+
+XmlNode* XmlElement::AddParsedAttribute(const char16_t* name, int nameLength, const char16_t* value,
+                                        int valueLength) {
+    if (attributes_.empty())
+        attributes_.reserve(8);
+    OwnedNode node = MakeNode<XmlNode>();
+    node->SetParsedName(name, nameLength);
     node->SetText(value, valueLength);
     node->SetParent(this);
     attributes_.push_back(std::move(node));
@@ -115,7 +160,7 @@ const WString& XmlElement::Attribute(const char16_t* name, bool preferRaw) const
 
 void XmlElement::ClearContent() {
     // Children go first to last, like the destructor of the whole element.
-    std::vector<std::unique_ptr<XmlElement>> doomed = std::move(children_);
+    std::vector<OwnedElement> doomed = std::move(children_);
     children_.clear();
     for (auto& child : doomed)
         child.reset();

@@ -5,6 +5,12 @@
 #include <memory>
 #include <vector>
 
+// Destroys a node and gives its memory back where it came from: its document's arena or the heap.
+struct XmlNodeDelete {
+    void operator()(XmlNode* node) const noexcept;
+    void operator()(XmlElement* element) const noexcept;
+};
+
 // An element: a node with ordered children and attributes, both owned. Attribute names are not unique;
 // lookups take the first match, compared without case so hand-edited files still load.
 class XmlElement : public XmlNode {
@@ -40,8 +46,16 @@ public:
     static void AppendEscaped(WString& out, const WString& text);
 
 private:
+    using OwnedElement = std::unique_ptr<XmlElement, XmlNodeDelete>;
+    using OwnedNode = std::unique_ptr<XmlNode, XmlNodeDelete>;
+
+    friend class XmlParser;
+
+    template <class Node> std::unique_ptr<Node, XmlNodeDelete> MakeNode();
+    // AddAttribute for a name the parser read, which needs no trimming.
+    XmlNode* AddParsedAttribute(const char16_t* name, int nameLength, const char16_t* value, int valueLength);
     const XmlNode* FindAttribute(const char16_t* name, int length) const;
 
-    std::vector<std::unique_ptr<XmlElement>> children_;
-    std::vector<std::unique_ptr<XmlNode>> attributes_;
+    std::vector<OwnedElement> children_;
+    std::vector<OwnedNode> attributes_;
 };

@@ -1,6 +1,24 @@
 #include "support/XmlNode.h"
 
+namespace {
+
+const WString& EmptyRawText() {
+    static const WString empty;
+    return empty;
+}
+
+} // namespace
+
 XmlNode::~XmlNode() = default;
+
+// Same result as assigning WString(units, count), without the temporary: parsing sets every name and value
+// once on a fresh node, where the string can take the units directly.
+void XmlNode::AssignUnits(WString& target, const char16_t* units, int count) {
+    if (count > 0 && target.IsEmpty() && target.Spare() == 0)
+        target.Append(units, count);
+    else
+        target = WString(units, count);
+}
 
 void XmlNode::SetName(const WString& name) {
     name_ = name;
@@ -8,8 +26,8 @@ void XmlNode::SetName(const WString& name) {
 }
 
 void XmlNode::SetName(const char16_t* units, int count) {
-    name_ = WString(units, count);
-    name_.Trim(true, true);
+    AssignUnits(name_, units, count);
+    name_.Trim(true, true); // parsed names hold no white space, so this only scans their two ends
 }
 
 void XmlNode::SetText(const WString& text) {
@@ -22,27 +40,31 @@ void XmlNode::SetText(const char16_t* units, int count) {
         --end;
     while (begin < end && WString::IsSpace(units[begin]))
         ++begin;
-    WString trimmed(units + begin, end - begin);
     // Raw text that no longer belongs to the value is dropped, or the writer would bring the old text back.
+    // Both strings are replaced only after the new texts are copied: the units may be our own text.
+    std::unique_ptr<WString> raw;
     if (end - begin != count)
-        rawText_ = WString(units, count);
-    else
-        rawText_.Clear();
-    value_ = std::move(trimmed);
+        raw = std::make_unique<WString>(units, count);
+    AssignUnits(value_, units + begin, end - begin);
+    rawText_ = std::move(raw);
 }
 
 const WString& XmlNode::Text(bool preferRaw) const {
-    if (preferRaw && !rawText_.IsEmpty())
-        return rawText_;
+    if (preferRaw && rawText_ && !rawText_->IsEmpty())
+        return *rawText_;
     return value_;
+}
+
+const WString& XmlNode::RawText() const {
+    return rawText_ ? *rawText_ : EmptyRawText();
 }
 
 void XmlNode::ClearText() {
     value_.Clear();
-    rawText_.Clear();
+    rawText_.reset();
 }
 
 void XmlNode::SetUntrimmedValue(const char16_t* units, int count) {
     value_ = WString(units, count);
-    rawText_.Clear();
+    rawText_.reset();
 }

@@ -2,6 +2,9 @@
 
 #include "support/WString.h"
 
+#include <memory>
+
+class XmlArena;
 class XmlElement;
 
 // One named item with text: an attribute, or the base of an element. Name and value are kept trimmed;
@@ -23,7 +26,7 @@ public:
     void SetText(const char16_t* units, int count);
     const WString& Text(bool preferRaw = false) const;
     const WString& Value() const { return value_; }
-    const WString& RawText() const { return rawText_; }
+    const WString& RawText() const;
     void ClearText();
     // Comments keep their text exactly as written: value without trimming, no raw text.
     void SetUntrimmedValue(const char16_t* units, int count);
@@ -31,9 +34,26 @@ public:
     XmlElement* Parent() const { return parent_; }
     void SetParent(XmlElement* parent) { parent_ = parent; }
 
+    // The document arena this node's memory came from; null for nodes on the heap.
+    XmlArena* Arena() const { return arena_; }
+
+protected:
+    // Nodes created below an element share its arena (the document's); set once, before any child exists.
+    void SetArena(XmlArena* arena) { arena_ = arena; }
+
 private:
+    friend class XmlElement;
+
+    friend class XmlParser;
+
+    static void AssignUnits(WString& target, const char16_t* units, int count);
+    // For names the parser read: they hold no white space, so there is nothing to trim.
+    void SetParsedName(const char16_t* units, int count) { AssignUnits(name_, units, count); }
+
     WString name_;
     WString value_;
-    WString rawText_;
+    // Most text needs no raw copy, so it is kept apart and only exists while it differs from the value.
+    std::unique_ptr<WString> rawText_;
     XmlElement* parent_ = nullptr;
+    XmlArena* arena_ = nullptr;
 };

@@ -3,17 +3,32 @@
 #include "support/XmlDocument.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
+constexpr std::array<bool, 128> MakeAsciiNameTable() {
+    std::array<bool, 128> table{};
+    for (int c = 0; c < 128; ++c) {
+        table[static_cast<size_t>(c)] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                        (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':' ||
+                                        c == '_';
+    }
+    return table;
+}
+
+constexpr std::array<bool, 128> kAsciiNameUnits = MakeAsciiNameTable();
+
 // Letters and digits of names: ASCII by rule, and above U+00BF everything except punctuation-like
 // blocks, spaces and non-characters, so names in any script read as names.
-bool IsNameUnit(char16_t unit) {
-    if (unit < 0x80) {
-        return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z') ||
-               (unit >= u'0' && unit <= u'9') || unit == u'-' || unit == u'.' || unit == u':' || unit == u'_';
-    }
+inline bool IsNameUnit(char16_t unit) {
+    if (unit < 0x80)
+        return kAsciiNameUnits[unit];
     if (unit == 0xAA || unit == 0xB5 || unit == 0xBA)
         return true;
     if (unit < 0xC0 || unit == 0xD7 || unit == 0xF7)
@@ -44,12 +59,33 @@ bool SameNameNoCase(const WString& name, const char16_t* begin, const char16_t* 
     return true;
 }
 
+// The first of units [from, to) equal to a or b, or to. Values and text are scanned for their closing
+// quote or tag (and an ampersand) eight units at a time, since most of a file is such runs.
+const char16_t* FindEither(const char16_t* from, const char16_t* to, char16_t a, char16_t b) {
+#if defined(__SSE2__)
+    const __m128i wantA = _mm_set1_epi16(static_cast<short>(a));
+    const __m128i wantB = _mm_set1_epi16(static_cast<short>(b));
+    for (; to - from >= 8; from += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi16(units, wantA), _mm_cmpeq_epi16(units, wantB));
+        const int mask = _mm_movemask_epi8(hits);
+        if (mask != 0)
+            return from + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+    }
+#endif
+    for (; from < to; ++from) {
+        if (*from == a || *from == b)
+            return from;
+    }
+    return to;
+}
+
 } // namespace
 
 // The text ends at its first zero unit, as a zero-terminated text would: a decoder may produce one
 // (UTF-7 can encode U+0000), and the writer could not store it anyway.
 XmlParser::XmlParser(const char16_t* text, int length)
-    : pos_(text), end_(std::find(text, text + std::max(length, 0), u'\0')) {}
+    : pos_(text), end_(FindEither(text, text + std::max(length, 0), u'\0', u'\0')) {}
 
 bool XmlParser::StartsWith(const char16_t* literal) const {
     const size_t length = std::char_traits<char16_t>::length(literal);
@@ -58,7 +94,7 @@ bool XmlParser::StartsWith(const char16_t* literal) const {
 }
 
 const char16_t* XmlParser::FindUnit(const char16_t* from, char16_t unit) const {
-    return std::find(from, end_, unit);
+    return FindEither(from, end_, unit, unit);
 }
 
 const char16_t* XmlParser::FindText(const char16_t* from, const char16_t* literal) const {
@@ -68,8 +104,10 @@ const char16_t* XmlParser::FindText(const char16_t* from, const char16_t* litera
 }
 
 void XmlParser::SkipSpace() {
-    while (pos_ < end_ && WString::IsSpace(*pos_))
-        ++pos_;
+    const char16_t* p = pos_; // a local keeps the scan in a register
+    while (p < end_ && WString::IsSpace(*p))
+        ++p;
+    pos_ = p;
 }
 
 void XmlParser::SkipPast(char16_t unit) {
@@ -79,10 +117,11 @@ void XmlParser::SkipPast(char16_t unit) {
 }
 
 void XmlParser::ReadName(const char16_t*& begin, const char16_t*& end) {
-    begin = pos_;
-    while (pos_ < end_ && IsNameUnit(*pos_))
-        ++pos_;
-    end = pos_;
+    const char16_t* p = pos_;
+    begin = p;
+    while (p < end_ && IsNameUnit(*p))
+        ++p;
+    pos_ = end = p;
 }
 
 void XmlParser::Decode(const char16_t* from, const char16_t* to, WString& out) {
@@ -192,7 +231,7 @@ bool XmlParser::ParseElement(XmlElement& element, int depth) {
     SkipSpace();
     const char16_t *nameBegin, *nameEnd;
     ReadName(nameBegin, nameEnd);
-    element.SetName(nameBegin, static_cast<int>(nameEnd - nameBegin));
+    element.SetParsedName(nameBegin, static_cast<int>(nameEnd - nameBegin));
     SkipSpace();
     bool empty = false;
     if (!ParseAttributes(element, empty))
@@ -230,21 +269,24 @@ bool XmlParser::ParseAttributes(XmlElement& element, bool& empty) {
         SkipSpace();
         const char16_t* valueBegin = pos_;
         const char16_t* valueEnd;
-        if (pos_ < end_ && *pos_ == u'"') {
-            valueBegin = pos_ + 1;
-            valueEnd = FindUnit(valueBegin, u'"');
-            pos_ = valueEnd < end_ ? valueEnd + 1 : end_;
-        } else {
-            valueEnd = FindUnit(valueBegin, u'<'); // an unquoted value runs up to the next tag
-            pos_ = valueEnd;
-        }
+        // An unquoted value runs up to the next tag. The scan stops at an ampersand too, so that a value
+        // without entities is read only once.
+        const char16_t close = pos_ < end_ && *pos_ == u'"' ? u'"' : u'<';
+        if (close == u'"')
+            ++valueBegin;
+        valueEnd = FindEither(valueBegin, end_, close, u'&');
+        const bool hasEntity = valueEnd < end_ && *valueEnd == u'&';
+        if (hasEntity)
+            valueEnd = FindUnit(valueEnd, close);
+        pos_ = close == u'"' && valueEnd < end_ ? valueEnd + 1 : valueEnd;
         SkipSpace();
         const int nameLength = static_cast<int>(nameEnd - nameBegin);
-        if (std::find(valueBegin, valueEnd, u'&') == valueEnd) {
-            element.AddAttribute(nameBegin, nameLength, valueBegin, static_cast<int>(valueEnd - valueBegin));
+        if (!hasEntity) {
+            element.AddParsedAttribute(nameBegin, nameLength, valueBegin,
+                                       static_cast<int>(valueEnd - valueBegin));
         } else {
             Decode(valueBegin, valueEnd, value_);
-            element.AddAttribute(nameBegin, nameLength, value_.c_str(), value_.Length());
+            element.AddParsedAttribute(nameBegin, nameLength, value_.c_str(), value_.Length());
         }
     }
 }
@@ -254,8 +296,11 @@ bool XmlParser::ParseContent(XmlElement& element, int depth) {
     const char16_t* textBegin = pos_;
     SkipSpace();
     if (pos_ >= end_ || *pos_ != u'<') {
-        const char16_t* textEnd = FindUnit(pos_, u'<');
-        if (std::find(textBegin, textEnd, u'&') == textEnd) {
+        const char16_t* textEnd = FindEither(pos_, end_, u'<', u'&');
+        const bool hasEntity = textEnd < end_ && *textEnd == u'&';
+        if (hasEntity)
+            textEnd = FindUnit(textEnd, u'<');
+        if (!hasEntity) { // the white space before pos_ holds no ampersand
             element.SetText(textBegin, static_cast<int>(textEnd - textBegin));
         } else {
             Decode(textBegin, textEnd, value_);

@@ -11,7 +11,7 @@ namespace {
 constexpr double kClientLimit = 1.0e9;
 
 int ToClientInt(double v) {
-    return static_cast<int>(std::clamp(std::floor(v + 0.5), -kClientLimit, kClientLimit));
+    return static_cast<int>(std::clamp(std::trunc(v), -kClientLimit, kClientLimit));
 }
 
 bool IsUnitLinearPart(const Matrix3& m) {

@@ -10,7 +10,8 @@ std::uint64_t FrameTiming::Now() const {
         return clock_();
     }
     const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
 }
 
 void FrameTiming::BeginFrame() {

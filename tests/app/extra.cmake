@@ -7,3 +7,44 @@ add_test(NAME app.cli_missing_map COMMAND gridvellum --save-as ${CMAKE_BINARY_DI
     ${CMAKE_BINARY_DIR}/never-written.gv)
 set_tests_properties(app.cli_missing_map PROPERTIES LABELS app PASS_REGULAR_EXPRESSION "Could not open"
     ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=;XDG_CONFIG_HOME=${GV_TEST_CONFIG}")
+
+# The editor starts on the sample map with a display, draws its first frame, saves a picture of its
+# window and quits; test_app then checks that the map view shows the map. Without DISPLAY the run
+# goes through xvfb-run.
+set(GV_SMOKE_SCRIPT ${CMAKE_BINARY_DIR}/smoke_editor.cmake)
+file(WRITE ${GV_SMOKE_SCRIPT} [=[
+file(REMOVE "${SHOT}")
+file(REMOVE_RECURSE "${CONFIG}")
+file(MAKE_DIRECTORY "${CONFIG}")
+set(ENV{XDG_CONFIG_HOME} "${CONFIG}")
+set(ENV{GRIDVELLUM_SCREENSHOT} "${SHOT}")
+unset(ENV{QT_QPA_PLATFORM})
+set(launcher)
+if("$ENV{DISPLAY}" STREQUAL "")
+    find_program(XVFB_RUN xvfb-run)
+    if(NOT XVFB_RUN)
+        message(FATAL_ERROR "no DISPLAY and no xvfb-run")
+    endif()
+    set(launcher ${XVFB_RUN} -a -s "-screen 0 1600x1000x24")
+endif()
+execute_process(COMMAND ${launcher} "${PROGRAM}" "${MAP}" RESULT_VARIABLE status TIMEOUT 90)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "the editor ended with ${status}")
+endif()
+if(NOT EXISTS "${SHOT}")
+    message(FATAL_ERROR "the editor saved no picture of its window")
+endif()
+set(ENV{QT_QPA_PLATFORM} offscreen)
+set(ENV{GV_SMOKE_SCREENSHOT} "${SHOT}")
+execute_process(COMMAND "${CHECKER}" --gtest_filter=EditorSmoke.* RESULT_VARIABLE status
+    OUTPUT_VARIABLE out ERROR_VARIABLE out)
+message("${out}")
+if(NOT status EQUAL 0 OR NOT out MATCHES "\\[  PASSED  \\] 1 test")
+    message(FATAL_ERROR "the picture does not show the map: ${SHOT}")
+endif()
+]=])
+add_test(NAME app.smoke_editor
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:gridvellum> -DCHECKER=$<TARGET_FILE:test_app>
+        -DMAP=${GV_BIN_DIR}/sample.gv -DSHOT=${CMAKE_BINARY_DIR}/smoke-editor.png
+        -DCONFIG=${GV_TEST_CONFIG}/smoke-editor -P ${GV_SMOKE_SCRIPT})
+set_tests_properties(app.smoke_editor PROPERTIES LABELS app TIMEOUT 180)

@@ -335,3 +335,35 @@ TEST_F(MapFormatTest, Utf16AndWindows1252FilesAreRead) {
 }
 
 } // namespace
+
+namespace {
+
+std::string TreeText(const CGridvellumDoc& doc) {
+    XmlDocument tree;
+    doc.WriteXml(tree, true);
+    WString text;
+    tree.ToText(text);
+    return text.ToUtf8();
+}
+
+TEST_F(MapFormatTest, SnapshotTextIsWhatTheXmlWriterWouldWrite) {
+    WString empty;
+    doc.ToText(empty);
+    EXPECT_EQ(empty.ToUtf8(), TreeText(doc));
+    ASSERT_TRUE(OpenBytes(
+        "in.gv", MapText("   <Scenario>Not in snapshots</Scenario>\r\n"
+                         "   <TileRef name=\"test.set:Chest\" matrix=\"" +
+                         At(64, 0) + "," + At(0, 0) +
+                         "\" color=\"1,2,3\" color_percentage=\"0.3\" flip=\"true\" freeplacement=\"true\" "
+                         "localflags=\"010\"/>\r\n"
+                         "   <TextTile matrix=\"" +
+                         At(0, 0) +
+                         "\" color=\"4,5,6\" freeplacement=\"true\" "
+                         "text=\" &quot;Quotes&quot; &amp; &apos;marks&apos; &lt;&gt; \"/>\r\n")));
+    WString full;
+    doc.ToText(full);
+    EXPECT_EQ(full.ToUtf8(), TreeText(doc));
+    EXPECT_NE(full.Find(u"&quot;Quotes&quot;"), -1);
+}
+
+} // namespace

@@ -254,14 +254,14 @@ TEST(DcRasterCanvas, IndexedXorBlitsCancelOut) {
         }
     }
     const Bytes original = StorageOf(canvas);
-    const std::uint8_t indices[8] = {0, 1, 0, 0, 1, 0, 0, 0}; // 2 x 2, stride 4
+    alignas(4) const std::uint8_t indices[5] = {0xEE, 0, 1, 1, 0}; // 2 x 2, packed rows, unaligned
     std::uint32_t palette[256] = {};
     palette[1] = 0x00FFFFFF;
     PixelBlock block;
-    block.pixels = indices;
+    block.pixels = indices + 1;
     block.width = 2;
     block.height = 2;
-    block.stride = 4;
+    block.stride = 2;
     block.bytesPerPixel = 1;
     block.palette = palette;
     canvas.Painter().StretchBlit(0, 0, 4, 4, block, 0, 0, 2, 2, BlitOp::Xor);

@@ -21,13 +21,13 @@ WString PathOf(const std::string& path) {
 
 // 2 x 2 RGB picture: top row red, green; bottom row blue, white.
 Bytes SmallPng(bool withAlpha = false) {
-    fixtures::PngSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.colorType = withAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
-    spec.rows = withAlpha ? Bytes{255, 0, 0, 10, 0, 255, 0, 20, 0, 0, 255, 30, 255, 255, 255, 40}
-                          : Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
-    return fixtures::WritePng(spec);
+    fixtures::PngRecipe recipe;
+    recipe.width = 2;
+    recipe.height = 2;
+    recipe.colorType = withAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+    recipe.rows = withAlpha ? Bytes{255, 0, 0, 10, 0, 255, 0, 20, 0, 0, 255, 30, 255, 255, 255, 40}
+                            : Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    return fixtures::WritePng(recipe);
 }
 
 Bytes StoredRow(const RasterCanvas& canvas, int storedRow) {
@@ -100,14 +100,14 @@ TEST_F(ImageFileTest, MemoryFilesLoadLikeFilesOnDisk) {
 }
 
 TEST_F(ImageFileTest, LoadingRebuildsTheHalfSizeLevelsEvenForTheSameSize) {
-    fixtures::PngSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.colorType = PNG_COLOR_TYPE_GRAY;
-    spec.rows = {10, 20, 30, 40};
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("dark.png"), fixtures::WritePng(spec)));
-    spec.rows = {110, 120, 130, 140};
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("light.png"), fixtures::WritePng(spec)));
+    fixtures::PngRecipe recipe;
+    recipe.width = 2;
+    recipe.height = 2;
+    recipe.colorType = PNG_COLOR_TYPE_GRAY;
+    recipe.rows = {10, 20, 30, 40};
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("dark.png"), fixtures::WritePng(recipe)));
+    recipe.rows = {110, 120, 130, 140};
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("light.png"), fixtures::WritePng(recipe)));
 
     RasterCanvas canvas;
     ASSERT_TRUE(canvas.Load(PathOf(dir.File("dark.png"))));
@@ -119,10 +119,10 @@ TEST_F(ImageFileTest, LoadingRebuildsTheHalfSizeLevelsEvenForTheSameSize) {
 }
 
 TEST_F(ImageFileTest, ResolutionComesFromTheFileWhenItGivesOne) {
-    fixtures::PngSpec spec;
-    spec.physUnit = PNG_RESOLUTION_METER;
-    spec.physX = spec.physY = 11811;
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("print.png"), fixtures::WritePng(spec)));
+    fixtures::PngRecipe recipe;
+    recipe.physUnit = PNG_RESOLUTION_METER;
+    recipe.physX = recipe.physY = 11811;
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("print.png"), fixtures::WritePng(recipe)));
     RasterCanvas canvas;
     canvas.SetResolution(72);
     ASSERT_TRUE(canvas.Load(PathOf(dir.File("print.png"))));

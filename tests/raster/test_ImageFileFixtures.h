@@ -18,7 +18,7 @@
 
 namespace fixtures {
 
-struct PngSpec {
+struct PngRecipe {
     int width = 1;
     int height = 1;
     int colorType = PNG_COLOR_TYPE_RGB;
@@ -55,57 +55,58 @@ inline int PngChannels(int colorType) {
     }
 }
 
-inline std::size_t PngRowBytes(const PngSpec& spec) {
-    return (static_cast<std::size_t>(spec.width) * PngChannels(spec.colorType) * spec.bitDepth + 7) / 8;
+inline std::size_t PngRowBytes(const PngRecipe& recipe) {
+    return (static_cast<std::size_t>(recipe.width) * PngChannels(recipe.colorType) * recipe.bitDepth + 7) / 8;
 }
 
 // The writer's setjmp stays in this function, which holds no C++ object whose destructor could be skipped.
-inline bool WritePngGuarded(png_structp png, png_infop info, const PngSpec* spec, png_bytepp rowPointers) {
+inline bool WritePngGuarded(png_structp png, png_infop info, const PngRecipe* recipe,
+                            png_bytepp rowPointers) {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
-    png_set_IHDR(png, info, spec->width, spec->height, spec->bitDepth, spec->colorType,
-                 spec->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, recipe->width, recipe->height, recipe->bitDepth, recipe->colorType,
+                 recipe->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (!spec->palette.empty()) {
-        png_set_PLTE(png, info, spec->palette.data(), static_cast<int>(spec->palette.size()));
+    if (!recipe->palette.empty()) {
+        png_set_PLTE(png, info, recipe->palette.data(), static_cast<int>(recipe->palette.size()));
     }
-    if (!spec->paletteAlpha.empty()) {
-        png_set_tRNS(png, info, spec->paletteAlpha.data(), static_cast<int>(spec->paletteAlpha.size()),
+    if (!recipe->paletteAlpha.empty()) {
+        png_set_tRNS(png, info, recipe->paletteAlpha.data(), static_cast<int>(recipe->paletteAlpha.size()),
                      nullptr);
     }
-    if (spec->greyKey) {
+    if (recipe->greyKey) {
         png_color_16 key{};
-        key.gray = static_cast<png_uint_16>(spec->greyKeyValue);
+        key.gray = static_cast<png_uint_16>(recipe->greyKeyValue);
         png_set_tRNS(png, info, nullptr, 0, &key);
     }
-    if (spec->physUnit >= 0) {
-        png_set_pHYs(png, info, spec->physX, spec->physY, spec->physUnit);
+    if (recipe->physUnit >= 0) {
+        png_set_pHYs(png, info, recipe->physX, recipe->physY, recipe->physUnit);
     }
     png_set_rows(png, info, rowPointers);
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     return true;
 }
 
-inline std::vector<std::uint8_t> WritePng(const PngSpec& spec) {
+inline std::vector<std::uint8_t> WritePng(const PngRecipe& recipe) {
     std::vector<std::uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, &out, AppendToVector, IgnoreFlush);
-    std::vector<png_bytep> rowPointers(spec.height);
-    std::vector<std::uint8_t> rows = spec.rows;
-    rows.resize(PngRowBytes(spec) * spec.height);
-    for (int y = 0; y < spec.height; ++y) {
-        rowPointers[y] = rows.data() + PngRowBytes(spec) * y;
+    std::vector<png_bytep> rowPointers(recipe.height);
+    std::vector<std::uint8_t> rows = recipe.rows;
+    rows.resize(PngRowBytes(recipe) * recipe.height);
+    for (int y = 0; y < recipe.height; ++y) {
+        rowPointers[y] = rows.data() + PngRowBytes(recipe) * y;
     }
-    if (!WritePngGuarded(png, info, &spec, rowPointers.data())) {
+    if (!WritePngGuarded(png, info, &recipe, rowPointers.data())) {
         out.clear();
     }
     png_destroy_write_struct(&png, &info);
     return out;
 }
 
-struct JpegSpec {
+struct JpegRecipe {
     int width = 1;
     int height = 1;
     int components = 3;
@@ -121,7 +122,7 @@ struct JpegSpec {
 
 // A JPEG as another program would write it: any colour space, density and comment. Fixtures are valid,
 // so the library's default error handling is enough here.
-inline std::vector<std::uint8_t> WriteJpeg(const JpegSpec& spec) {
+inline std::vector<std::uint8_t> WriteJpeg(const JpegRecipe& recipe) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -129,28 +130,28 @@ inline std::vector<std::uint8_t> WriteJpeg(const JpegSpec& spec) {
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = spec.width;
-    info.image_height = spec.height;
-    info.input_components = spec.components;
-    info.in_color_space = spec.colorSpace;
+    info.image_width = recipe.width;
+    info.image_height = recipe.height;
+    info.input_components = recipe.components;
+    info.in_color_space = recipe.colorSpace;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, spec.quality, TRUE);
-    info.density_unit = static_cast<UINT8>(spec.densityUnit);
-    info.X_density = static_cast<UINT16>(spec.xDensity);
-    info.Y_density = static_cast<UINT16>(spec.yDensity);
-    if (spec.progressive) {
+    jpeg_set_quality(&info, recipe.quality, TRUE);
+    info.density_unit = static_cast<UINT8>(recipe.densityUnit);
+    info.X_density = static_cast<UINT16>(recipe.xDensity);
+    info.Y_density = static_cast<UINT16>(recipe.yDensity);
+    if (recipe.progressive) {
         jpeg_simple_progression(&info);
     }
     jpeg_start_compress(&info, TRUE);
-    if (!spec.comment.empty()) {
-        jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(spec.comment.data()),
-                          static_cast<unsigned>(spec.comment.size()));
+    if (!recipe.comment.empty()) {
+        jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(recipe.comment.data()),
+                          static_cast<unsigned>(recipe.comment.size()));
     }
-    std::vector<std::uint8_t> rows = spec.rows;
-    rows.resize(static_cast<std::size_t>(spec.width) * spec.height * spec.components);
+    std::vector<std::uint8_t> rows = recipe.rows;
+    rows.resize(static_cast<std::size_t>(recipe.width) * recipe.height * recipe.components);
     while (info.next_scanline < info.image_height) {
         JSAMPROW row =
-            rows.data() + static_cast<std::size_t>(info.next_scanline) * spec.width * spec.components;
+            rows.data() + static_cast<std::size_t>(info.next_scanline) * recipe.width * recipe.components;
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);

@@ -140,20 +140,20 @@ TEST(JpegFile, AlphaPicturesTravelAsDeclaredCmykAndComeBackWithAlpha) {
 TEST(JpegFile, DensityBecomesTheResolution) {
     EXPECT_EQ(Decode(Encode(Gradient(8, 8, 3), 8, 8, 3, 300, 90)).dpi, 300);
 
-    fixtures::JpegSpec spec;
-    spec.width = 8;
-    spec.height = 8;
-    spec.densityUnit = 2; // dots per centimetre
-    spec.xDensity = 50;
-    spec.yDensity = 100;
-    EXPECT_EQ(Decode(fixtures::WriteJpeg(spec)).dpi, 254);
-    spec.densityUnit = 1;
-    EXPECT_EQ(Decode(fixtures::WriteJpeg(spec)).dpi, 100);
-    spec.xDensity = 1; // both densities must exceed 1
-    EXPECT_EQ(Decode(fixtures::WriteJpeg(spec)).dpi, 0);
-    spec.xDensity = 72;
-    spec.densityUnit = 0; // an aspect ratio only
-    EXPECT_EQ(Decode(fixtures::WriteJpeg(spec)).dpi, 0);
+    fixtures::JpegRecipe recipe;
+    recipe.width = 8;
+    recipe.height = 8;
+    recipe.densityUnit = 2; // dots per centimetre
+    recipe.xDensity = 50;
+    recipe.yDensity = 100;
+    EXPECT_EQ(Decode(fixtures::WriteJpeg(recipe)).dpi, 254);
+    recipe.densityUnit = 1;
+    EXPECT_EQ(Decode(fixtures::WriteJpeg(recipe)).dpi, 100);
+    recipe.xDensity = 1; // both densities must exceed 1
+    EXPECT_EQ(Decode(fixtures::WriteJpeg(recipe)).dpi, 0);
+    recipe.xDensity = 72;
+    recipe.densityUnit = 0; // an aspect ratio only
+    EXPECT_EQ(Decode(fixtures::WriteJpeg(recipe)).dpi, 0);
 }
 
 TEST(JpegFile, QualityIsClampedToZeroThroughHundred) {
@@ -216,15 +216,15 @@ TEST(JpegFile, InkAmountsBetweenCornersAreInterpolated) {
 }
 
 TEST(JpegFile, ForeignFourComponentFilesAreConvertedAsInks) {
-    fixtures::JpegSpec spec;
-    spec.width = 8;
-    spec.height = 8;
-    spec.components = 4;
-    spec.colorSpace = JCS_CMYK;
+    fixtures::JpegRecipe recipe;
+    recipe.width = 8;
+    recipe.height = 8;
+    recipe.components = 4;
+    recipe.colorSpace = JCS_CMYK;
     for (int i = 0; i < 64; ++i) {
-        spec.rows.insert(spec.rows.end(), {0, 255, 255, 0}); // magenta and yellow
+        recipe.rows.insert(recipe.rows.end(), {0, 255, 255, 0}); // magenta and yellow
     }
-    Decoded d = Decode(fixtures::WriteJpeg(spec));
+    Decoded d = Decode(fixtures::WriteJpeg(recipe));
     ASSERT_TRUE(d.rowsOk);
     EXPECT_EQ(d.layout, JpegFile::Layout::Cmyk);
     EXPECT_EQ(d.bytesPerPixel, 3);
@@ -234,22 +234,22 @@ TEST(JpegFile, ForeignFourComponentFilesAreConvertedAsInks) {
     }
     EXPECT_LE(LargestDifference(d.pixels, expected), 3);
 
-    spec.comment = "IGC:RGB"; // an "IGC:" comment that is not the alpha one changes nothing
-    EXPECT_EQ(Decode(fixtures::WriteJpeg(spec)).layout, JpegFile::Layout::Cmyk);
-    spec.comment = "IGC:CMYK=RGBA and more";
-    d = Decode(fixtures::WriteJpeg(spec));
+    recipe.comment = "IGC:RGB"; // an "IGC:" comment that is not the alpha one changes nothing
+    EXPECT_EQ(Decode(fixtures::WriteJpeg(recipe)).layout, JpegFile::Layout::Cmyk);
+    recipe.comment = "IGC:CMYK=RGBA and more";
+    d = Decode(fixtures::WriteJpeg(recipe));
     EXPECT_EQ(d.layout, JpegFile::Layout::Rgba);
     EXPECT_EQ(d.bytesPerPixel, 4);
 }
 
 TEST(JpegFile, GreyPicturesFillAllThreeColourBytes) {
-    fixtures::JpegSpec spec;
-    spec.width = 8;
-    spec.height = 2;
-    spec.components = 1;
-    spec.colorSpace = JCS_GRAYSCALE;
-    spec.rows.assign(16, 90);
-    const Decoded d = Decode(fixtures::WriteJpeg(spec));
+    fixtures::JpegRecipe recipe;
+    recipe.width = 8;
+    recipe.height = 2;
+    recipe.components = 1;
+    recipe.colorSpace = JCS_GRAYSCALE;
+    recipe.rows.assign(16, 90);
+    const Decoded d = Decode(fixtures::WriteJpeg(recipe));
     ASSERT_TRUE(d.rowsOk);
     EXPECT_EQ(d.layout, JpegFile::Layout::Grey);
     EXPECT_EQ(d.bytesPerPixel, 3);

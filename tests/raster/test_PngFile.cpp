@@ -52,25 +52,25 @@ Bytes WithHeaderSize(Bytes file, std::uint32_t width, std::uint32_t height) {
     return file;
 }
 
-fixtures::PngSpec RgbSpec(int width, int height, std::uint32_t seed) {
-    fixtures::PngSpec spec;
-    spec.width = width;
-    spec.height = height;
+fixtures::PngRecipe RgbRecipe(int width, int height, std::uint32_t seed) {
+    fixtures::PngRecipe recipe;
+    recipe.width = width;
+    recipe.height = height;
     std::mt19937 random(seed);
-    spec.rows.resize(static_cast<std::size_t>(width) * height * 3);
-    for (auto& byte : spec.rows) {
+    recipe.rows.resize(static_cast<std::size_t>(width) * height * 3);
+    for (auto& byte : recipe.rows) {
         byte = static_cast<std::uint8_t>(random());
     }
-    return spec;
+    return recipe;
 }
 
 TEST(PngFile, RgbPixelsArriveAsBlueGreenRedTopRowFirst) {
-    fixtures::PngSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.rows = {10, 20, 30, 40,  50,  60, //
-                 70, 80, 90, 100, 110, 120};
-    const Decoded d = Decode(fixtures::WritePng(spec));
+    fixtures::PngRecipe recipe;
+    recipe.width = 2;
+    recipe.height = 2;
+    recipe.rows = {10, 20, 30, 40,  50,  60, //
+                   70, 80, 90, 100, 110, 120};
+    const Decoded d = Decode(fixtures::WritePng(recipe));
     ASSERT_TRUE(d.headerOk);
     ASSERT_TRUE(d.rowsOk);
     EXPECT_EQ(d.bytesPerPixel, 3);
@@ -79,61 +79,61 @@ TEST(PngFile, RgbPixelsArriveAsBlueGreenRedTopRowFirst) {
 }
 
 TEST(PngFile, PaletteWithTransparencyBecomesFourBytesPerPixel) {
-    fixtures::PngSpec spec;
-    spec.width = 3;
-    spec.height = 1;
-    spec.colorType = PNG_COLOR_TYPE_PALETTE;
-    spec.palette = {{255, 0, 0}, {0, 255, 0}, {1, 2, 3}};
-    spec.paletteAlpha = {0, 128}; // entry 2 has no alpha value: opaque
-    spec.rows = {2, 0, 1};
-    const Decoded d = Decode(fixtures::WritePng(spec));
+    fixtures::PngRecipe recipe;
+    recipe.width = 3;
+    recipe.height = 1;
+    recipe.colorType = PNG_COLOR_TYPE_PALETTE;
+    recipe.palette = {{255, 0, 0}, {0, 255, 0}, {1, 2, 3}};
+    recipe.paletteAlpha = {0, 128}; // entry 2 has no alpha value: opaque
+    recipe.rows = {2, 0, 1};
+    const Decoded d = Decode(fixtures::WritePng(recipe));
     ASSERT_TRUE(d.rowsOk);
     EXPECT_EQ(d.bytesPerPixel, 4);
     EXPECT_EQ(d.pixels, (Bytes{3, 2, 1, 255, 0, 0, 255, 0, 0, 255, 0, 128}));
 }
 
 TEST(PngFile, PaletteWithoutTransparencyStaysThreeBytesPerPixel) {
-    fixtures::PngSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colorType = PNG_COLOR_TYPE_PALETTE;
-    spec.bitDepth = 4;
-    spec.palette = {{9, 8, 7}, {6, 5, 4}};
-    spec.rows = {0x10}; // two 4-bit indices: 1 then 0
-    const Decoded d = Decode(fixtures::WritePng(spec));
+    fixtures::PngRecipe recipe;
+    recipe.width = 2;
+    recipe.height = 1;
+    recipe.colorType = PNG_COLOR_TYPE_PALETTE;
+    recipe.bitDepth = 4;
+    recipe.palette = {{9, 8, 7}, {6, 5, 4}};
+    recipe.rows = {0x10}; // two 4-bit indices: 1 then 0
+    const Decoded d = Decode(fixtures::WritePng(recipe));
     ASSERT_TRUE(d.rowsOk);
     EXPECT_EQ(d.bytesPerPixel, 3);
     EXPECT_EQ(d.pixels, (Bytes{4, 5, 6, 7, 8, 9}));
 }
 
 TEST(PngFile, LowBitGreyExpandsToFullRange) {
-    fixtures::PngSpec spec;
-    spec.width = 4;
-    spec.height = 1;
-    spec.colorType = PNG_COLOR_TYPE_GRAY;
-    spec.bitDepth = 2;
-    spec.rows = {0x1B}; // 0, 1, 2, 3
-    const Decoded d = Decode(fixtures::WritePng(spec));
+    fixtures::PngRecipe recipe;
+    recipe.width = 4;
+    recipe.height = 1;
+    recipe.colorType = PNG_COLOR_TYPE_GRAY;
+    recipe.bitDepth = 2;
+    recipe.rows = {0x1B}; // 0, 1, 2, 3
+    const Decoded d = Decode(fixtures::WritePng(recipe));
     ASSERT_TRUE(d.rowsOk);
     EXPECT_EQ(d.bytesPerPixel, 3);
     EXPECT_EQ(d.pixels, (Bytes{0, 0, 0, 85, 85, 85, 170, 170, 170, 255, 255, 255}));
 }
 
 TEST(PngFile, SixteenBitGreyKeepsHighBytesInThreeBytesPerPixel) {
-    fixtures::PngSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colorType = PNG_COLOR_TYPE_GRAY;
-    spec.bitDepth = 16;
-    spec.rows = {0x12, 0x34, 0xFE, 0x01};
-    const Decoded d = Decode(fixtures::WritePng(spec));
+    fixtures::PngRecipe recipe;
+    recipe.width = 2;
+    recipe.height = 1;
+    recipe.colorType = PNG_COLOR_TYPE_GRAY;
+    recipe.bitDepth = 16;
+    recipe.rows = {0x12, 0x34, 0xFE, 0x01};
+    const Decoded d = Decode(fixtures::WritePng(recipe));
     ASSERT_TRUE(d.rowsOk);
     EXPECT_EQ(d.bytesPerPixel, 3);
     EXPECT_EQ(d.pixels, (Bytes{0x12, 0x12, 0x12, 0xFE, 0xFE, 0xFE}));
 }
 
 TEST(PngFile, GreyAlphaAndGreyKeyGiveAlpha) {
-    fixtures::PngSpec greyAlpha;
+    fixtures::PngRecipe greyAlpha;
     greyAlpha.width = 2;
     greyAlpha.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
     greyAlpha.rows = {40, 200, 90, 0};
@@ -142,7 +142,7 @@ TEST(PngFile, GreyAlphaAndGreyKeyGiveAlpha) {
     EXPECT_EQ(d.bytesPerPixel, 4);
     EXPECT_EQ(d.pixels, (Bytes{40, 40, 40, 200, 90, 90, 90, 0}));
 
-    fixtures::PngSpec keyed;
+    fixtures::PngRecipe keyed;
     keyed.width = 2;
     keyed.colorType = PNG_COLOR_TYPE_GRAY;
     keyed.greyKey = true;
@@ -155,19 +155,19 @@ TEST(PngFile, GreyAlphaAndGreyKeyGiveAlpha) {
 }
 
 TEST(PngFile, SixteenBitRgbaIsStrippedToEightBits) {
-    fixtures::PngSpec spec;
-    spec.width = 1;
-    spec.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    spec.bitDepth = 16;
-    spec.rows = {0xA1, 0x01, 0xB2, 0x02, 0xC3, 0x03, 0xD4, 0x04};
-    const Decoded d = Decode(fixtures::WritePng(spec));
+    fixtures::PngRecipe recipe;
+    recipe.width = 1;
+    recipe.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    recipe.bitDepth = 16;
+    recipe.rows = {0xA1, 0x01, 0xB2, 0x02, 0xC3, 0x03, 0xD4, 0x04};
+    const Decoded d = Decode(fixtures::WritePng(recipe));
     ASSERT_TRUE(d.rowsOk);
     EXPECT_EQ(d.pixels, (Bytes{0xC3, 0xB2, 0xA1, 0xD4}));
 }
 
 TEST(PngFile, InterlacedImageDecodesLikeTheProgressiveOne) {
-    fixtures::PngSpec plain = RgbSpec(11, 9, 5);
-    fixtures::PngSpec interlaced = plain;
+    fixtures::PngRecipe plain = RgbRecipe(11, 9, 5);
+    fixtures::PngRecipe interlaced = plain;
     interlaced.interlaced = true;
     const Decoded a = Decode(fixtures::WritePng(plain));
     const Decoded b = Decode(fixtures::WritePng(interlaced));
@@ -177,18 +177,18 @@ TEST(PngFile, InterlacedImageDecodesLikeTheProgressiveOne) {
 }
 
 TEST(PngFile, ResolutionInMetresBecomesDotsPerInchOfTheLargerAxis) {
-    fixtures::PngSpec spec = RgbSpec(1, 1, 1);
-    spec.physUnit = PNG_RESOLUTION_METER;
-    spec.physX = 2835;  // 72.0 dpi
-    spec.physY = 11811; // 299.99 dpi
-    EXPECT_EQ(Decode(fixtures::WritePng(spec)).dpi, 299);
+    fixtures::PngRecipe recipe = RgbRecipe(1, 1, 1);
+    recipe.physUnit = PNG_RESOLUTION_METER;
+    recipe.physX = 2835;  // 72.0 dpi
+    recipe.physY = 11811; // 299.99 dpi
+    EXPECT_EQ(Decode(fixtures::WritePng(recipe)).dpi, 299);
 
-    spec.physUnit = PNG_RESOLUTION_UNKNOWN; // an aspect ratio only
-    EXPECT_EQ(Decode(fixtures::WritePng(spec)).dpi, 0);
+    recipe.physUnit = PNG_RESOLUTION_UNKNOWN; // an aspect ratio only
+    EXPECT_EQ(Decode(fixtures::WritePng(recipe)).dpi, 0);
 }
 
 TEST(PngFile, WrongSignatureEmptyInputAndOversizedHeadersFail) {
-    Bytes file = fixtures::WritePng(RgbSpec(2, 2, 3));
+    Bytes file = fixtures::WritePng(RgbRecipe(2, 2, 3));
     Bytes broken = file;
     broken[1] = 'Q';
     EXPECT_FALSE(Decode(broken).headerOk);
@@ -204,7 +204,7 @@ TEST(PngFile, WrongSignatureEmptyInputAndOversizedHeadersFail) {
 }
 
 TEST(PngFile, EveryTruncationBeforeTheEndChunkFails) {
-    const Bytes file = fixtures::WritePng(RgbSpec(7, 5, 9));
+    const Bytes file = fixtures::WritePng(RgbRecipe(7, 5, 9));
     const std::size_t endChunk = file.size() - 12;
     for (std::size_t size = 0; size < endChunk; ++size) {
         const Decoded d = Decode(Bytes(file.begin(), file.begin() + size));
@@ -214,7 +214,7 @@ TEST(PngFile, EveryTruncationBeforeTheEndChunkFails) {
 }
 
 TEST(PngFile, CorruptCompressedDataFailsWithoutCrashing) {
-    Bytes file = fixtures::WritePng(RgbSpec(16, 16, 4));
+    Bytes file = fixtures::WritePng(RgbRecipe(16, 16, 4));
     std::mt19937 random(77);
     int failures = 0;
     for (int round = 0; round < 200; ++round) {

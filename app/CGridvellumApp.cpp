@@ -1,0 +1,370 @@
+#include "app/CGridvellumApp.h"
+
+#include "app/CGridvellumView.h"
+#include "app/CLeftView.h"
+#include "app/CMainFrame.h"
+#include "app/CommandLine.h"
+#include "document/TileSetChange.h"
+#include "platform/QtSettingsStore.h"
+#include "support/FileUtils.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QString>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char16_t* kMapFilter = u"Gridvellum Files (*.gv);;All Files (*)";
+constexpr const char16_t* kMapExtension = u".gv";
+// Set to a file path, the editor saves a picture of its window once the map has been drawn for the
+// first time and quits: the smoke test of a real start.
+constexpr const char* kScreenshotVariable = "GRIDVELLUM_SCREENSHOT";
+
+QString ToQString(const WString& text) {
+    return QString::fromUtf16(text.c_str(), text.Length());
+}
+
+WString FromQString(const QString& text) {
+    return WString(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<int>(text.size()));
+}
+
+// The "description|pattern|...||" filters of the shared tileset code as the file dialog wants them:
+// "description;;description", each description naming its patterns in brackets.
+QString DialogFilter(const WString& barFilter) {
+    QStringList descriptions;
+    const QStringList fields = ToQString(barFilter).split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < fields.size(); i += 2) {
+        if (!fields[i].isEmpty()) {
+            descriptions.append(fields[i]);
+        }
+    }
+    return descriptions.join(QStringLiteral(";;"));
+}
+
+// The editor's answers: dialogs over the main window.
+class DialogPrompts : public CGridvellumApp::Prompts {
+public:
+    DialogPrompts(std::function<QWidget*()> parent, WString dataDirectory)
+        : parent_(std::move(parent)), dataDirectory_(std::move(dataDirectory)) {}
+
+    SaveChoice AskSaveChanges(const WString& documentTitle) override {
+        const QMessageBox::StandardButton answer = QMessageBox::question(
+            parent_(), ToQString(CGridvellumApp::kApplicationName),
+            QStringLiteral("Save changes to %1?").arg(ToQString(documentTitle)),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        return answer == QMessageBox::Save      ? SaveChoice::Save
+               : answer == QMessageBox::Discard ? SaveChoice::Discard
+                                                : SaveChoice::Cancel;
+    }
+
+    WString AskOpenMap() override {
+        return FromQString(QFileDialog::getOpenFileName(parent_(), QStringLiteral("Open"), QString(),
+                                                        ToQString(kMapFilter)));
+    }
+
+    WString AskSaveMap(const WString& proposedName) override {
+        return FromQString(QFileDialog::getSaveFileName(parent_(), QStringLiteral("Save As"),
+                                                        ToQString(proposedName), ToQString(kMapFilter)));
+    }
+
+    WString AskTileSet() override {
+        return FromQString(QFileDialog::getOpenFileName(parent_(), QStringLiteral("Open"),
+                                                        ToQString(dataDirectory_),
+                                                        DialogFilter(TileSetChange::kFileFilter)));
+    }
+
+    void ShowMessage(const WString& caption, const WString& text) override {
+        QMessageBox::information(parent_(), ToQString(caption), ToQString(text));
+    }
+
+private:
+    std::function<QWidget*()> parent_;
+    WString dataDirectory_;
+};
+
+WString AbsolutePath(const WString& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(FileUtils::NativePath(path), error);
+    return error ? path : WString::FromUtf8(absolute.lexically_normal().string());
+}
+
+WString QuotedPathMessage(const char16_t* lead, const WString& path) {
+    WString text(lead);
+    text += u" \"";
+    text += path;
+    text += u"\".";
+    return text;
+}
+
+} // namespace
+
+CGridvellumApp::CGridvellumApp(Options options)
+    : settings_(options.settings ? std::move(options.settings) : std::make_unique<QtSettingsStore>()),
+      prompts_(std::move(options.prompts)), appSettings_(*settings_),
+      tileSet_(TileSetContext{options.dataDirectory.IsEmpty() ? FileUtils::ProgramDirectory()
+                                                              : options.dataDirectory,
+                              settings_.get(), this, false}),
+      doc_(tileSet_, state_, this) {
+    if (!prompts_) {
+        prompts_ = std::make_unique<DialogPrompts>([this]() -> QWidget* { return frame_.get(); },
+                                                   tileSet_.Context().dataDirectory);
+    }
+}
+
+CGridvellumApp::~CGridvellumApp() {
+    // The windows refer to the document and the panel; they go first.
+    frame_.reset();
+    doc_.SetHost(nullptr);
+}
+
+bool CGridvellumApp::Start(const WString& mapPath) {
+    recent_.Load(*settings_);
+    appSettings_.ReadAtStart(state_);
+    panel_ = std::make_unique<TilePanel>(tileSet_, appSettings_.TileSize(), appSettings_.Columns());
+    frame_ = std::make_unique<CMainFrame>(*this);
+    bool opened = false;
+    if (!mapPath.IsEmpty()) {
+        opened = OpenMap(mapPath);
+    }
+    if (!opened) {
+        doc_.OnNewDocument();
+        AfterDocumentLoaded();
+    }
+    frame_->setWindowTitle(ToQString(title_));
+    frame_->show();
+    frame_->View().OnInitialUpdate();
+    return true;
+}
+
+void CGridvellumApp::Shutdown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    appSettings_.WriteAtExit(state_);
+    recent_.Save(*settings_);
+}
+
+WString CGridvellumApp::TitleFor(const WString& pathName, const WString& tileSetName) {
+    WString title = pathName.IsEmpty() ? WString(u"Untitled") : pathName.NameAndExtensionOf();
+    title += u" [";
+    title += tileSetName;
+    title += u"]";
+    return title;
+}
+
+bool CGridvellumApp::SaveModified() {
+    if (!doc_.IsModified()) {
+        return true;
+    }
+    switch (prompts_->AskSaveChanges(doc_.Title())) {
+    case Prompts::SaveChoice::Save:
+        return FileSave();
+    case Prompts::SaveChoice::Discard:
+        return true;
+    case Prompts::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+bool CGridvellumApp::FileNew() {
+    if (!SaveModified()) {
+        return false;
+    }
+    doc_.OnNewDocument();
+    AfterDocumentLoaded();
+    return true;
+}
+
+bool CGridvellumApp::FileOpen() {
+    const WString path = prompts_->AskOpenMap();
+    return !path.IsEmpty() && OpenMap(path);
+}
+
+bool CGridvellumApp::OpenMap(const WString& path) {
+    if (path.IsEmpty() || !SaveModified()) {
+        return false;
+    }
+    const WString absolute = AbsolutePath(path);
+    if (!doc_.OnOpenDocument(absolute)) {
+        recent_.Remove(absolute);
+        prompts_->ShowMessage(kApplicationName, QuotedPathMessage(u"Could not open", absolute));
+        return false;
+    }
+    recent_.Add(absolute);
+    AfterDocumentLoaded();
+    return true;
+}
+
+bool CGridvellumApp::FileSave() {
+    if (doc_.PathName().IsEmpty()) {
+        return FileSaveAs();
+    }
+    return SaveTo(doc_.PathName());
+}
+
+bool CGridvellumApp::FileSaveAs() {
+    // A map without a file proposes "Untitled", never its bracketed title.
+    const WString proposed = doc_.PathName().IsEmpty() ? WString(u"Untitled") : doc_.PathName();
+    WString path = prompts_->AskSaveMap(proposed);
+    if (path.IsEmpty()) {
+        return false;
+    }
+    if (path.NameAndExtensionOf().ExtensionOf().IsEmpty()) {
+        path += kMapExtension;
+    }
+    return SaveTo(AbsolutePath(path));
+}
+
+bool CGridvellumApp::SaveTo(const WString& path) {
+    if (!doc_.OnSaveDocument(path)) {
+        // The document stays modified, so nothing is lost by closing this message.
+        prompts_->ShowMessage(kApplicationName, QuotedPathMessage(u"Could not save", path));
+        return false;
+    }
+    recent_.Add(path);
+    return true;
+}
+
+void CGridvellumApp::ChangeTileSet() {
+    const WString picked = prompts_->AskTileSet();
+    if (picked.IsEmpty()) {
+        return;
+    }
+    WString message;
+    if (!TileSetChange::ChangeTileSet(doc_, this, picked, message)) {
+        if (!message.IsEmpty()) {
+            prompts_->ShowMessage(kApplicationName, message);
+        }
+        return;
+    }
+    SetTitle(TitleFor(doc_.PathName(), tileSet_.Name()));
+    RepaintMap();
+}
+
+void CGridvellumApp::ToggleOpenGl() {
+    state_.openGlNextRun = !state_.openGlNextRun;
+    prompts_->ShowMessage(kApplicationName, state_.openGlNextRun ? kOpenGlOnText : kOpenGlOffText);
+    RepaintMap();
+}
+
+void CGridvellumApp::ToggleShowDrawTime() {
+    state_.showDrawTime = !state_.showDrawTime;
+    RepaintMap();
+}
+
+void CGridvellumApp::SetPanelTileSize(int tileSize) {
+    if (panel_ && panel_->SetTileSize(tileSize)) {
+        appSettings_.SetPanel(panel_->TileSize(), panel_->Columns());
+        if (frame_) {
+            frame_->ApplyPanelWidth();
+        }
+    }
+}
+
+void CGridvellumApp::SetPanelColumns(int columns) {
+    if (panel_ && panel_->SetColumns(columns)) {
+        appSettings_.SetPanel(panel_->TileSize(), panel_->Columns());
+        if (frame_) {
+            frame_->ApplyPanelWidth();
+        }
+    }
+}
+
+void CGridvellumApp::AfterDocumentLoaded() {
+    if (frame_) {
+        frame_->View().OnInitialUpdate();
+        frame_->LeftView().update();
+    }
+}
+
+void CGridvellumApp::AfterTileSetLoad() {
+    if (panel_) {
+        panel_->RebuildAll();
+    }
+    if (frame_) {
+        frame_->LeftView().Relayout();
+        frame_->View().update();
+    }
+}
+
+void CGridvellumApp::RepaintMap() {
+    if (frame_) {
+        frame_->View().update();
+        // Count marks in the panel follow the map.
+        frame_->LeftView().update();
+    }
+}
+
+ClientSize CGridvellumApp::ViewClientSize() const {
+    if (!frame_) {
+        return ClientSize{};
+    }
+    return ClientSize{frame_->View().width(), frame_->View().height()};
+}
+
+bool CGridvellumApp::EnsureTileSet() {
+    const bool wasLoaded = tileSet_.IsLoaded();
+    const bool loaded = TileSetChange::ChooseAtStart(tileSet_, [this] { return prompts_->AskTileSet(); });
+    if (loaded && !wasLoaded) {
+        AfterTileSetLoad();
+    }
+    return loaded;
+}
+
+void CGridvellumApp::SetTileSetByName(const WString& name) {
+    // A map that names no tileset keeps the loaded one (or gets the usual start-up choice).
+    if (name.IsEmpty()) {
+        EnsureTileSet();
+        return;
+    }
+    if (TileSetChange::SetTileSetByName(tileSet_, name)) {
+        AfterTileSetLoad();
+    }
+}
+
+void CGridvellumApp::SetTitle(const WString& title) {
+    title_ = title;
+    if (frame_) {
+        frame_->setWindowTitle(ToQString(title_));
+    }
+}
+
+void CGridvellumApp::ShowError(const WString& caption, const WString& text) {
+    prompts_->ShowMessage(caption, text);
+}
+
+int RunEditor(int argc, char** argv) {
+    QApplication application(argc, argv);
+    const CommandLine line = CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
+    CGridvellumApp app{CGridvellumApp::Options{}};
+    if (!app.Start(WString::FromUtf8(line.MapPath()))) {
+        return 1;
+    }
+    int status = 0;
+    const QString screenshot = qEnvironmentVariable(kScreenshotVariable);
+    if (!screenshot.isEmpty()) {
+        app.Frame()->View().SetFirstFrameHandler([&app, &application, &status, screenshot] {
+            // After the paint that reached the window returns, so the grab sees the whole frame.
+            QTimer::singleShot(0, &application, [&app, &application, &status, screenshot] {
+                if (!app.Frame()->grab().save(screenshot, "PNG")) {
+                    status = 1;
+                }
+                application.quit();
+            });
+        });
+    }
+    const int loopStatus = application.exec();
+    app.Shutdown();
+    return status != 0 ? status : loopStatus;
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "app/RecentFiles.h"
+#include "document/CGridvellumDoc.h"
+#include "document/DocumentHost.h"
+#include "document/ProgramState.h"
+#include "support/MessageSink.h"
+#include "support/SettingsStore.h"
+#include "support/WString.h"
+#include "tileset/TilePanel.h"
+#include "tileset/TileSet.h"
+
+#include <memory>
+
+class CMainFrame;
+
+// Starts the editor with a display: builds the application object, processes the map named on the
+// command line and runs until the main window closes. The exit status of the run.
+int RunEditor(int argc, char** argv);
+
+// The editor application: owns the settings, the one tileset of the run, the program-wide switches,
+// the document, the tile panel and the main frame. It is the document's host (repainting, the window
+// title, choosing tilesets) and the tileset's message sink.
+class CGridvellumApp : public DocumentHost, public MessageSink {
+public:
+    // Everything the application asks the user. The editor answers with dialogs; tests script it.
+    class Prompts {
+    public:
+        enum class SaveChoice { Save, Discard, Cancel };
+        virtual ~Prompts() = default;
+        virtual SaveChoice AskSaveChanges(const WString& documentTitle) = 0;
+        // A path, or empty when the user cancelled.
+        virtual WString AskOpenMap() = 0;
+        virtual WString AskSaveMap(const WString& proposedName) = 0;
+        virtual WString AskTileSet() = 0;
+        virtual void ShowMessage(const WString& caption, const WString& text) = 0;
+    };
+
+    struct Options {
+        // Where tilesets, tile images and help live; the program's own directory when empty.
+        WString dataDirectory;
+        // The user's settings when null.
+        std::unique_ptr<SettingsStore> settings;
+        // Dialogs over the main window when null.
+        std::unique_ptr<Prompts> prompts;
+    };
+
+    static constexpr const char16_t* kApplicationName = u"Gridvellum";
+    static constexpr const char16_t* kOpenGlOnText =
+        u"OpenGL will be enabled the next time you start Gridvellum.";
+    static constexpr const char16_t* kOpenGlOffText =
+        u"OpenGL will be dissabled the next time you start Gridvellum.";
+
+    explicit CGridvellumApp(Options options);
+    ~CGridvellumApp() override;
+    CGridvellumApp(const CGridvellumApp&) = delete;
+    CGridvellumApp& operator=(const CGridvellumApp&) = delete;
+
+    // Reads the settings, builds the main frame, opens mapPath (or a new map when it is empty or
+    // cannot be opened) and shows the window. False when no window could be made.
+    bool Start(const WString& mapPath);
+    // A clean exit: stores the OpenGL choice for the next run, the wheel mode and the recent files.
+    void Shutdown();
+
+    // File commands. Each returns whether it did what it was asked (false after a cancel or failure).
+    bool FileNew();
+    bool FileOpen();
+    // Opens path like File Open after the file dialog: unsaved changes are offered for saving first;
+    // a file that cannot be opened is reported and the open map stays.
+    bool OpenMap(const WString& path);
+    bool FileSave();
+    bool FileSaveAs();
+    void ChangeTileSet();
+    // Offers to save unsaved changes. False when the user cancelled (or the save failed).
+    bool SaveModified();
+
+    // View switches.
+    void ToggleOpenGl();
+    void ToggleSuperWheel() { state_.superWheel = !state_.superWheel; }
+    void ToggleShowDrawTime();
+    // Tile size and column commands: nothing when the value is already current.
+    void SetPanelTileSize(int tileSize);
+    void SetPanelColumns(int columns);
+
+    // "Untitled [<tileset>]" for a map without a file, else "<file name> [<tileset>]".
+    static WString TitleFor(const WString& pathName, const WString& tileSetName);
+
+    CGridvellumDoc& Document() { return doc_; }
+    TileSet& Tiles() { return tileSet_; }
+    ProgramState& State() { return state_; }
+    AppSettings& Settings() { return appSettings_; }
+    SettingsStore& Store() { return *settings_; }
+    RecentFiles& Recent() { return recent_; }
+    TilePanel& Panel() { return *panel_; }
+    // Null before Start.
+    CMainFrame* Frame() { return frame_.get(); }
+    const WString& WindowTitle() const { return title_; }
+
+    // DocumentHost.
+    void RepaintMap() override;
+    ClientSize ViewClientSize() const override;
+    bool EnsureTileSet() override;
+    void SetTileSetByName(const WString& name) override;
+    void SetTitle(const WString& title) override;
+
+    // MessageSink: tileset load errors and other messages go to a message box.
+    void ShowError(const WString& caption, const WString& text) override;
+
+private:
+    void AfterTileSetLoad();
+    void AfterDocumentLoaded();
+    bool SaveTo(const WString& path);
+
+    std::unique_ptr<SettingsStore> settings_;
+    std::unique_ptr<Prompts> prompts_;
+    AppSettings appSettings_;
+    RecentFiles recent_;
+    ProgramState state_;
+    TileSet tileSet_;
+    CGridvellumDoc doc_;
+    std::unique_ptr<TilePanel> panel_;
+    std::unique_ptr<CMainFrame> frame_;
+    WString title_;
+    bool shutDown_ = false;
+};

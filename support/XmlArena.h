@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+// Slots for the nodes of one XML document, carved from large blocks so that a tree of many small
+// elements costs a few allocations instead of one per node. A slot given back is reused by the next
+// request of the same size; when the last slot is given back the arena starts again at its first block,
+// so a document that is cleared and loaded again reuses its memory in order. The blocks are freed only
+// with the arena, so every node taken from it must be destroyed before it.
+class XmlArena {
+public:
+    XmlArena() = default;
+    XmlArena(const XmlArena&) = delete;
+    XmlArena& operator=(const XmlArena&) = delete;
+    ~XmlArena();
+
+    // Uninitialised memory for an object of `bytes` bytes, aligned for any node; null when bytes is 0.
+    void* Allocate(size_t bytes);
+    // Gives back a slot that Allocate returned for the same size.
+    void Release(void* slot, size_t bytes);
+
+    size_t LiveSlots() const { return live_; }
+    size_t BlockCount() const { return blocks_.size(); }
+
+private:
+    struct FreeSlot {
+        FreeSlot* next;
+    };
+    struct FreeList {
+        size_t bytes;
+        FreeSlot* head;
+    };
+
+    static constexpr size_t kAlignment = alignof(std::max_align_t);
+    static constexpr size_t kBlockBytes = 64 * 1024;
+
+    static size_t RoundUp(size_t bytes) { return (bytes + kAlignment - 1) / kAlignment * kAlignment; }
+    FreeList* ListFor(size_t bytes) {
+        // Nodes come in two sizes, so the search ends at the first or second entry.
+        for (FreeList& list : freeLists_) {
+            if (list.bytes == bytes)
+                return &list;
+        }
+        return AddList(bytes);
+    }
+    FreeList* AddList(size_t bytes);
+    void* Carve(size_t bytes);
+    void Rewind();
+
+    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    std::vector<size_t> blockSizes_;
+    size_t currentBlock_ = 0; // index of the block being carved; blocks_.size() when none
+    size_t used_ = 0;         // bytes carved from the current block
+    size_t live_ = 0;
+    std::vector<FreeList> freeLists_; // one per slot size; nodes come in two sizes
+};

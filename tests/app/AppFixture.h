@@ -1,0 +1,78 @@
+#pragma once
+
+#include "app/CGridvellumApp.h"
+#include "support/WString.h"
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Helpers shared by the editor tests: a scratch folder that plays the program's directory with a
+// small tileset in it, a settings file of its own, and scripted answers in place of dialogs.
+namespace apptest {
+
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    WString WPath() const { return WString::FromUtf8(path_ + "/"); }
+    std::string Join(const std::string& relative) const { return path_ + "/" + relative; }
+    WString WJoin(const std::string& relative) const { return WString::FromUtf8(Join(relative)); }
+    void Write(const std::string& relative, const std::string& bytes) const;
+    std::string Read(const std::string& relative) const;
+    // A width x height PNG of one colour.
+    void WritePng(const std::string& relative, int width, int height, unsigned rgb) const;
+
+private:
+    std::string path_;
+};
+
+// What the application asked and what it is answered, in order.
+struct PromptScript {
+    std::deque<CGridvellumApp::Prompts::SaveChoice> saveChoices;
+    std::deque<WString> openAnswers;
+    std::deque<WString> saveAnswers;
+    std::deque<WString> tileSetAnswers;
+
+    std::vector<std::string> saveQuestions; // the document titles asked about
+    std::vector<std::string> proposedNames;
+    std::vector<std::string> messages; // "caption|text"
+};
+
+class ScriptedPrompts : public CGridvellumApp::Prompts {
+public:
+    explicit ScriptedPrompts(PromptScript& script) : script_(script) {}
+    SaveChoice AskSaveChanges(const WString& documentTitle) override;
+    WString AskOpenMap() override;
+    WString AskSaveMap(const WString& proposedName) override;
+    WString AskTileSet() override;
+    void ShowMessage(const WString& caption, const WString& text) override;
+
+private:
+    PromptScript& script_;
+};
+
+// A program directory with the tileset "alpha.set" (two map tiles, one object with a maximum of
+// one, the panel's header pictures) and "beta.set" (the same tile names), and an application that
+// keeps its settings in settings.ini there.
+class AppHarness {
+public:
+    AppHarness();
+    ~AppHarness();
+
+    // A new application over the same folder and settings file, as a second start would be.
+    std::unique_ptr<CGridvellumApp> MakeApp();
+    // The settings file's text (after the application synced it).
+    std::string SettingsText() const { return dir.Read("settings.ini"); }
+    WString SettingsPath() const { return dir.WJoin("settings.ini"); }
+
+    ScratchDir dir;
+    PromptScript script;
+};
+
+} // namespace apptest

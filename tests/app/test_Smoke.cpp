@@ -1,0 +1,43 @@
+// Checks the picture that the editor's smoke run (tests/app/extra.cmake) takes of its own window
+// after drawing the sample map for the first time. Run on its own it has no picture to look at.
+#include <QImage>
+#include <QString>
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+TEST(EditorSmoke, FirstFrameShowsTheSampleMapInTheMapView) {
+    const QString path = qEnvironmentVariable("GV_SMOKE_SCREENSHOT");
+    if (path.isEmpty()) {
+        GTEST_SKIP() << "GV_SMOKE_SCREENSHOT names no picture; the smoke run sets it";
+    }
+    const QImage shot(path);
+    ASSERT_FALSE(shot.isNull()) << path.toStdString();
+    ASSERT_GE(shot.width(), 600);
+    ASSERT_GE(shot.height(), 400);
+
+    // The middle of the map view: right of any tile panel of one large column, below the toolbar,
+    // above the status bar. Zoomed to the extents, the map covers it.
+    std::map<QRgb, int> colours;
+    int total = 0;
+    for (int y = shot.height() * 3 / 10; y < shot.height() * 7 / 10; ++y) {
+        for (int x = shot.width() * 45 / 100; x < shot.width() * 85 / 100; ++x) {
+            ++colours[shot.pixel(x, y) & 0xFFFFFF];
+            ++total;
+        }
+    }
+    int dominant = 0;
+    for (const auto& entry : colours) {
+        dominant = std::max(dominant, entry.second);
+    }
+    // A blank view is one colour with a few grid lines; tile pictures bring many.
+    EXPECT_GE(colours.size(), 64u);
+    EXPECT_LT(dominant, total * 8 / 10);
+}
+
+} // namespace
