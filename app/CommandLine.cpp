@@ -3,6 +3,7 @@
 #include "app/HeadlessHost.h"
 #include "document/CGridvellumDoc.h"
 #include "document/ProgramState.h"
+#include "document/UsageReport.h"
 #include "support/MessageSink.h"
 #include "tileset/TileSet.h"
 
@@ -50,6 +51,16 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
         line.inputPath_ = args[1];
         line.outputPath_ = args[2];
         return line;
+    } else if (first == "--report") {
+        if (args.size() != 2 && args.size() != 3) {
+            line.mode_ = Mode::Invalid;
+            line.error_ = "--report needs the map to report on and, optionally, the file to write.";
+            return line;
+        }
+        line.mode_ = Mode::Report;
+        line.inputPath_ = args[1];
+        line.outputPath_ = args.size() == 3 ? args[2] : std::string();
+        return line;
     } else if (IsOption(first)) {
         line.mode_ = Mode::Invalid;
         line.error_ = "Unknown option " + first + ".";
@@ -78,12 +89,16 @@ std::string CommandLine::HelpText(const std::string& programName) {
            " --save-as IN.gv OUT.gv   open IN.gv as the editor does and save it as OUT.gv\n"
            "  " +
            programName +
+           " --report MAP.gv [OUT]    write the tile usage report of MAP.gv to OUT (or print it)\n"
+           "  " +
+           programName +
            " --help                   show this text\n"
            "  " +
            programName +
            " --version                show the version\n"
            "\n"
-           "Tilesets named by a map are read from the program's directory. --save-as needs no display.\n";
+           "Tilesets named by a map are read from the program's directory. --save-as and --report need no\n"
+           "display.\n";
 }
 
 int CommandLine::Run(const WString& dataDirectory, std::ostream& out, std::ostream& err,
@@ -97,6 +112,8 @@ int CommandLine::Run(const WString& dataDirectory, std::ostream& out, std::ostre
         return kSuccess;
     case Mode::SaveAs:
         return RunSaveAs(dataDirectory, err);
+    case Mode::Report:
+        return RunReport(dataDirectory, out, err);
     case Mode::Invalid:
         err << programName << ": " << error_ << "\n"
             << "Try " << programName << " --help.\n";
@@ -108,6 +125,20 @@ int CommandLine::Run(const WString& dataDirectory, std::ostream& out, std::ostre
     return kUsageError;
 }
 
+bool CommandLine::OpenInput(CGridvellumDoc& document, const HeadlessHost& host, const WString& dataDirectory,
+                            std::ostream& err) const {
+    if (!document.OnOpenDocument(WString::FromUtf8(inputPath_))) {
+        err << "Could not open \"" << inputPath_ << "\".\n";
+        return false;
+    }
+    if (!host.MissingTileSets().empty()) {
+        err << "Could not open \"" << inputPath_ << "\": its tileset \""
+            << host.MissingTileSets().front().ToUtf8() << "\" is not in " << dataDirectory.ToUtf8() << ".\n";
+        return false;
+    }
+    return true;
+}
+
 int CommandLine::RunSaveAs(const WString& dataDirectory, std::ostream& err) const {
     StreamMessageSink sink(err);
     // No settings store: a conversion must neither read nor change the user's editor settings.
@@ -115,20 +146,31 @@ int CommandLine::RunSaveAs(const WString& dataDirectory, std::ostream& err) cons
     ProgramState state;
     HeadlessHost host(tileSet, dataDirectory);
     CGridvellumDoc document(tileSet, state, &host);
-
-    const WString input = WString::FromUtf8(inputPath_);
-    if (!document.OnOpenDocument(input)) {
-        err << "Could not open \"" << inputPath_ << "\".\n";
-        return kFailure;
-    }
-    if (!host.MissingTileSets().empty()) {
-        err << "Could not open \"" << inputPath_ << "\": its tileset \""
-            << host.MissingTileSets().front().ToUtf8() << "\" is not in " << dataDirectory.ToUtf8() << ".\n";
+    if (!OpenInput(document, host, dataDirectory, err)) {
         return kFailure;
     }
     if (!document.OnSaveDocument(WString::FromUtf8(outputPath_))) {
         err << "Could not save \"" << outputPath_ << "\".\n";
         return kFailure;
     }
+    return kSuccess;
+}
+
+int CommandLine::RunReport(const WString& dataDirectory, std::ostream& out, std::ostream& err) const {
+    StreamMessageSink sink(err);
+    TileSet tileSet(TileSetContext{dataDirectory, nullptr, &sink, false});
+    ProgramState state;
+    HeadlessHost host(tileSet, dataDirectory);
+    CGridvellumDoc document(tileSet, state, &host);
+    if (!OpenInput(document, host, dataDirectory, err)) {
+        return kFailure;
+    }
+    WString text;
+    WString error;
+    if (!UsageReport::ForCommandLine(document, WString::FromUtf8(outputPath_), text, error)) {
+        err << error.ToUtf8() << "\n";
+        return kFailure;
+    }
+    out << text.ToUtf8();
     return kSuccess;
 }

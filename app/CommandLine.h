@@ -2,6 +2,9 @@
 
 #include "support/WString.h"
 
+class CGridvellumDoc;
+class HeadlessHost;
+
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -9,10 +12,11 @@
 // The program's command line. Without options it starts the editor (optionally with a map to open);
 // the options run without any window, so maps can be converted on machines without a display:
 //   --save-as IN.gv OUT.gv   opens IN exactly as the editor does and saves it as OUT
+//   --report MAP.gv [OUT]    writes the tile usage report of MAP to OUT, or to standard output
 //   --help, --version
 class CommandLine {
 public:
-    enum class Mode { Editor, Help, Version, SaveAs, Invalid };
+    enum class Mode { Editor, Help, Version, SaveAs, Report, Invalid };
 
     // Exit statuses of the headless modes.
     static constexpr int kSuccess = 0;
@@ -40,6 +44,10 @@ public:
 
 private:
     int RunSaveAs(const WString& dataDirectory, std::ostream& err) const;
+    int RunReport(const WString& dataDirectory, std::ostream& out, std::ostream& err) const;
+    // Opens inputPath_ into document exactly as the editor does; false after telling err why not.
+    bool OpenInput(CGridvellumDoc& document, const HeadlessHost& host, const WString& dataDirectory,
+                   std::ostream& err) const;
 
     Mode mode_ = Mode::Editor;
     std::string mapPath_;

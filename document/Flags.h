@@ -39,7 +39,7 @@ public:
     static std::vector<MenuItem> LocalFlagMenu(const TileRef& tile);
 
     // The global flag command: toggles the flag and stores its new state as one byte under its label.
-    // Not an edit; false for a number the tileset does not have.
+    // Not an edit; false for a number the tileset does not have. The caller repaints the map.
     static bool ToggleGlobalFlag(TileSet& tileSet, int index);
     static std::vector<MenuItem> GlobalFlagMenu(const TileSet& tileSet);
 

@@ -58,7 +58,8 @@ public:
     static void RecordPathStep(CGridvellumDoc& doc);
     // The edit tool's end of a move: a step that equals the one before goes again.
     static void DropRepeatedSteps(CGridvellumDoc& doc);
-    // Clearing keeps the current placement and is not an edit: no undo step, not modified.
+    // Clearing keeps the current placement and is not an edit: no undo step, not modified. The caller
+    // repaints the map.
     static void ClearSelectedPaths(CGridvellumDoc& doc);
     static void ClearAllPaths(CGridvellumDoc& doc);
 };

@@ -1,7 +1,9 @@
 #include "document/TileRef.h"
 
 #include "document/AttributeSink.h"
+#include "document/Flags.h"
 #include "document/MapFile.h"
+#include "document/PathDrawing.h"
 #include "document/ProgramState.h"
 #include "document/TileContext.h"
 #include "raster/DcRasterCanvas.h"
@@ -17,8 +19,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
-// More footsteps than this on one segment means a damaged file, not a route anyone can look at.
-constexpr double kMaxFootstepsPerSegment = 10000.0;
 
 std::uint32_t ColorRef(int red, int green, int blue) {
     return static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
@@ -513,33 +513,12 @@ void TileRef::WriteAttributes(AttributeSink& sink) const {
     }
 }
 
-bool TileRef::ConditionHolds(const DrawEntry& entry) const {
-    const TileSet& tileSet = context_.Tiles();
-    switch (entry.condition) {
-    case kDrawAlways:
-        return true;
-    case kDrawIfGlobalFlagSet:
-        return tileSet.GlobalFlag(entry.flagIndex);
-    case kDrawIfGlobalFlagClear:
-        return !tileSet.GlobalFlag(entry.flagIndex);
-    case kDrawIfLocalFlagSet:
-        return LocalFlag(entry.flagIndex);
-    case kDrawIfLocalFlagClear:
-        return !LocalFlag(entry.flagIndex);
-    case kDrawIfSelected:
-        return selected_;
-    case kDrawIfNotSelected:
-        return !selected_;
-    default:
-        return false;
-    }
-}
-
 void TileRef::DrawEntries(const std::vector<DrawEntry>& entries, RasterCanvas& target,
                           const Matrix3& tileToView, bool plain) const {
     TileSet& tileSet = context_.Tiles();
     for (const DrawEntry& entry : entries) {
-        if (!ConditionHolds(entry) || !tileSet.IsValidDefinition(entry.definition)) {
+        if (!Flags::ConditionHolds(entry.condition, entry.flagIndex, *this, tileSet) ||
+            !tileSet.IsValidDefinition(entry.definition)) {
             continue;
         }
         RasterCanvas* image = tileSet.Definition(entry.definition).ImageSlot().canvas.get();
@@ -582,72 +561,5 @@ void TileRef::DrawSoftware(DcRasterCanvas& target, const Matrix3& view, const Re
         DrawOwnImage(target, tileToView, plain);
         DrawEntries(definition->PostDraw(), target, tileToView, plain);
     }
-    DrawPathSoftware(target, view);
-}
-
-void TileRef::DrawPathSoftware(RasterCanvas& target, const Matrix3& view) const {
-    const TileDef* definition = Definition();
-    if (PathLength() < 2 || definition == nullptr) {
-        return;
-    }
-    TileSet& tileSet = context_.Tiles();
-    const Rgb8 pathColor = definition->PathColor();
-    const std::uint32_t color = ColorRef(pathColor.r, pathColor.g, pathColor.b);
-    const float opacity = selected_ ? 1.0f : tileSet.Settings().pathTransparency;
-
-    // Where the piece started: its "drawn when selected" decorations, faded, at the first step.
-    for (const std::vector<DrawEntry>* entries : {&definition->PreDraw(), &definition->PostDraw()}) {
-        for (const DrawEntry& entry : *entries) {
-            if (entry.condition != kDrawIfSelected || !tileSet.IsValidDefinition(entry.definition)) {
-                continue;
-            }
-            RasterCanvas* image = tileSet.Definition(entry.definition).ImageSlot().canvas.get();
-            DrawImage(image, target, entry.matrix * path_.front() * view, false, color, true, 255, opacity);
-        }
-    }
-
-    auto drawCentred = [&](const TileImage& marker, const Vec2& at, double angle) {
-        if (!marker.IsLoaded()) {
-            return;
-        }
-        const Matrix3 placement = Matrix3::Translation(-(marker.Width() / 2), -(marker.Height() / 2)) *
-                                  Matrix3::Rotation(angle) * Matrix3::Translation(at.X(), at.Y()) * view;
-        DrawImage(marker.canvas.get(), target, placement, false, color, true, 255, opacity);
-    };
-
-    const double spacing = tileSet.DrawGridSize();
-    for (int step = 1; step < PathLength(); ++step) {
-        const Vec2 from = CentreAt(step - 1);
-        const Vec2 to = CentreAt(step);
-        const Vec2 v = to - from;
-        const double length = v.Length();
-        const double count = spacing > 0 ? std::floor(length / spacing + 0.5) : 0.0;
-        if (count > 0 && count <= kMaxFootstepsPerSegment) {
-            const double gap = length / count;
-            const double direction = std::atan2(v.Y(), v.X());
-            for (int i = 0; i < static_cast<int>(count); ++i) {
-                const double along = (i * gap + gap / 2) / length;
-                const Vec2 at(static_cast<float>(from.X() + v.X() * along),
-                              static_cast<float>(from.Y() + v.Y() * along));
-                drawCentred(tileSet.StepImage(), at, direction);
-            }
-        }
-        const Vec2 before = DirectionAt(step - 1);
-        const Vec2 after = DirectionAt(step);
-        const double facing = std::atan2(before.Y(), before.X());
-        double turn = std::atan2(after.Y(), after.X()) - facing;
-        if (std::fabs(turn) > kPi) {
-            turn = turn >= 0 ? turn - kTwoPi : turn + kTwoPi;
-        }
-        if (std::fabs(turn) > kPi / 8) {
-            // World y points up, so a positive turn is to the left.
-            if (turn > kPi / 8 && turn <= 3 * kPi / 4) {
-                drawCentred(tileSet.TurnLeft90Image(), to, facing);
-            } else if (turn >= -3 * kPi / 4 && turn < -kPi / 8) {
-                drawCentred(tileSet.TurnRight90Image(), to, facing);
-            } else {
-                drawCentred(tileSet.Turn180Image(), to, facing);
-            }
-        }
-    }
+    PathDrawing::DrawSoftware(*this, context_.Tiles(), target, view);
 }

@@ -145,12 +145,9 @@ protected:
     void RestoreChanged(bool changed);
 
 private:
-    bool ConditionHolds(const DrawEntry& entry) const;
     void DrawEntries(const std::vector<DrawEntry>& entries, RasterCanvas& target, const Matrix3& tileToView,
                      bool plain) const;
     void DrawOwnImage(RasterCanvas& target, const Matrix3& tileToView, bool plain) const;
-    // Seam for the movement path, drawn after the tile (even when the tile itself is culled).
-    void DrawPathSoftware(RasterCanvas& target, const Matrix3& view) const;
     void ReadPath(const WString& value);
 
     TileContext& context_;

@@ -298,8 +298,14 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
     std::vector<float> line;
     if (sampling == Sampling::Bilinear && (p.dvdx == 0 || p.dudx == 0)) {
         sampling = Sampling::AxisBilinear;
-        line.resize(std::size_t(std::max(p.srcWidth, p.srcHeight) + 2) * 4);
-        p.line = line.data();
+        // When every sample point sits on a texel centre no row mixes texels, so no line is needed.
+        const bool onCentres =
+            ((p.u0 | p.v0 | p.dudx | p.dvdx | p.dudy | p.dvdy) & drawloops::kFractionMask) == 0;
+        p.onCentres = onCentres;
+        if (!onCentres) {
+            line.resize(std::size_t(std::max(p.srcWidth, p.srcHeight) + 2) * 4);
+            p.line = line.data();
+        }
     }
     const bool tint = style.tintOn;
     if (tint) {

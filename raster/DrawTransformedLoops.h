@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -55,6 +56,9 @@ struct LoopParams {
     // AxisBilinear: room for four floats per texel of the longer side of the level, plus two.
     float* line = nullptr;
 
+    // AxisBilinear: every sample point of the draw sits on a texel centre.
+    bool onCentres = false;
+
     int taps = 0;                      // footprint: 2 to 4
     std::int32_t halfU = 0, halfV = 0; // footprint half-offsets, fixed point
 };
@@ -72,6 +76,14 @@ inline void ClipRun(std::int64_t start, std::int64_t step, std::int64_t lo, std:
         return;
     }
     auto floorDiv = [](std::int64_t a, std::int64_t b) {
+        // Steps of one whole texel are the common case of unscaled and halved draws; a shift is exact
+        // for them and spares the division.
+        if (b == kOne) {
+            return a >> kFractionBits;
+        }
+        if (b == -kOne) {
+            return (-a) >> kFractionBits;
+        }
         std::int64_t q = a / b;
         return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
     };
@@ -106,7 +118,7 @@ inline int Bilerp(int p00, int p10, int p01, int p11, int fu, int fv) {
 
 // Texels travel as one 32-bit value, bytes blue, green, red, alpha from the low end; 3-byte texels
 // carry alpha 255.
-template <int SB> inline std::uint32_t LoadTexel(const std::uint8_t* p) {
+template <int SB> [[gnu::always_inline]] inline std::uint32_t LoadTexel(const std::uint8_t* p) {
     if constexpr (SB == 4) {
         std::uint32_t t;
         std::memcpy(&t, p, 4);
@@ -156,7 +168,8 @@ struct BilinearClampedSampler {
 // Bilinear sample whose four texels all lie inside the level. For 3-byte sources the caller also
 // keeps i + 2 inside the row, because texel pairs are read as two overlapping 4-byte words.
 struct BilinearSampler {
-    template <int SB> static std::uint32_t At(const LoopParams& p, std::int32_t u, std::int32_t v) {
+    template <int SB>
+    [[gnu::always_inline]] static std::uint32_t At(const LoopParams& p, std::int32_t u, std::int32_t v) {
         const int i = u >> kFractionBits;
         const int j = v >> kFractionBits;
         const int fu = (u & kFractionMask) >> 6;
@@ -192,7 +205,7 @@ struct BilinearSampler {
 
 #if defined(__SSE2__)
     // Texels i and i + 1 of one row as bytes 0-3 and 4-7.
-    template <int SB> static __m128i LoadPair(const std::uint8_t* p) {
+    template <int SB> [[gnu::always_inline]] static __m128i LoadPair(const std::uint8_t* p) {
         if constexpr (SB == 4) {
             return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
         } else {
@@ -232,7 +245,7 @@ struct FootprintSampler {
 };
 
 // Writes the three colour bytes; a 4-byte destination keeps its alpha.
-template <int DB> inline void StoreColour(std::uint8_t* d, std::uint32_t colour) {
+template <int DB> [[gnu::always_inline]] inline void StoreColour(std::uint8_t* d, std::uint32_t colour) {
     if constexpr (DB == 4) {
         std::uint32_t old;
         std::memcpy(&old, d, 4);
@@ -246,8 +259,9 @@ template <int DB> inline void StoreColour(std::uint8_t* d, std::uint32_t colour)
 }
 
 // T(s, a) + T(d, 255 - a) per colour byte, given the table rows of a and 255 - a.
-inline std::uint32_t MixColour(const std::uint8_t* keepSource, const std::uint8_t* keepDest, std::uint32_t s,
-                               const std::uint8_t* d) {
+[[gnu::always_inline]] inline std::uint32_t MixColour(const std::uint8_t* keepSource,
+                                                      const std::uint8_t* keepDest, std::uint32_t s,
+                                                      const std::uint8_t* d) {
     return std::uint32_t(keepSource[s & 0xFF] + keepDest[d[0]]) |
            std::uint32_t(keepSource[(s >> 8) & 0xFF] + keepDest[d[1]]) << 8 |
            std::uint32_t(keepSource[(s >> 16) & 0xFF] + keepDest[d[2]]) << 16;
@@ -255,7 +269,7 @@ inline std::uint32_t MixColour(const std::uint8_t* keepSource, const std::uint8_
 
 // Lays one sampled texel onto one destination pixel.
 template <int SB, int DB, bool Opaque, bool Tint>
-inline void BlendPixel(const LoopParams& p, std::uint32_t texel, std::uint8_t* d) {
+[[gnu::always_inline]] inline void BlendPixel(const LoopParams& p, std::uint32_t texel, std::uint8_t* d) {
     if constexpr (Tint) {
         texel = (texel & 0xFF000000u) | std::uint32_t(p.tintKeep[texel & 0xFF] + p.tintAdd[0]) |
                 std::uint32_t(p.tintKeep[(texel >> 8) & 0xFF] + p.tintAdd[1]) << 8 |
@@ -280,11 +294,29 @@ inline void BlendPixel(const LoopParams& p, std::uint32_t texel, std::uint8_t* d
     }
 }
 
+// Whether the four 4-byte texels a bilinear sample inside the level mixes all have alpha 0.
+[[gnu::always_inline]] inline bool AllClear(const LoopParams& p, std::int32_t u, std::int32_t v) {
+    const std::ptrdiff_t at = std::ptrdiff_t(u >> kFractionBits) * 4;
+    const int j = v >> kFractionBits;
+    std::uint64_t top, bottom;
+    std::memcpy(&top, p.srcRows[j] + at, 8);
+    std::memcpy(&bottom, p.srcRows[j + 1] + at, 8);
+    return ((top | bottom) & 0xFF000000FF000000ull) == 0;
+}
+
 // Walks count pixels from d, sampling at (u, v) and stepping by (du, dv).
 template <int SB, int DB, bool Opaque, bool Tint, typename Sampler>
 inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v, std::int32_t du,
                        std::int32_t dv, int count) {
     for (int n = 0; n < count; ++n) {
+        if constexpr (SB == 4 && std::is_same_v<Sampler, BilinearSampler>) {
+            if (AllClear(p, u, v)) { // the sample's alpha is then 0, which keeps the destination
+                d += DB;
+                u += du;
+                v += dv;
+                continue;
+            }
+        }
         BlendPixel<SB, DB, Opaque, Tint>(p, Sampler::template At<SB>(p, u, v), d);
         d += DB;
         u += du;
@@ -323,6 +355,89 @@ inline void RunSplitRow(const LoopParams& p, std::uint8_t* rowStart, std::int64_
     RunPart<SB, DB, Opaque, Tint, Edge>(p, rowStart, u, v, innerLast + 1, last);
 }
 
+// Copies or blends source texels straight onto count destination pixels, the texel of pixel n being
+// at src + n * texelStep bytes along one row. Fully opaque and fully clear groups of four 4-byte texels
+// are settled without the blend table, as T(s, 255) + T(d, 0) = s and T(s, 0) + T(d, 255) = d.
+template <int SB, int DB, bool Opaque, bool Tint>
+inline void BlendTexelRun(const LoopParams& p, std::uint8_t* d, const std::uint8_t* src,
+                          std::ptrdiff_t texelStep, int count) {
+    int n = 0;
+#if defined(__SSE2__)
+    if constexpr (SB == 4 && DB == 4 && Opaque && !Tint) {
+        if (texelStep == 4) {
+            const __m128i alphaBits = _mm_set1_epi32(std::int32_t(0xFF000000u));
+            for (; n + 4 <= count; n += 4, src += 16, d += 16) {
+                const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+                const __m128i alpha = _mm_and_si128(s, alphaBits);
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaBits)) == 0xFFFF) {
+                    __m128i* at = reinterpret_cast<__m128i*>(d);
+                    const __m128i old = _mm_loadu_si128(at);
+                    _mm_storeu_si128(
+                        at, _mm_or_si128(_mm_and_si128(old, alphaBits), _mm_andnot_si128(alphaBits, s)));
+                } else if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_setzero_si128())) != 0xFFFF) {
+                    for (int k = 0; k < 4; ++k) {
+                        BlendPixel<SB, DB, Opaque, Tint>(p, LoadTexel<SB>(src + 4 * k), d + 4 * k);
+                    }
+                }
+            }
+        }
+    }
+#endif
+    for (; n < count; ++n, src += texelStep, d += DB) {
+        BlendPixel<SB, DB, Opaque, Tint>(p, LoadTexel<SB>(src), d);
+    }
+}
+
+// A run whose sample points all sit on texel centres: bilinear weights are then 65536 on the texel
+// itself and 0 on its neighbours, so the sample is the texel and needs no arithmetic.
+template <int SB, int DB, bool Opaque, bool Tint>
+void RunAlignedRow(const LoopParams& p, std::uint8_t* d, bool alongU, int fixedIndex, int moveIndex,
+                   int moveStep, int count) {
+    if (alongU) {
+        BlendTexelRun<SB, DB, Opaque, Tint>(p, d, p.srcRows[fixedIndex] + std::ptrdiff_t(moveIndex) * SB,
+                                            std::ptrdiff_t(moveStep) * SB, count);
+        return;
+    }
+    const std::ptrdiff_t column = std::ptrdiff_t(fixedIndex) * SB;
+    for (int n = 0; n < count; ++n, d += DB, moveIndex += moveStep) {
+        BlendPixel<SB, DB, Opaque, Tint>(p, LoadTexel<SB>(p.srcRows[moveIndex] + column), d);
+    }
+}
+
+// A whole row of existing samples on texel centres, edges included. A sample there needs only its own
+// texel, and the one index that may lie outside the level is -1 (half a texel before the first
+// centre), which the edge rule maps to 0; the existence test keeps every index below the level's size.
+template <int SB, int DB, bool Opaque, bool Tint>
+void RunAlignedEdgeRow(const LoopParams& p, std::uint8_t* rowStart, std::int64_t u, std::int64_t v, int first,
+                       int last) {
+    if (first > last) {
+        return;
+    }
+    const bool alongU = p.dvdx == 0;
+    const std::int64_t fixedCoord = alongU ? v + first * p.dvdx : u + first * p.dudx;
+    const int fixedSize = alongU ? p.srcHeight : p.srcWidth;
+    const int fixedIndex = std::clamp(int(fixedCoord >> kFractionBits), 0, fixedSize - 1);
+    int moveIndex = int((alongU ? u + first * p.dudx : v + first * p.dvdx) >> kFractionBits);
+    const int moveStep = last > first ? int((alongU ? p.dudx : p.dvdx) >> kFractionBits) : 0;
+    std::uint8_t* d = rowStart + first * DB;
+    int count = last - first + 1;
+    if (moveStep == 0) {
+        RunAlignedRow<SB, DB, Opaque, Tint>(p, d, alongU, fixedIndex, std::max(moveIndex, 0), 0, count);
+        return;
+    }
+    if (moveIndex < 0) {
+        RunAlignedRow<SB, DB, Opaque, Tint>(p, d, alongU, fixedIndex, 0, 0, 1);
+        d += DB;
+        moveIndex += moveStep;
+        --count;
+    }
+    if (count > 0 && moveIndex + std::int64_t(count - 1) * moveStep < 0) {
+        RunAlignedRow<SB, DB, Opaque, Tint>(p, d + (count - 1) * DB, alongU, fixedIndex, 0, 0, 1);
+        --count;
+    }
+    RunAlignedRow<SB, DB, Opaque, Tint>(p, d, alongU, fixedIndex, moveIndex, moveStep, count);
+}
+
 // Bilinear samples for a run of pixels that all lie inside the level, on a row along which one source
 // coordinate stays fixed. The 2 x 2 sum factors as (256 - f) * L[k] + f * L[k + 1], where L already
 // mixes the two fixed rows (or columns) of texels, so L is computed once per texel of the run instead
@@ -339,6 +454,14 @@ void RunAxisRow(const LoopParams& p, std::uint8_t* rowStart, std::int64_t u, std
     const std::int64_t fixedCoord = alongU ? v + first * p.dvdx : u + first * p.dudx;
     const std::int64_t moveFirst = alongU ? u + first * p.dudx : v + first * p.dvdx;
     const std::int64_t moveLast = moveFirst + (last - first) * step;
+    const bool onCentres = (fixedCoord & kFractionMask) == 0 && (moveFirst & kFractionMask) == 0 &&
+                           ((last > first ? step : 0) & kFractionMask) == 0;
+    if (onCentres) {
+        RunAlignedRow<SB, DB, Opaque, Tint>(p, rowStart + first * DB, alongU,
+                                            int(fixedCoord >> kFractionBits), int(moveFirst >> kFractionBits),
+                                            last > first ? int(step >> kFractionBits) : 0, last - first + 1);
+        return;
+    }
     const int kFirst = int(std::min(moveFirst, moveLast) >> kFractionBits);
     const int kLast = int(std::max(moveFirst, moveLast) >> kFractionBits) + 1;
     const int fixedIndex = int(fixedCoord >> kFractionBits);
@@ -400,6 +523,10 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
         } else if constexpr (S == Sampling::OffsetNearest) {
             RunPart<SB, DB, Opaque, Tint, OffsetNearestSampler>(p, rowStart, rowU, rowV, first, last);
         } else if constexpr (S == Sampling::AxisBilinear) {
+            if (p.onCentres) {
+                RunAlignedEdgeRow<SB, DB, Opaque, Tint>(p, rowStart, rowU, rowV, first, last);
+                continue;
+            }
             int innerFirst = first;
             int innerLast = last;
             ClipRun(rowU, p.dudx, 0, width - kOne, innerFirst, innerLast);

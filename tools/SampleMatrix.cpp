@@ -1,6 +1,6 @@
 #include "tools/SampleMatrix.h"
 
-#include "tools/BytesText.h"
+#include "support/WString.h"
 
 #include <cmath>
 #include <cstdint>
@@ -74,5 +74,5 @@ std::string SampleMatrix::Encoded() const {
         for (int b = 0; b < 4; ++b)
             bytes[i * 4 + b] = static_cast<std::uint8_t>(bits >> (8 * b));
     }
-    return BytesText::Encode(bytes, sizeof bytes);
+    return WString::EncodeBytes(bytes, sizeof bytes).ToUtf8();
 }

@@ -3,7 +3,6 @@
 # file stands for its many outputs.
 set(GV_SAMPLE_TOOL_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/make_sample_data.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/BytesText.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ImageWriter.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/SampleMap.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/SampleMatrix.cpp
@@ -17,7 +16,7 @@ set(GV_SAMPLE_TOOL_SOURCES
 
 add_executable(make_sample_data ${GV_SAMPLE_TOOL_SOURCES})
 target_include_directories(make_sample_data PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(make_sample_data PRIVATE Qt6::Gui)
+target_link_libraries(make_sample_data PRIVATE gv_support Qt6::Gui)
 # The generator is a build step, not part of what ships beside the program.
 set_target_properties(make_sample_data PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 

@@ -11,7 +11,7 @@ namespace {
 constexpr double kClientLimit = 1.0e9;
 
 int ToClientInt(double v) {
-    return static_cast<int>(std::clamp(std::trunc(v), -kClientLimit, kClientLimit));
+    return static_cast<int>(std::clamp(std::floor(v + 0.5), -kClientLimit, kClientLimit));
 }
 
 bool IsUnitLinearPart(const Matrix3& m) {
@@ -47,10 +47,12 @@ bool Camera::Resize(int clientWidth, int clientHeight) {
 void Camera::SettleView() {
     if (IsUnitLinearPart(viewMatrix_)) {
         // At 100 % one world unit is one pixel: whole-pixel offsets keep tile edges crisp. The software
-        // rasterizer samples at pixel centres, so its offsets sit half a pixel further on.
+        // rasterizer samples at pixel centres, so its offsets sit on the nearest half pixel instead.
+        // Rounding the half-pixel offset itself (t - 0.5) keeps settling idempotent: settling an already
+        // settled view must not move the map a pixel further each time.
         const double offset = softwareRenderer_ ? 0.5 : 0.0;
-        const double tx = std::floor(viewMatrix_.m31() + 0.5) + offset;
-        const double ty = std::floor(viewMatrix_.m32() + 0.5) + offset;
+        const double tx = std::floor(viewMatrix_.m31() - offset + 0.5) + offset;
+        const double ty = std::floor(viewMatrix_.m32() - offset + 0.5) + offset;
         viewMatrix_.Set(1.0, 0.0, 0.0, 1.0, tx, ty);
     }
     // A singular camera cannot arise (zoom never drops below kMinZoom); should it, the old inverse stays.

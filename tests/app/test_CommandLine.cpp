@@ -143,3 +143,26 @@ TEST_F(CommandLineTest, UnreadableMapAndUnwritableOutputAreErrors) {
 }
 
 } // namespace
+
+TEST_F(CommandLineTest, ReportPrintsOrWritesTheUsageOfTheMap) {
+    dir.Write("in.gv", Map("tiles\\dungeon.set",
+                           "   <TileRef name=\"tiles\\dungeon.set:Door\" matrix=\"" + Encoded(0, 0) +
+                               "\"/>\r\n"
+                               "   <TileRef name=\"tiles\\dungeon.set:Door\" matrix=\"" +
+                               Encoded(64, 0) + "\"/>\r\n"));
+    ASSERT_EQ(Run({"--report", dir.Join("in.gv")}), CommandLine::kSuccess) << err.str();
+    const std::string printed = out.str();
+    EXPECT_NE(printed.find("map width = "), std::string::npos) << printed;
+    EXPECT_NE(printed.find("Door"), std::string::npos) << printed;
+
+    ASSERT_EQ(Run({"--report", dir.Join("in.gv"), dir.Join("usage.txt")}), CommandLine::kSuccess)
+        << err.str();
+    EXPECT_TRUE(out.str().empty());
+    const std::string written = dir.Read("usage.txt");
+    EXPECT_NE(written.find("map width = "), std::string::npos);
+    EXPECT_NE(written.find("Door"), std::string::npos);
+
+    EXPECT_EQ(Run({"--report", dir.Join("absent.gv")}), CommandLine::kFailure);
+    EXPECT_NE(err.str().find("Could not open"), std::string::npos);
+    EXPECT_EQ(CommandLine::Parse({"--report"}).GetMode(), CommandLine::Mode::Invalid);
+}

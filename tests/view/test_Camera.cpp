@@ -69,6 +69,20 @@ TEST(Camera, FullZoomTranslationSnapsToPixelsAndSoftwareToPixelCentres) {
     ExpectInverseConsistent(openGl);
 }
 
+TEST(Camera, SettlingAtFullZoomNeverDriftsTheMap) {
+    Camera software = SizedCamera(true);
+    software.PanBy(3.5f, -2.5f);
+    const Vec2 settled = Translation(software);
+    for (int i = 0; i < 5; ++i) {
+        software.SetZoom(1.0f);
+        software.PanBy(0.0f, 0.0f);
+    }
+    ExpectNear(Translation(software), settled.X(), settled.Y(), 0.0f);
+    // A fractional pan lands on the nearest pixel centre.
+    software.PanBy(0.75f, -0.2f);
+    ExpectNear(Translation(software), settled.X() + 1.0f, settled.Y(), 0.0f);
+}
+
 TEST(Camera, OtherZoomsKeepFractionalTranslation) {
     Camera camera = SizedCamera();
     camera.SetZoom(0.5f);
