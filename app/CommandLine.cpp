@@ -25,6 +25,38 @@ private:
     std::ostream& stream_;
 };
 
+// One map opened exactly as the editor opens it, with its tileset from the program's directory. No
+// settings store: a headless run must neither read nor change the user's editor settings.
+struct HeadlessSession {
+    HeadlessSession(const WString& dataDirectory, std::ostream& err)
+        : dataDirectory(dataDirectory), err(err), sink(err),
+          tileSet(TileSetContext{dataDirectory, nullptr, &sink, false}), host(tileSet, dataDirectory),
+          document(tileSet, state, &host) {}
+
+    // False, after telling err why, when the map or its tileset cannot be read.
+    bool Open(const std::string& path) {
+        if (!document.OnOpenDocument(WString::FromUtf8(path))) {
+            err << "Could not open \"" << path << "\".\n";
+            return false;
+        }
+        if (!host.MissingTileSets().empty()) {
+            err << "Could not open \"" << path << "\": its tileset \""
+                << host.MissingTileSets().front().ToUtf8() << "\" is not in " << dataDirectory.ToUtf8()
+                << ".\n";
+            return false;
+        }
+        return true;
+    }
+
+    const WString dataDirectory;
+    std::ostream& err;
+    StreamMessageSink sink;
+    TileSet tileSet;
+    ProgramState state;
+    HeadlessHost host;
+    CGridvellumDoc document;
+};
+
 bool IsOption(const std::string& arg) {
     return arg.size() > 1 && arg[0] == '-';
 }
@@ -125,31 +157,12 @@ int CommandLine::Run(const WString& dataDirectory, std::ostream& out, std::ostre
     return kUsageError;
 }
 
-bool CommandLine::OpenInput(CGridvellumDoc& document, const HeadlessHost& host, const WString& dataDirectory,
-                            std::ostream& err) const {
-    if (!document.OnOpenDocument(WString::FromUtf8(inputPath_))) {
-        err << "Could not open \"" << inputPath_ << "\".\n";
-        return false;
-    }
-    if (!host.MissingTileSets().empty()) {
-        err << "Could not open \"" << inputPath_ << "\": its tileset \""
-            << host.MissingTileSets().front().ToUtf8() << "\" is not in " << dataDirectory.ToUtf8() << ".\n";
-        return false;
-    }
-    return true;
-}
-
 int CommandLine::RunSaveAs(const WString& dataDirectory, std::ostream& err) const {
-    StreamMessageSink sink(err);
-    // No settings store: a conversion must neither read nor change the user's editor settings.
-    TileSet tileSet(TileSetContext{dataDirectory, nullptr, &sink, false});
-    ProgramState state;
-    HeadlessHost host(tileSet, dataDirectory);
-    CGridvellumDoc document(tileSet, state, &host);
-    if (!OpenInput(document, host, dataDirectory, err)) {
+    HeadlessSession session(dataDirectory, err);
+    if (!session.Open(inputPath_)) {
         return kFailure;
     }
-    if (!document.OnSaveDocument(WString::FromUtf8(outputPath_))) {
+    if (!session.document.OnSaveDocument(WString::FromUtf8(outputPath_))) {
         err << "Could not save \"" << outputPath_ << "\".\n";
         return kFailure;
     }
@@ -157,17 +170,13 @@ int CommandLine::RunSaveAs(const WString& dataDirectory, std::ostream& err) cons
 }
 
 int CommandLine::RunReport(const WString& dataDirectory, std::ostream& out, std::ostream& err) const {
-    StreamMessageSink sink(err);
-    TileSet tileSet(TileSetContext{dataDirectory, nullptr, &sink, false});
-    ProgramState state;
-    HeadlessHost host(tileSet, dataDirectory);
-    CGridvellumDoc document(tileSet, state, &host);
-    if (!OpenInput(document, host, dataDirectory, err)) {
+    HeadlessSession session(dataDirectory, err);
+    if (!session.Open(inputPath_)) {
         return kFailure;
     }
     WString text;
     WString error;
-    if (!UsageReport::ForCommandLine(document, WString::FromUtf8(outputPath_), text, error)) {
+    if (!UsageReport::ForCommandLine(session.document, WString::FromUtf8(outputPath_), text, error)) {
         err << error.ToUtf8() << "\n";
         return kFailure;
     }

@@ -2,9 +2,6 @@
 
 #include "support/WString.h"
 
-class CGridvellumDoc;
-class HeadlessHost;
-
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -45,9 +42,6 @@ public:
 private:
     int RunSaveAs(const WString& dataDirectory, std::ostream& err) const;
     int RunReport(const WString& dataDirectory, std::ostream& out, std::ostream& err) const;
-    // Opens inputPath_ into document exactly as the editor does; false after telling err why not.
-    bool OpenInput(CGridvellumDoc& document, const HeadlessHost& host, const WString& dataDirectory,
-                   std::ostream& err) const;
 
     Mode mode_ = Mode::Editor;
     std::string mapPath_;

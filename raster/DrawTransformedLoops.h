@@ -304,11 +304,85 @@ template <int SB, int DB, bool Opaque, bool Tint>
     return ((top | bottom) & 0xFF000000FF000000ull) == 0;
 }
 
+#if defined(__SSE2__)
+// Texels i and i + 1 under the sample at (u, v), each byte mixed with the row above by the vertical
+// fraction: (256 - fv) * top + fv * bottom, which stays below 2^16.
+template <int SB>
+[[gnu::always_inline]] inline __m128i RowsMixed(const LoopParams& p, std::int32_t u, std::int32_t v) {
+    const __m128i zero = _mm_setzero_si128();
+    const std::ptrdiff_t at = std::ptrdiff_t(u >> kFractionBits) * SB;
+    const int j = v >> kFractionBits;
+    const int fv = (v & kFractionMask) >> 6;
+    const __m128i top = _mm_unpacklo_epi8(BilinearSampler::LoadPair<SB>(p.srcRows[j] + at), zero);
+    const __m128i bottom = _mm_unpacklo_epi8(BilinearSampler::LoadPair<SB>(p.srcRows[j + 1] + at), zero);
+    return _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(std::int16_t(256 - fv))),
+                         _mm_mullo_epi16(bottom, _mm_set1_epi16(std::int16_t(fv))));
+}
+
+// Bilinear samples of two pixels whose texels all lie inside the level (for 3-byte sources with the
+// extra byte the pair loader reads), as texels in the low and high 32 bits; 3-byte samples carry
+// alpha 255. Each sample is the exact sum of weight x byte over its 2 x 2 texels reduced by 16
+// bits, only grouped differently: first the two rows (a convex mix of bytes times 256 stays below
+// 2^16, so 16-bit lanes hold it exactly), then the two columns in 32 bits.
+template <int SB>
+[[gnu::always_inline]] inline std::uint64_t BilinearPair(const LoopParams& p, std::int32_t ua,
+                                                         std::int32_t va, std::int32_t ub, std::int32_t vb) {
+    const __m128i a = RowsMixed<SB>(p, ua, va); // texels i and i + 1 of the first pixel
+    const __m128i b = RowsMixed<SB>(p, ub, vb);
+    const int fa = (ua & kFractionMask) >> 6;
+    const int fb = (ub & kFractionMask) >> 6;
+    const __m128i left = _mm_unpacklo_epi64(a, b);
+    const __m128i right = _mm_unpackhi_epi64(a, b);
+    const __m128i leftWeight =
+        _mm_unpacklo_epi64(_mm_set1_epi16(std::int16_t(256 - fa)), _mm_set1_epi16(std::int16_t(256 - fb)));
+    const __m128i rightWeight =
+        _mm_unpacklo_epi64(_mm_set1_epi16(std::int16_t(fa)), _mm_set1_epi16(std::int16_t(fb)));
+    const __m128i leftLow = _mm_mullo_epi16(left, leftWeight);
+    const __m128i leftHigh = _mm_mulhi_epu16(left, leftWeight);
+    const __m128i rightLow = _mm_mullo_epi16(right, rightWeight);
+    const __m128i rightHigh = _mm_mulhi_epu16(right, rightWeight);
+    const __m128i first = _mm_srli_epi32(
+        _mm_add_epi32(_mm_unpacklo_epi16(leftLow, leftHigh), _mm_unpacklo_epi16(rightLow, rightHigh)), 16);
+    const __m128i second = _mm_srli_epi32(
+        _mm_add_epi32(_mm_unpackhi_epi16(leftLow, leftHigh), _mm_unpackhi_epi16(rightLow, rightHigh)), 16);
+    const __m128i words = _mm_packs_epi32(first, second);
+    std::uint64_t out;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&out), _mm_packus_epi16(words, words));
+    return SB == 4 ? out : out | 0xFF000000FF000000ull;
+}
+#endif
+
 // Walks count pixels from d, sampling at (u, v) and stepping by (du, dv).
 template <int SB, int DB, bool Opaque, bool Tint, typename Sampler>
 inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v, std::int32_t du,
                        std::int32_t dv, int count) {
-    for (int n = 0; n < count; ++n) {
+    int n = 0;
+#if defined(__SSE2__)
+    if constexpr (std::is_same_v<Sampler, BilinearSampler>) {
+        for (; n + 2 <= count; n += 2, d += 2 * DB, u += 2 * du, v += 2 * dv) {
+            if constexpr (SB == 4) {
+                if (AllClear(p, u, v) && AllClear(p, u + du, v + dv)) {
+                    continue; // both samples have alpha 0, which keeps the destination
+                }
+            }
+            const std::uint64_t pair = BilinearPair<SB>(p, u, v, u + du, v + dv);
+            if constexpr (DB == 4 && Opaque && !Tint) {
+                // Two opaque samples replace both colours at once; the destination alpha stays.
+                constexpr std::uint64_t alphas = 0xFF000000FF000000ull;
+                if ((pair & alphas) == alphas) {
+                    std::uint64_t old;
+                    std::memcpy(&old, d, 8);
+                    old = (old & alphas) | (pair & ~alphas);
+                    std::memcpy(d, &old, 8);
+                    continue;
+                }
+            }
+            BlendPixel<SB, DB, Opaque, Tint>(p, std::uint32_t(pair), d);
+            BlendPixel<SB, DB, Opaque, Tint>(p, std::uint32_t(pair >> 32), d + DB);
+        }
+    }
+#endif
+    for (; n < count; ++n) {
         if constexpr (SB == 4 && std::is_same_v<Sampler, BilinearSampler>) {
             if (AllClear(p, u, v)) { // the sample's alpha is then 0, which keeps the destination
                 d += DB;
@@ -383,6 +457,19 @@ inline void BlendTexelRun(const LoopParams& p, std::uint8_t* d, const std::uint8
         }
     }
 #endif
+    if constexpr (SB == 3 && DB == 4 && Opaque && !Tint) {
+        // Along a row the byte after a 3-byte texel is the next texel's, so all but the last texel can
+        // be read as one word.
+        if (texelStep == 3) {
+            for (; n + 1 < count; ++n, src += 3, d += 4) {
+                std::uint32_t texel, old;
+                std::memcpy(&texel, src, 4);
+                std::memcpy(&old, d, 4);
+                old = (old & 0xFF000000u) | (texel & 0x00FFFFFFu);
+                std::memcpy(d, &old, 4);
+            }
+        }
+    }
     for (; n < count; ++n, src += texelStep, d += DB) {
         BlendPixel<SB, DB, Opaque, Tint>(p, LoadTexel<SB>(src), d);
     }
