@@ -9,10 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -176,42 +173,6 @@ LoopFn PickLoop(int srcBytes, int dstBytes, Sampling sampling, bool opaque, bool
                          : PickBySampling<3, 3>(sampling, opaque, tint);
 }
 
-// Below this many destination pixels a second thread costs more than it saves.
-constexpr std::int64_t kBandMinimumPixels = std::int64_t(1) << 16;
-
-// Large draws split their rows into an upper and a lower band, the upper drawn on a helper thread.
-// Every row starts from the same fixed-point position either way (the row step times the row count,
-// which is what the repeated additions sum to), and the bands share no pixels, so the picture is the
-// same. Without a second core, or when no thread can be started, all rows run here.
-void RunInBands(LoopFn loop, const LoopParams& p, std::size_t lineSize) {
-    const int rows = p.y1 - p.y0 + 1;
-    const std::int64_t pixels = std::int64_t(p.x1 - p.x0 + 1) * rows;
-    if (pixels < kBandMinimumPixels || rows < 2 || std::thread::hardware_concurrency() < 2) {
-        loop(p);
-        return;
-    }
-    const int middle = p.y0 + rows / 2;
-    LoopParams lower = p;
-    lower.y1 = middle - 1;
-    LoopParams upper = p;
-    upper.y0 = middle;
-    upper.u0 = p.u0 + std::int64_t(middle - p.y0) * p.dudy;
-    upper.v0 = p.v0 + std::int64_t(middle - p.y0) * p.dvdy;
-    std::vector<float> upperLine(p.line ? lineSize : 0); // each band mixes its rows in its own line
-    if (p.line) {
-        upper.line = upperLine.data();
-    }
-    std::thread helper;
-    try {
-        helper = std::thread(loop, std::cref(upper));
-    } catch (const std::system_error&) {
-        loop(p);
-        return;
-    }
-    loop(lower);
-    helper.join();
-}
-
 } // namespace
 
 void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, const Matrix3& srcToDst,
@@ -356,7 +317,7 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
         p.tintAdd[2] = tintRow[style.tintColour & 0xFF];
     }
     LoopFn loop = PickLoop(sourceBytes, dst.bytesPerPixel, sampling, blendOpaque, tint);
-    RunInBands(loop, p, line.size());
+    loop(p);
 }
 
 // ---- Canvas entries ----
