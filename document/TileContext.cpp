@@ -1,15 +1,15 @@
 #include "document/TileContext.h"
 
 const PlatformFont& TileContext::MeasuringFont(const WString& face, int characterHeight) {
-    FontSpec spec;
-    spec.face.assign(face.c_str(), static_cast<size_t>(face.Length()));
-    spec.height = -characterHeight;
-    spec.weight = 400;
-    spec.antialiased = true;
+    FontSpec fontSpec;
+    fontSpec.face.assign(face.c_str(), static_cast<size_t>(face.Length()));
+    fontSpec.height = -characterHeight;
+    fontSpec.weight = 400;
+    fontSpec.antialiased = true;
     const FontSpec& current = font_.Spec();
     // A failed font is tried again: the application object may have appeared since.
-    if (!font_.IsValid() || current.face != spec.face || current.height != spec.height) {
-        font_.Create(spec);
+    if (!font_.IsValid() || current.face != fontSpec.face || current.height != fontSpec.height) {
+        font_.Create(fontSpec);
     }
     return font_;
 }

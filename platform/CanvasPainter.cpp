@@ -306,9 +306,9 @@ void CanvasPainter::SetTextAlign(TextAlign align) {
     impl_->state.textAlign = align;
 }
 
-bool CanvasPainter::SetFont(const FontSpec& spec) {
-    impl_->state.escapement = spec.escapement;
-    return impl_->state.font.Make(spec);
+bool CanvasPainter::SetFont(const FontSpec& fontSpec) {
+    impl_->state.escapement = fontSpec.escapement;
+    return impl_->state.font.Make(fontSpec);
 }
 
 void CanvasPainter::SetClipRect(int left, int top, int right, int bottom) {

@@ -20,8 +20,8 @@ QString ToQString(std::u16string_view text) {
 
 PlatformFont::PlatformFont() = default;
 
-PlatformFont::PlatformFont(const FontSpec& spec) {
-    Create(spec);
+PlatformFont::PlatformFont(const FontSpec& fontSpec) {
+    Create(fontSpec);
 }
 
 PlatformFont::~PlatformFont() = default;
@@ -40,10 +40,10 @@ PlatformFont& PlatformFont::operator=(const PlatformFont& other) {
     return *this;
 }
 
-bool PlatformFont::Create(const FontSpec& spec) {
-    spec_ = spec;
+bool PlatformFont::Create(const FontSpec& fontSpec) {
+    spec_ = fontSpec;
     auto impl = std::make_unique<Impl>();
-    if (!impl->choice.Make(spec)) {
+    if (!impl->choice.Make(fontSpec)) {
         impl_.reset();
         return false;
     }

@@ -11,12 +11,12 @@
 class PlatformFont {
 public:
     PlatformFont();
-    explicit PlatformFont(const FontSpec& spec);
+    explicit PlatformFont(const FontSpec& fontSpec);
     ~PlatformFont();
     PlatformFont(const PlatformFont& other);
     PlatformFont& operator=(const PlatformFont& other);
 
-    bool Create(const FontSpec& spec);
+    bool Create(const FontSpec& fontSpec);
     bool IsValid() const;
     const FontSpec& Spec() const { return spec_; }
 

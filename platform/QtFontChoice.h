@@ -10,7 +10,7 @@
 class QtFontChoice {
 public:
     // False when there is no font database (no application object); the choice is then unusable.
-    bool Make(const FontSpec& spec);
+    bool Make(const FontSpec& fontSpec);
     bool IsValid() const { return valid_; }
     const QFont& Font() const { return font_; }
     double HorizontalScale() const { return xScale_; }

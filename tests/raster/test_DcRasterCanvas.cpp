@@ -383,10 +383,10 @@ TEST(DcRasterCanvas, PainterFollowsTheStorage) {
 }
 
 TEST(PlatformFont, CumulativeExtentsIncludeKerningAndWidthStretches) {
-    FontSpec spec;
-    spec.face = u"Arial";
-    spec.height = -100;
-    PlatformFont font(spec);
+    FontSpec fontSpec;
+    fontSpec.face = u"Arial";
+    fontSpec.height = -100;
+    PlatformFont font(fontSpec);
     ASSERT_TRUE(font.IsValid());
     std::vector<int> extents;
     font.CharacterExtents(u"AVA", extents);
@@ -400,14 +400,14 @@ TEST(PlatformFont, CumulativeExtentsIncludeKerningAndWidthStretches) {
     EXPECT_GT(font.Descent(), 10);
     EXPECT_EQ(font.Height(), font.Ascent() + font.Descent());
 
-    FontSpec wide = spec;
+    FontSpec wide = fontSpec;
     wide.width = font.AverageCharWidth() * 2;
     PlatformFont stretched(wide);
     ASSERT_TRUE(stretched.IsValid());
     EXPECT_NEAR(stretched.TextWidth(u"Hello"), 2 * font.TextWidth(u"Hello"), 4);
     EXPECT_EQ(stretched.Ascent(), font.Ascent());
 
-    FontSpec cell = spec;
+    FontSpec cell = fontSpec;
     cell.height = 100; // a cell height: ascent plus descent
     EXPECT_NEAR(PlatformFont(cell).Height(), 100, 2);
 
@@ -469,10 +469,10 @@ TEST(DcRasterCanvas, OpaqueTextBackgroundFillsTheTextCell) {
     DcRasterCanvas canvas;
     MakeWhite(canvas, 60, 40, 32);
     CanvasPainter& painter = canvas.Painter();
-    FontSpec spec;
-    spec.height = -20;
-    ASSERT_TRUE(painter.SetFont(spec));
-    const PlatformFont font(spec);
+    FontSpec fontSpec;
+    fontSpec.height = -20;
+    ASSERT_TRUE(painter.SetFont(fontSpec));
+    const PlatformFont font(fontSpec);
     painter.SetTextBackground(true, 0x000000FF);
     painter.TextOut(4, 6, u"  ");
     painter.Flush();
