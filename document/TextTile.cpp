@@ -267,16 +267,16 @@ void TextTile::DrawLetters(DcRasterCanvas& target, const Matrix3& tileToView, bo
     const Rgb8 color =
         IsTinted() ? TintColor() : (publish ? settings.textPublishColor : settings.textScreenColor);
 
-    FontSpec fontSpec;
-    fontSpec.face.assign(settings.fontName.c_str(), static_cast<size_t>(settings.fontName.Length()));
-    fontSpec.height = -std::max(1, static_cast<int>(kGlyphShare * yLength * grid));
-    fontSpec.weight = 400;
+    FontDescription fontDescription;
+    fontDescription.face.assign(settings.fontName.c_str(), static_cast<size_t>(settings.fontName.Length()));
+    fontDescription.height = -std::max(1, static_cast<int>(kGlyphShare * yLength * grid));
+    fontDescription.weight = 400;
     const double angle = tileToView.Angle(0.0f, false);
-    fontSpec.escapement = static_cast<int>(std::lround(angle * 1800.0 / std::numbers::pi));
+    fontDescription.escapement = static_cast<int>(std::lround(angle * 1800.0 / std::numbers::pi));
     const double ratio = xLength / yLength;
     if (std::fabs(ratio - 1.0) > 1e-3) {
-        const PlatformFont natural(fontSpec);
-        fontSpec.width = std::max(1, static_cast<int>(natural.AverageCharWidth() * ratio));
+        const PlatformFont natural(fontDescription);
+        fontDescription.width = std::max(1, static_cast<int>(natural.AverageCharWidth() * ratio));
     }
 
     std::vector<int> advances(caretOffsets_.size());
@@ -288,7 +288,7 @@ void TextTile::DrawLetters(DcRasterCanvas& target, const Matrix3& tileToView, bo
     }
 
     CanvasPainter& painter = target.Painter();
-    if (!painter.SetFont(fontSpec)) {
+    if (!painter.SetFont(fontDescription)) {
         return;
     }
     painter.SetTextColor(ColorRef(color));

@@ -306,9 +306,9 @@ void CanvasPainter::SetTextAlign(TextAlign align) {
     impl_->state.textAlign = align;
 }
 
-bool CanvasPainter::SetFont(const FontSpec& fontSpec) {
-    impl_->state.escapement = fontSpec.escapement;
-    return impl_->state.font.Make(fontSpec);
+bool CanvasPainter::SetFont(const FontDescription& fontDescription) {
+    impl_->state.escapement = fontDescription.escapement;
+    return impl_->state.font.Make(fontDescription);
 }
 
 void CanvasPainter::SetClipRect(int left, int top, int right, int bottom) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FontSpec.h"
+#include "platform/FontDescription.h"
 #include "platform/PixelBlock.h"
 
 #include <cstdint>
@@ -65,8 +65,9 @@ public:
     // Transparent (the default) leaves the pixels behind the glyphs alone; opaque fills each text
     // cell with the colour first.
     void SetTextBackground(bool opaque, std::uint32_t color);
-    void SetTextAlign(TextAlign align);     // Top by default
-    bool SetFont(const FontSpec& fontSpec); // false when no font can be made (no application object)
+    void SetTextAlign(TextAlign align); // Top by default
+    bool
+    SetFont(const FontDescription& fontDescription); // false when no font can be made (no application object)
 
     // Clipping, in client pixels; right and bottom exclusive. Later clips replace earlier ones.
     void SetClipRect(int left, int top, int right, int bottom);

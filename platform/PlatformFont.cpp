@@ -20,8 +20,8 @@ QString ToQString(std::u16string_view text) {
 
 PlatformFont::PlatformFont() = default;
 
-PlatformFont::PlatformFont(const FontSpec& fontSpec) {
-    Create(fontSpec);
+PlatformFont::PlatformFont(const FontDescription& fontDescription) {
+    Create(fontDescription);
 }
 
 PlatformFont::~PlatformFont() = default;
@@ -40,10 +40,10 @@ PlatformFont& PlatformFont::operator=(const PlatformFont& other) {
     return *this;
 }
 
-bool PlatformFont::Create(const FontSpec& fontSpec) {
-    spec_ = fontSpec;
+bool PlatformFont::Create(const FontDescription& fontDescription) {
+    spec_ = fontDescription;
     auto impl = std::make_unique<Impl>();
-    if (!impl->choice.Make(fontSpec)) {
+    if (!impl->choice.Make(fontDescription)) {
         impl_.reset();
         return false;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FontSpec.h"
+#include "platform/FontDescription.h"
 
 #include <memory>
 #include <string_view>
@@ -11,14 +11,14 @@
 class PlatformFont {
 public:
     PlatformFont();
-    explicit PlatformFont(const FontSpec& fontSpec);
+    explicit PlatformFont(const FontDescription& fontDescription);
     ~PlatformFont();
     PlatformFont(const PlatformFont& other);
     PlatformFont& operator=(const PlatformFont& other);
 
-    bool Create(const FontSpec& fontSpec);
+    bool Create(const FontDescription& fontDescription);
     bool IsValid() const;
-    const FontSpec& Spec() const { return spec_; }
+    const FontDescription& Spec() const { return spec_; }
 
     // Pixels, rounded to whole device units.
     int Ascent() const;
@@ -31,6 +31,6 @@ public:
 
 private:
     struct Impl;
-    FontSpec spec_;
+    FontDescription spec_;
     std::unique_ptr<Impl> impl_;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FontSpec.h"
+#include "platform/FontDescription.h"
 
 #include <QFont>
 
@@ -10,7 +10,7 @@
 class QtFontChoice {
 public:
     // False when there is no font database (no application object); the choice is then unusable.
-    bool Make(const FontSpec& fontSpec);
+    bool Make(const FontDescription& fontDescription);
     bool IsValid() const { return valid_; }
     const QFont& Font() const { return font_; }
     double HorizontalScale() const { return xScale_; }

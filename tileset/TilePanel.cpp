@@ -1,7 +1,7 @@
 #include "tileset/TilePanel.h"
 
 #include "platform/CanvasPainter.h"
-#include "platform/FontSpec.h"
+#include "platform/FontDescription.h"
 #include "raster/DcRasterCanvas.h"
 #include "support/Matrix3.h"
 #include "tileset/TileDef.h"
@@ -333,7 +333,7 @@ void TilePanel::PaintHeader(DcRasterCanvas& target, const Block& block, int top)
     } else {
         painter.FillRect(kTypeButtonWidth, top, PanelWidth(), top + kHeaderHeight, kMissingHeaderGrey);
     }
-    FontSpec font;
+    FontDescription font;
     font.face = u"Arial";
     font.height = -kLabelCharacterHeight;
     font.weight = 400;

@@ -24,10 +24,10 @@ protected:
     }
     // What the platform reports for the prefix of text of the given length, at the measuring size.
     static float Prefix(const std::u16string& text, size_t length) {
-        FontSpec fontSpec;
-        fontSpec.face = u"Arial";
-        fontSpec.height = -static_cast<int>(0.66 * 64 * TextTile::kMeasureScale);
-        PlatformFont font(fontSpec);
+        FontDescription fontDescription;
+        fontDescription.face = u"Arial";
+        fontDescription.height = -static_cast<int>(0.66 * 64 * TextTile::kMeasureScale);
+        PlatformFont font(fontDescription);
         return font.TextWidth(std::u16string_view(text).substr(0, length)) / float(TextTile::kMeasureScale);
     }
 };

@@ -279,7 +279,7 @@ TEST(DcRasterCanvas, TextStandsUprightAndReadsLeftToRight) {
     DcRasterCanvas canvas;
     MakeWhite(canvas, 60, 60, 32);
     CanvasPainter& painter = canvas.Painter();
-    FontSpec font;
+    FontDescription font;
     font.height = -48;
     ASSERT_TRUE(painter.SetFont(font));
     painter.SetTextColor(0);
@@ -314,7 +314,7 @@ TEST(DcRasterCanvas, BaselineAlignmentAndEscapementTurnTheText) {
     DcRasterCanvas canvas;
     MakeWhite(canvas, 120, 120, 24);
     CanvasPainter& painter = canvas.Painter();
-    FontSpec font;
+    FontDescription font;
     font.height = -20;
     ASSERT_TRUE(painter.SetFont(font));
     painter.SetTextAlign(TextAlign::Baseline);
@@ -340,7 +340,7 @@ TEST(DcRasterCanvas, GivenAdvancesPlaceEachCharacter) {
     DcRasterCanvas canvas;
     MakeWhite(canvas, 100, 30, 32);
     CanvasPainter& painter = canvas.Painter();
-    FontSpec font;
+    FontDescription font;
     font.height = -16;
     ASSERT_TRUE(painter.SetFont(font));
     painter.SetTextAlign(TextAlign::Top);
@@ -383,10 +383,10 @@ TEST(DcRasterCanvas, PainterFollowsTheStorage) {
 }
 
 TEST(PlatformFont, CumulativeExtentsIncludeKerningAndWidthStretches) {
-    FontSpec fontSpec;
-    fontSpec.face = u"Arial";
-    fontSpec.height = -100;
-    PlatformFont font(fontSpec);
+    FontDescription fontDescription;
+    fontDescription.face = u"Arial";
+    fontDescription.height = -100;
+    PlatformFont font(fontDescription);
     ASSERT_TRUE(font.IsValid());
     std::vector<int> extents;
     font.CharacterExtents(u"AVA", extents);
@@ -400,14 +400,14 @@ TEST(PlatformFont, CumulativeExtentsIncludeKerningAndWidthStretches) {
     EXPECT_GT(font.Descent(), 10);
     EXPECT_EQ(font.Height(), font.Ascent() + font.Descent());
 
-    FontSpec wide = fontSpec;
+    FontDescription wide = fontDescription;
     wide.width = font.AverageCharWidth() * 2;
     PlatformFont stretched(wide);
     ASSERT_TRUE(stretched.IsValid());
     EXPECT_NEAR(stretched.TextWidth(u"Hello"), 2 * font.TextWidth(u"Hello"), 4);
     EXPECT_EQ(stretched.Ascent(), font.Ascent());
 
-    FontSpec cell = fontSpec;
+    FontDescription cell = fontDescription;
     cell.height = 100; // a cell height: ascent plus descent
     EXPECT_NEAR(PlatformFont(cell).Height(), 100, 2);
 
@@ -469,10 +469,10 @@ TEST(DcRasterCanvas, OpaqueTextBackgroundFillsTheTextCell) {
     DcRasterCanvas canvas;
     MakeWhite(canvas, 60, 40, 32);
     CanvasPainter& painter = canvas.Painter();
-    FontSpec fontSpec;
-    fontSpec.height = -20;
-    ASSERT_TRUE(painter.SetFont(fontSpec));
-    const PlatformFont font(fontSpec);
+    FontDescription fontDescription;
+    fontDescription.height = -20;
+    ASSERT_TRUE(painter.SetFont(fontDescription));
+    const PlatformFont font(fontDescription);
     painter.SetTextBackground(true, 0x000000FF);
     painter.TextOut(4, 6, u"  ");
     painter.Flush();

@@ -3,7 +3,7 @@
 #include <string>
 
 // A font as the drawing code asks for it, in device pixels.
-struct FontSpec {
+struct FontDescription {
     // Face name; "Arial" resolves to a face with the same metrics on this platform.
     std::u16string face = u"Arial";
     // Negative: the character (em) height in pixels. Positive: the cell height (ascent plus descent).
