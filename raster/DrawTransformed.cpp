@@ -3,6 +3,7 @@
 #include "platform/CanvasPainter.h"
 #include "raster/BlendTable.h"
 #include "raster/ColorQuantizer.h"
+#include "raster/DrawLoopsAvx2.h"
 #include "raster/DrawTransformedLoops.h"
 #include "raster/RasterCanvas.h"
 #include "support/Matrix3.h"
@@ -137,40 +138,25 @@ int FootprintTaps(double fu, double fv) {
     return taps;
 }
 
-using LoopFn = void (*)(const LoopParams&);
-
-template <int SB, int DB, Sampling S> LoopFn PickByOptions(bool opaque, bool tint) {
-    if (opaque) {
-        return tint ? &drawloops::DrawRows<SB, DB, S, true, true>
-                    : &drawloops::DrawRows<SB, DB, S, true, false>;
-    }
-    return tint ? &drawloops::DrawRows<SB, DB, S, false, true>
-                : &drawloops::DrawRows<SB, DB, S, false, false>;
-}
-
-template <int SB, int DB> LoopFn PickBySampling(Sampling sampling, bool opaque, bool tint) {
-    switch (sampling) {
-    case Sampling::Nearest:
-        return PickByOptions<SB, DB, Sampling::Nearest>(opaque, tint);
-    case Sampling::Bilinear:
-        return PickByOptions<SB, DB, Sampling::Bilinear>(opaque, tint);
-    case Sampling::Footprint:
-        return PickByOptions<SB, DB, Sampling::Footprint>(opaque, tint);
-    case Sampling::OffsetNearest:
-        return PickByOptions<SB, DB, Sampling::OffsetNearest>(opaque, tint);
-    case Sampling::AxisBilinear:
-        return PickByOptions<SB, DB, Sampling::AxisBilinear>(opaque, tint);
-    }
-    return nullptr;
-}
+using drawloops::LoopFn;
 
 LoopFn PickLoop(int srcBytes, int dstBytes, Sampling sampling, bool opaque, bool tint) {
-    if (srcBytes == 4) {
-        return dstBytes == 4 ? PickBySampling<4, 4>(sampling, opaque, tint)
-                             : PickBySampling<4, 3>(sampling, opaque, tint);
+    switch (sampling) {
+    case Sampling::Nearest:
+        return drawloops::PickRows<Sampling::Nearest>(srcBytes, dstBytes, opaque, tint);
+    case Sampling::Bilinear:
+        if (LoopFn wide = drawloops::PickBilinearAvx2(srcBytes, dstBytes, opaque, tint)) {
+            return wide;
+        }
+        return drawloops::PickRows<Sampling::Bilinear>(srcBytes, dstBytes, opaque, tint);
+    case Sampling::Footprint:
+        return drawloops::PickRows<Sampling::Footprint>(srcBytes, dstBytes, opaque, tint);
+    case Sampling::OffsetNearest:
+        return drawloops::PickRows<Sampling::OffsetNearest>(srcBytes, dstBytes, opaque, tint);
+    case Sampling::AxisBilinear:
+        return drawloops::PickRows<Sampling::AxisBilinear>(srcBytes, dstBytes, opaque, tint);
     }
-    return dstBytes == 4 ? PickBySampling<3, 4>(sampling, opaque, tint)
-                         : PickBySampling<3, 3>(sampling, opaque, tint);
+    return nullptr;
 }
 
 } // namespace

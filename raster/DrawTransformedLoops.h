@@ -11,6 +11,9 @@
 // texels themselves, and inner bilinear runs sample two pixels per SIMD step; both give the very
 // bytes of the per-pixel sum.
 
+#include "raster/BilinearSimd.h"
+#include "raster/DrawLoopParams.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -20,104 +23,12 @@
 #include <emmintrin.h>
 #endif
 
+#if !defined(GV_DRAW_LOOPS_ISA)
+#define GV_DRAW_LOOPS_ISA baseline
+#endif
+
 namespace drawloops {
-
-constexpr int kFractionBits = 14;
-constexpr std::int64_t kOne = std::int64_t(1) << kFractionBits;
-constexpr std::int32_t kFractionMask = (1 << kFractionBits) - 1;
-
-// How far past texel i the fast bilinear sampler reads, in fixed point: the pair (i, i + 1), and for
-// 3-byte sources one byte more, so those stop a texel earlier.
-template <int SB> constexpr std::int64_t kPairReach = SB == 4 ? kOne : 2 * kOne;
-
-enum class Sampling {
-    Nearest,       // texel under the sample point
-    Bilinear,      // 2 x 2 texels, edge columns and rows repeat outside the level
-    Footprint,     // two to four bilinear taps spread over the pixel's footprint
-    OffsetNearest, // texel under the point half a texel down-left, for translucent 3-byte sources
-    AxisBilinear,  // Bilinear for draws whose rows follow a source row or column (quarter turns)
-};
-
-// Everything a loop needs, worked out once per draw.
-struct LoopParams {
-    std::uint8_t* const* dstRows = nullptr;
-    int x0 = 0, x1 = 0, y0 = 0, y1 = 0; // inclusive destination box, inside the destination
-
-    const std::uint8_t* const* srcRows = nullptr;
-    int srcWidth = 0, srcHeight = 0; // of the sampled level
-
-    // Source position of destination pixel (x0, y0) and its steps, already moved back by half a
-    // texel for the samplings that centre on texel centres.
-    std::int64_t u0 = 0, v0 = 0;
-    std::int64_t dudx = 0, dvdx = 0, dudy = 0, dvdy = 0;
-
-    const std::uint8_t* blend = nullptr;    // T(v, w) at [w * 256 + v]
-    int opacityFactor = 255;                // 4-byte sources: alpha scale; 3-byte: the constant alpha
-    const std::uint8_t* tintKeep = nullptr; // T(., 255 - k)
-    std::uint8_t tintAdd[3] = {0, 0, 0};    // T(tint channel, k), blue, green, red
-
-    // AxisBilinear: room for four floats per texel of the longer side of the level, plus two.
-    float* line = nullptr;
-
-    // AxisBilinear: every sample point of the draw sits on a texel centre.
-    bool onCentres = false;
-
-    int taps = 0;                      // footprint: 2 to 4
-    std::int32_t halfU = 0, halfV = 0; // footprint half-offsets, fixed point
-};
-
-// First and last index i in [first, last] with lo <= start + i * step < hi; empty when a > b.
-inline void ClipRun(std::int64_t start, std::int64_t step, std::int64_t lo, std::int64_t hi, int& first,
-                    int& last) {
-    if (first > last) {
-        return;
-    }
-    if (step == 0) {
-        if (start < lo || start >= hi) {
-            last = first - 1;
-        }
-        return;
-    }
-    auto floorDiv = [](std::int64_t a, std::int64_t b) {
-        // Steps of one whole texel are the common case of unscaled and halved draws; a shift is exact
-        // for them and spares the division.
-        if (b == kOne) {
-            return a >> kFractionBits;
-        }
-        if (b == -kOne) {
-            return (-a) >> kFractionBits;
-        }
-        std::int64_t q = a / b;
-        return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
-    };
-    auto ceilDiv = [&](std::int64_t a, std::int64_t b) { return -floorDiv(-a, b); };
-    std::int64_t a;
-    std::int64_t b;
-    if (step > 0) {
-        a = ceilDiv(lo - start, step);
-        b = floorDiv(hi - 1 - start, step);
-    } else {
-        a = ceilDiv(hi - 1 - start, step);
-        b = floorDiv(lo - start, step);
-    }
-    // Bounds far outside the row must not wrap when narrowed back to int.
-    const std::int64_t clippedFirst = std::max<std::int64_t>(first, a);
-    const std::int64_t clippedLast = std::min<std::int64_t>(last, b);
-    if (clippedFirst > clippedLast) {
-        last = first - 1;
-        return;
-    }
-    first = int(clippedFirst);
-    last = int(clippedLast);
-}
-
-// Sum of weight x byte over the 2 x 2 texels at p00/p10 (row j) and p01/p11 (row j + 1), reduced by
-// 16 bits: the weights of the 8-bit fractions add up to 65536.
-inline int Bilerp(int p00, int p10, int p01, int p11, int fu, int fv) {
-    int top = p00 * (256 - fu) + p10 * fu;
-    int bottom = p01 * (256 - fu) + p11 * fu;
-    return (top * (256 - fv) + bottom * fv) >> 16;
-}
+inline namespace GV_DRAW_LOOPS_ISA {
 
 // Texels travel as one 32-bit value, bytes blue, green, red, alpha from the low end; 3-byte texels
 // carry alpha 255.
@@ -133,6 +44,83 @@ template <int SB> [[gnu::always_inline]] inline std::uint32_t LoadTexel(const st
 
 inline int Channel(std::uint32_t texel, int k) {
     return int(texel >> (8 * k)) & 0xFF;
+}
+
+// Clips runs of pixels whose source coordinate starts anywhere and moves by one fixed step per
+// pixel. Every row of a draw clips several runs with the same steps, so the divisions are done by
+// multiplying with the step's reciprocal; the estimate is then corrected with exact integer checks,
+// which keeps the result exact for any magnitude.
+class StepClipper {
+public:
+    explicit StepClipper(std::int64_t step) : step_(step), inverse_(step != 0 ? 1.0 / double(step) : 0.0) {}
+
+    // Narrows [first, last] to the indices i with lo <= start + i * step < hi; empty when first > last.
+    void Clip(std::int64_t start, std::int64_t lo, std::int64_t hi, int& first, int& last) const {
+        if (first > last) {
+            return;
+        }
+        if (step_ == 0) {
+            if (start < lo || start >= hi) {
+                last = first - 1;
+            }
+            return;
+        }
+        std::int64_t a;
+        std::int64_t b;
+        if (step_ > 0) {
+            a = -FloorDiv(start - lo); // ceil((lo - start) / step)
+            b = FloorDiv(hi - 1 - start);
+        } else {
+            a = -FloorDiv(start - (hi - 1)); // ceil((hi - 1 - start) / step)
+            b = FloorDiv(lo - start);
+        }
+        // Bounds far outside the row must not wrap when narrowed back to int.
+        const std::int64_t clippedFirst = std::max<std::int64_t>(first, a);
+        const std::int64_t clippedLast = std::min<std::int64_t>(last, b);
+        if (clippedFirst > clippedLast) {
+            last = first - 1;
+            return;
+        }
+        first = int(clippedFirst);
+        last = int(clippedLast);
+    }
+
+private:
+    // floor(a / step). The estimate is off by a few units at most (coordinates stay far below 2^62,
+    // where a double still resolves the quotient to within one part in 2^50).
+    std::int64_t FloorDiv(std::int64_t a) const {
+        if (step_ == kOne) {
+            return a >> kFractionBits; // unscaled and halved draws step whole texels
+        }
+        std::int64_t q = std::int64_t(double(a) * inverse_);
+        if (step_ > 0) {
+            while (q * step_ > a) {
+                --q;
+            }
+            while ((q + 1) * step_ <= a) {
+                ++q;
+            }
+        } else {
+            while (q * step_ < a) {
+                --q;
+            }
+            while ((q + 1) * step_ >= a) {
+                ++q;
+            }
+        }
+        return q;
+    }
+
+    std::int64_t step_;
+    double inverse_;
+};
+
+// Sum of weight x byte over the 2 x 2 texels at p00/p10 (row j) and p01/p11 (row j + 1), reduced by
+// 16 bits: the weights of the 8-bit fractions add up to 65536.
+inline int Bilerp(int p00, int p10, int p01, int p11, int fu, int fv) {
+    int top = p00 * (256 - fu) + p10 * fu;
+    int bottom = p01 * (256 - fu) + p11 * fu;
+    return (top * (256 - fv) + bottom * fv) >> 16;
 }
 
 struct NearestSampler {
@@ -229,20 +217,6 @@ struct BilinearSampler {
         return out;
 #endif
     }
-
-#if defined(__SSE2__)
-    // Texels i and i + 1 of one row as bytes 0-3 and 4-7.
-    template <int SB> [[gnu::always_inline]] static __m128i LoadPair(const std::uint8_t* p) {
-        if constexpr (SB == 4) {
-            return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
-        } else {
-            std::int32_t a, b;
-            std::memcpy(&a, p, 4);
-            std::memcpy(&b, p + 3, 4);
-            return _mm_unpacklo_epi32(_mm_cvtsi32_si128(a), _mm_cvtsi32_si128(b));
-        }
-    }
-#endif
 };
 
 // Two to four bilinear taps around the sample point, averaged per channel.
@@ -321,6 +295,50 @@ template <int SB, int DB, bool Opaque, bool Tint>
     }
 }
 
+#if defined(__SSE2__)
+// Lays four sampled texels onto four destination pixels. Four opaque samples on a 4-byte destination
+// replace the colours with one store; anything else goes pixel by pixel.
+template <int SB, int DB, bool Opaque, bool Tint>
+[[gnu::always_inline]] inline void BlendQuad(const LoopParams& p, __m128i texels, std::uint8_t* d) {
+    if constexpr (DB == 4 && Opaque && !Tint) {
+        const __m128i alphas = _mm_set1_epi32(std::int32_t(0xFF000000u));
+        if (SB == 3 || _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(texels, alphas), alphas)) == 0xFFFF) {
+            __m128i* at = reinterpret_cast<__m128i*>(d);
+            const __m128i old = _mm_loadu_si128(at);
+            _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(old, alphas), _mm_andnot_si128(alphas, texels)));
+            return;
+        }
+    }
+    alignas(16) std::uint32_t samples[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(samples), texels);
+    for (int k = 0; k < 4; ++k) {
+        BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
+    }
+}
+#endif
+
+#if defined(GV_DRAW_LOOPS_AVX2)
+// BlendQuad for eight pixels.
+template <int SB, int DB, bool Opaque, bool Tint>
+[[gnu::always_inline]] inline void BlendOctet(const LoopParams& p, __m256i texels, std::uint8_t* d) {
+    if constexpr (DB == 4 && Opaque && !Tint) {
+        const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
+        if (SB == 3 ||
+            _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(texels, alphas), alphas)) == -1) {
+            __m256i* at = reinterpret_cast<__m256i*>(d);
+            const __m256i old = _mm256_loadu_si256(at);
+            _mm256_storeu_si256(at, _mm256_blendv_epi8(texels, old, alphas));
+            return;
+        }
+    }
+    alignas(32) std::uint32_t samples[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
+    for (int k = 0; k < 8; ++k) {
+        BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
+    }
+}
+#endif
+
 // Whether the four 4-byte texels a bilinear sample inside the level mixes all have alpha 0.
 [[gnu::always_inline]] inline bool AllClear(const LoopParams& p, std::int32_t u, std::int32_t v) {
     const std::ptrdiff_t at = std::ptrdiff_t(u >> kFractionBits) * 4;
@@ -331,54 +349,6 @@ template <int SB, int DB, bool Opaque, bool Tint>
     return ((top | bottom) & 0xFF000000FF000000ull) == 0;
 }
 
-#if defined(__SSE2__)
-// Texels i and i + 1 under the sample at (u, v), each byte mixed with the row above by the vertical
-// fraction: (256 - fv) * top + fv * bottom, which stays below 2^16.
-template <int SB>
-[[gnu::always_inline]] inline __m128i RowsMixed(const LoopParams& p, std::int32_t u, std::int32_t v) {
-    const __m128i zero = _mm_setzero_si128();
-    const std::ptrdiff_t at = std::ptrdiff_t(u >> kFractionBits) * SB;
-    const int j = v >> kFractionBits;
-    const int fv = (v & kFractionMask) >> 6;
-    const __m128i top = _mm_unpacklo_epi8(BilinearSampler::LoadPair<SB>(p.srcRows[j] + at), zero);
-    const __m128i bottom = _mm_unpacklo_epi8(BilinearSampler::LoadPair<SB>(p.srcRows[j + 1] + at), zero);
-    return _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(std::int16_t(256 - fv))),
-                         _mm_mullo_epi16(bottom, _mm_set1_epi16(std::int16_t(fv))));
-}
-
-// Bilinear samples of two pixels whose texels all lie inside the level (for 3-byte sources with the
-// extra byte the pair loader reads), as texels in the low and high 32 bits; 3-byte samples carry
-// alpha 255. Each sample is the exact sum of weight x byte over its 2 x 2 texels reduced by 16
-// bits, only grouped differently: first the two rows (a convex mix of bytes times 256 stays below
-// 2^16, so 16-bit lanes hold it exactly), then the two columns in 32 bits.
-template <int SB>
-[[gnu::always_inline]] inline std::uint64_t BilinearPair(const LoopParams& p, std::int32_t ua,
-                                                         std::int32_t va, std::int32_t ub, std::int32_t vb) {
-    const __m128i a = RowsMixed<SB>(p, ua, va); // texels i and i + 1 of the first pixel
-    const __m128i b = RowsMixed<SB>(p, ub, vb);
-    const int fa = (ua & kFractionMask) >> 6;
-    const int fb = (ub & kFractionMask) >> 6;
-    const __m128i left = _mm_unpacklo_epi64(a, b);
-    const __m128i right = _mm_unpackhi_epi64(a, b);
-    const __m128i leftWeight =
-        _mm_unpacklo_epi64(_mm_set1_epi16(std::int16_t(256 - fa)), _mm_set1_epi16(std::int16_t(256 - fb)));
-    const __m128i rightWeight =
-        _mm_unpacklo_epi64(_mm_set1_epi16(std::int16_t(fa)), _mm_set1_epi16(std::int16_t(fb)));
-    const __m128i leftLow = _mm_mullo_epi16(left, leftWeight);
-    const __m128i leftHigh = _mm_mulhi_epu16(left, leftWeight);
-    const __m128i rightLow = _mm_mullo_epi16(right, rightWeight);
-    const __m128i rightHigh = _mm_mulhi_epu16(right, rightWeight);
-    const __m128i first = _mm_srli_epi32(
-        _mm_add_epi32(_mm_unpacklo_epi16(leftLow, leftHigh), _mm_unpacklo_epi16(rightLow, rightHigh)), 16);
-    const __m128i second = _mm_srli_epi32(
-        _mm_add_epi32(_mm_unpackhi_epi16(leftLow, leftHigh), _mm_unpackhi_epi16(rightLow, rightHigh)), 16);
-    const __m128i words = _mm_packs_epi32(first, second);
-    std::uint64_t out;
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(&out), _mm_packus_epi16(words, words));
-    return SB == 4 ? out : out | 0xFF000000FF000000ull;
-}
-#endif
-
 // Walks count pixels from d, sampling at (u, v) and stepping by (du, dv).
 template <int SB, int DB, bool Opaque, bool Tint, typename Sampler>
 inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v, std::int32_t du,
@@ -386,6 +356,53 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
     int n = 0;
 #if defined(__SSE2__)
     if constexpr (std::is_same_v<Sampler, BilinearSampler>) {
+#if defined(GV_DRAW_LOOPS_AVX2)
+        if (count >= 8) {
+            const std::uint32_t step = std::uint32_t(du), stepV = std::uint32_t(dv);
+            const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+            __m256i uCoords = _mm256_add_epi32(
+                _mm256_set1_epi32(u), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(std::int32_t(step))));
+            __m256i vCoords = _mm256_add_epi32(
+                _mm256_set1_epi32(v), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(std::int32_t(stepV))));
+            const __m256i uOctetStep = _mm256_set1_epi32(std::int32_t(8 * step));
+            const __m256i vOctetStep = _mm256_set1_epi32(std::int32_t(8 * stepV));
+            for (; n + 8 <= count; n += 8, d += 8 * DB) {
+                OctetTexels at;
+                LocateOctet<SB>(p, u, v, du, dv, at);
+                bool clear;
+                const __m256i texels = BilinearOctet<SB>(at, uCoords, vCoords, clear);
+                uCoords = _mm256_add_epi32(uCoords, uOctetStep);
+                vCoords = _mm256_add_epi32(vCoords, vOctetStep);
+                if (!clear) {
+                    BlendOctet<SB, DB, Opaque, Tint>(p, texels, d);
+                }
+            }
+        }
+#endif
+        if (count - n >= 4) {
+            // Lane k samples pixel n + k; the four positions stay inside the level, so their 32-bit
+            // steps cannot wrap.
+            const std::uint32_t step = std::uint32_t(du), stepV = std::uint32_t(dv);
+            __m128i uCoords =
+                _mm_add_epi32(_mm_set1_epi32(u), _mm_setr_epi32(0, std::int32_t(step), std::int32_t(2 * step),
+                                                                std::int32_t(3 * step)));
+            __m128i vCoords = _mm_add_epi32(
+                _mm_set1_epi32(v),
+                _mm_setr_epi32(0, std::int32_t(stepV), std::int32_t(2 * stepV), std::int32_t(3 * stepV)));
+            const __m128i uQuadStep = _mm_set1_epi32(std::int32_t(4 * step));
+            const __m128i vQuadStep = _mm_set1_epi32(std::int32_t(4 * stepV));
+            for (; n + 4 <= count; n += 4, d += 4 * DB) {
+                QuadTexels at;
+                LocateQuad<SB>(p, u, v, du, dv, at);
+                bool clear;
+                const __m128i texels = BilinearQuad<SB>(at, uCoords, vCoords, clear);
+                uCoords = _mm_add_epi32(uCoords, uQuadStep);
+                vCoords = _mm_add_epi32(vCoords, vQuadStep);
+                if (!clear) { // four clear samples keep the destination
+                    BlendQuad<SB, DB, Opaque, Tint>(p, texels, d);
+                }
+            }
+        }
         for (; n + 2 <= count; n += 2, d += 2 * DB, u += 2 * du, v += 2 * dv) {
             if constexpr (SB == 4) {
                 if (AllClear(p, u, v) && AllClear(p, u + du, v + dv)) {
@@ -621,14 +638,16 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
     const std::int64_t height = std::int64_t(p.srcHeight) << kFractionBits;
     std::int64_t rowU = p.u0;
     std::int64_t rowV = p.v0;
+    const StepClipper alongU(p.dudx);
+    const StepClipper alongV(p.dvdx);
     for (int y = p.y0; y <= p.y1; ++y, rowU += p.dudy, rowV += p.dvdy) {
         std::uint8_t* rowStart = p.dstRows[y] + p.x0 * DB;
         int first = 0;
         int last = lastIndex;
         // Run where the sample exists.
         const std::int64_t lo = S == Sampling::Nearest ? 0 : -kOne;
-        ClipRun(rowU, p.dudx, lo, width, first, last);
-        ClipRun(rowV, p.dvdx, lo, height, first, last);
+        alongU.Clip(rowU, lo, width, first, last);
+        alongV.Clip(rowV, lo, height, first, last);
         if (first > last) {
             continue;
         }
@@ -643,8 +662,8 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
             }
             int innerFirst = first;
             int innerLast = last;
-            ClipRun(rowU, p.dudx, 0, width - kOne, innerFirst, innerLast);
-            ClipRun(rowV, p.dvdx, 0, height - kOne, innerFirst, innerLast);
+            alongU.Clip(rowU, 0, width - kOne, innerFirst, innerLast);
+            alongV.Clip(rowV, 0, height - kOne, innerFirst, innerLast);
             innerFirst = std::max(innerFirst, first);
             innerLast = std::min(innerLast, last);
             if (innerFirst > innerLast) {
@@ -659,8 +678,8 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
         } else if constexpr (S == Sampling::Bilinear) {
             int innerFirst = first;
             int innerLast = last;
-            ClipRun(rowU, p.dudx, 0, width - kPairReach<SB>, innerFirst, innerLast);
-            ClipRun(rowV, p.dvdx, 0, height - kOne, innerFirst, innerLast);
+            alongU.Clip(rowU, 0, width - kPairReach<SB>, innerFirst, innerLast);
+            alongV.Clip(rowV, 0, height - kOne, innerFirst, innerLast);
             RunSplitRow<SB, DB, Opaque, Tint, BilinearClampedSampler, BilinearSampler>(
                 p, rowStart, rowU, rowV, first, last, innerFirst, innerLast);
         } else {
@@ -671,12 +690,31 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
             const std::int64_t iHi = p.srcWidth - 5 - (p.halfU >> kFractionBits);
             const std::int64_t jLo = 3 - ((-p.halfV) >> kFractionBits);
             const std::int64_t jHi = p.srcHeight - 5 - (p.halfV >> kFractionBits);
-            ClipRun(rowU, p.dudx, iLo * kOne, (iHi + 1) * kOne, innerFirst, innerLast);
-            ClipRun(rowV, p.dvdx, jLo * kOne, (jHi + 1) * kOne, innerFirst, innerLast);
+            alongU.Clip(rowU, iLo * kOne, (iHi + 1) * kOne, innerFirst, innerLast);
+            alongV.Clip(rowV, jLo * kOne, (jHi + 1) * kOne, innerFirst, innerLast);
             RunSplitRow<SB, DB, Opaque, Tint, BilinearClampedSampler, FootprintSampler>(
                 p, rowStart, rowU, rowV, first, last, innerFirst, innerLast);
         }
     }
 }
 
+// The row loop for one sampling and the given depths and options.
+template <Sampling S> LoopFn PickRows(int srcBytes, int dstBytes, bool opaque, bool tint) {
+    auto byOptions = [&](auto sb, auto db) -> LoopFn {
+        constexpr int SB = decltype(sb)::value;
+        constexpr int DB = decltype(db)::value;
+        if (opaque) {
+            return tint ? &DrawRows<SB, DB, S, true, true> : &DrawRows<SB, DB, S, true, false>;
+        }
+        return tint ? &DrawRows<SB, DB, S, false, true> : &DrawRows<SB, DB, S, false, false>;
+    };
+    using Three = std::integral_constant<int, 3>;
+    using Four = std::integral_constant<int, 4>;
+    if (srcBytes == 4) {
+        return dstBytes == 4 ? byOptions(Four{}, Four{}) : byOptions(Four{}, Three{});
+    }
+    return dstBytes == 4 ? byOptions(Three{}, Four{}) : byOptions(Three{}, Three{});
+}
+
+} // namespace GV_DRAW_LOOPS_ISA
 } // namespace drawloops

@@ -1,6 +1,7 @@
 // Checks the specialised drawing loops against a slow per-pixel version written for clarity: every
 // pixel recomputes its sample with all the tests in place, straight from the rules of the rasterizer.
 
+#include "raster/DrawLoopsAvx2.h"
 #include "raster/RasterCanvas.h"
 #include "support/Matrix3.h"
 #include "test_DrawTransformedHelpers.h"
@@ -242,7 +243,20 @@ Matrix3 RandomMatrix(std::mt19937& rng, int srcW, int srcH, int dstW, int dstH) 
     return m;
 }
 
-TEST(DrawTransformedReference, FastLoopsMatchThePerPixelRulesOnRandomDraws) {
+// Every comparison runs twice: with the widest loops this processor offers, and with the loops every
+// x86-64 processor runs, so both builds of the loops are held to the same rules.
+class DrawTransformedReference : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { drawloops::AllowAvx2Loops(GetParam()); }
+    void TearDown() override { drawloops::AllowAvx2Loops(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(LoopBuilds, DrawTransformedReference, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Widest" : "Baseline";
+                         });
+
+TEST_P(DrawTransformedReference, FastLoopsMatchThePerPixelRulesOnRandomDraws) {
     std::mt19937 rng(20260412);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     int drawn = 0;
@@ -288,7 +302,7 @@ TEST(DrawTransformedReference, FastLoopsMatchThePerPixelRulesOnRandomDraws) {
 // Strong shear squeezes the picture's axes together, so that one destination pixel spans several
 // texels in both directions: that is when two to four taps replace the single sample. Large sources
 // leave room for the taps inside the level.
-TEST(DrawTransformedReference, FootprintTapsMatchThePerPixelRules) {
+TEST_P(DrawTransformedReference, FootprintTapsMatchThePerPixelRules) {
     std::mt19937 rng(77);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (int n = 0; n < 300; ++n) {
@@ -335,7 +349,7 @@ void FillAlphaRuns(RasterCanvas& canvas, std::mt19937& rng) {
 
 // Whole and half scales, quarter turns and offsets in quarter pixels put many sample points exactly on
 // texel centres, where the sample is the texel itself; the others land just beside them.
-TEST(DrawTransformedReference, DrawsOnTexelCentresMatchThePerPixelRules) {
+TEST_P(DrawTransformedReference, DrawsOnTexelCentresMatchThePerPixelRules) {
     std::mt19937 rng(4242);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const double scales[] = {1.0, 1.0, 0.5, 0.25, 2.0, -1.0, -0.5};
@@ -394,7 +408,7 @@ void FillAlphaBlocks(RasterCanvas& canvas, std::mt19937& rng) {
     }
 }
 
-TEST(DrawTransformedReference, TurnedDrawsOfPicturesWithOpaqueAndClearAreasMatchThePerPixelRules) {
+TEST_P(DrawTransformedReference, TurnedDrawsOfPicturesWithOpaqueAndClearAreasMatchThePerPixelRules) {
     std::mt19937 rng(9001);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     int drawn = 0;
@@ -430,7 +444,7 @@ TEST(DrawTransformedReference, TurnedDrawsOfPicturesWithOpaqueAndClearAreasMatch
 
 // Pictures drawn over a large area step their row starts hundreds of times; no drift may build up
 // between the first and last rows, whatever the turn, scale or sampling.
-TEST(DrawTransformedReference, LargeDrawsMatchThePerPixelRulesAcrossTheirWholeHeight) {
+TEST_P(DrawTransformedReference, LargeDrawsMatchThePerPixelRulesAcrossTheirWholeHeight) {
     std::mt19937 rng(31337);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const double angles[] = {0.0, M_PI / 2, 0.52, 2.7};

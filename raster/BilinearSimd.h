@@ -1,0 +1,288 @@
+#pragma once
+
+// Bilinear samples of several pixels per SIMD step, for runs whose texels all lie inside the level.
+// Each gives exactly the bytes of the per-pixel sum: the grouping of the products changes, never the
+// integer result.
+
+#include "raster/DrawLoopParams.h"
+
+#include <cstdint>
+#include <cstring>
+
+#if !defined(GV_DRAW_LOOPS_ISA)
+#define GV_DRAW_LOOPS_ISA baseline
+#endif
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+namespace drawloops {
+inline namespace GV_DRAW_LOOPS_ISA {
+
+// Texels i and i + 1 of one row as bytes 0-3 and 4-7.
+template <int SB> [[gnu::always_inline]] inline __m128i LoadPair(const std::uint8_t* p) {
+    if constexpr (SB == 4) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    } else {
+        std::int32_t a, b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + 3, 4);
+        return _mm_unpacklo_epi32(_mm_cvtsi32_si128(a), _mm_cvtsi32_si128(b));
+    }
+}
+
+// Texels i and i + 1 under the sample at (u, v), each byte mixed with the row above by the vertical
+// fraction: (256 - fv) * top + fv * bottom, which stays below 2^16.
+template <int SB>
+[[gnu::always_inline]] inline __m128i RowsMixed(const LoopParams& p, std::int32_t u, std::int32_t v) {
+    const __m128i zero = _mm_setzero_si128();
+    const std::ptrdiff_t at = std::ptrdiff_t(u >> kFractionBits) * SB;
+    const int j = v >> kFractionBits;
+    const int fv = (v & kFractionMask) >> 6;
+    const __m128i top = _mm_unpacklo_epi8(LoadPair<SB>(p.srcRows[j] + at), zero);
+    const __m128i bottom = _mm_unpacklo_epi8(LoadPair<SB>(p.srcRows[j + 1] + at), zero);
+    return _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(std::int16_t(256 - fv))),
+                         _mm_mullo_epi16(bottom, _mm_set1_epi16(std::int16_t(fv))));
+}
+
+// Bilinear samples of two pixels whose texels all lie inside the level (for 3-byte sources with the
+// extra byte the pair loader reads), as texels in the low and high 32 bits; 3-byte samples carry
+// alpha 255. Each sample is the exact sum of weight x byte over its 2 x 2 texels reduced by 16
+// bits, only grouped differently: first the two rows (a convex mix of bytes times 256 stays below
+// 2^16, so 16-bit lanes hold it exactly), then the two columns in 32 bits.
+template <int SB>
+[[gnu::always_inline]] inline std::uint64_t BilinearPair(const LoopParams& p, std::int32_t ua,
+                                                         std::int32_t va, std::int32_t ub, std::int32_t vb) {
+    const __m128i a = RowsMixed<SB>(p, ua, va); // texels i and i + 1 of the first pixel
+    const __m128i b = RowsMixed<SB>(p, ub, vb);
+    const int fa = (ua & kFractionMask) >> 6;
+    const int fb = (ub & kFractionMask) >> 6;
+    const __m128i left = _mm_unpacklo_epi64(a, b);
+    const __m128i right = _mm_unpackhi_epi64(a, b);
+    const __m128i leftWeight =
+        _mm_unpacklo_epi64(_mm_set1_epi16(std::int16_t(256 - fa)), _mm_set1_epi16(std::int16_t(256 - fb)));
+    const __m128i rightWeight =
+        _mm_unpacklo_epi64(_mm_set1_epi16(std::int16_t(fa)), _mm_set1_epi16(std::int16_t(fb)));
+    const __m128i leftLow = _mm_mullo_epi16(left, leftWeight);
+    const __m128i leftHigh = _mm_mulhi_epu16(left, leftWeight);
+    const __m128i rightLow = _mm_mullo_epi16(right, rightWeight);
+    const __m128i rightHigh = _mm_mulhi_epu16(right, rightWeight);
+    const __m128i first = _mm_srli_epi32(
+        _mm_add_epi32(_mm_unpacklo_epi16(leftLow, leftHigh), _mm_unpacklo_epi16(rightLow, rightHigh)), 16);
+    const __m128i second = _mm_srli_epi32(
+        _mm_add_epi32(_mm_unpackhi_epi16(leftLow, leftHigh), _mm_unpackhi_epi16(rightLow, rightHigh)), 16);
+    const __m128i words = _mm_packs_epi32(first, second);
+    std::uint64_t out;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&out), _mm_packus_epi16(words, words));
+    return SB == 4 ? out : out | 0xFF000000FF000000ull;
+}
+
+// The 16-bit lanes of a 2 x 2 bilinear mix for two pixels at once (four channels each): tl/tr are the
+// left and right texels of the upper row, bl/br of the lower row, fu/fv each pixel's 8-bit fractions
+// repeated over its lanes. The exact sum S = A * (256 - fv) + B * fv, with A and B the horizontal mixes
+// of the two rows, needs 24 bits; split A = 256 * Ah + Al and likewise B, then
+// S = 256 * X + Y with X = Ah * (256 - fv) + Bh * fv and Y = Al * (256 - fv) + Bl * fv, and
+// S >> 16 = (X + (Y >> 8)) >> 8. Every term stays below 2^16, so no lane ever needs 32 bits.
+[[gnu::always_inline]] inline __m128i BilerpLanes(__m128i tl, __m128i tr, __m128i bl, __m128i br, __m128i fu,
+                                                  __m128i fv) {
+    const __m128i lowByte = _mm_set1_epi16(0xFF);
+    // (256 - f) * p + f * q = 256 * p + f * (q - p); the lanes wrap, but the true value fits.
+    const __m128i a = _mm_add_epi16(_mm_slli_epi16(tl, 8), _mm_mullo_epi16(fu, _mm_sub_epi16(tr, tl)));
+    const __m128i b = _mm_add_epi16(_mm_slli_epi16(bl, 8), _mm_mullo_epi16(fu, _mm_sub_epi16(br, bl)));
+    const __m128i highDiff = _mm_sub_epi16(_mm_srli_epi16(b, 8), _mm_srli_epi16(a, 8));
+    const __m128i lowDiff = _mm_sub_epi16(_mm_and_si128(b, lowByte), _mm_and_si128(a, lowByte));
+    const __m128i x = _mm_add_epi16(_mm_andnot_si128(lowByte, a), _mm_mullo_epi16(fv, highDiff));
+    const __m128i y = _mm_add_epi16(_mm_slli_epi16(a, 8), _mm_mullo_epi16(fv, lowDiff));
+    return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(y, 8)), 8);
+}
+
+// Splits the texel pairs of pixels a, b (in ab) and c, d (in cd) into the four left texels and the four
+// right ones, one 32-bit texel per pixel. A 3-byte pair has its right texel three bytes in.
+template <int SB>
+[[gnu::always_inline]] inline void SplitPairs(__m128i ab, __m128i cd, __m128i& left, __m128i& right) {
+    if constexpr (SB == 4) {
+        left = _mm_castps_si128(
+            _mm_shuffle_ps(_mm_castsi128_ps(ab), _mm_castsi128_ps(cd), _MM_SHUFFLE(2, 0, 2, 0)));
+        right = _mm_castps_si128(
+            _mm_shuffle_ps(_mm_castsi128_ps(ab), _mm_castsi128_ps(cd), _MM_SHUFFLE(3, 1, 3, 1)));
+    } else {
+        left = _mm_castps_si128(
+            _mm_shuffle_ps(_mm_castsi128_ps(ab), _mm_castsi128_ps(cd), _MM_SHUFFLE(2, 0, 2, 0)));
+        right = _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(_mm_srli_epi64(ab, 24)),
+                                                _mm_castsi128_ps(_mm_srli_epi64(cd, 24)),
+                                                _MM_SHUFFLE(2, 0, 2, 0)));
+    }
+}
+
+// Eight bytes from each of two addresses, as the low and high halves.
+[[gnu::always_inline]] inline __m128i LoadTwoPairs(const std::uint8_t* low, const std::uint8_t* high) {
+    return _mm_castpd_si128(
+        _mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(low))),
+                     reinterpret_cast<const double*>(high)));
+}
+
+// Where the four texels of one bilinear sample start: the upper and lower row at texel i.
+struct QuadTexels {
+    const std::uint8_t* top[4];
+    const std::uint8_t* bottom[4];
+};
+
+// The texels under four samples stepping from (u, v) by (du, dv), all inside the level (3-byte sources
+// with the extra byte the pair loader reads). Advances u and v past the four.
+template <int SB>
+[[gnu::always_inline]] inline void LocateQuad(const LoopParams& p, std::int32_t& u, std::int32_t& v,
+                                              std::int32_t du, std::int32_t dv, QuadTexels& at) {
+    for (int k = 0; k < 4; ++k, u += du, v += dv) {
+        const std::ptrdiff_t column = std::ptrdiff_t(u >> kFractionBits) * SB;
+        const int j = v >> kFractionBits;
+        at.top[k] = p.srcRows[j] + column;
+        at.bottom[k] = p.srcRows[j + 1] + column;
+    }
+}
+
+// Fractions of four samples as 16-bit lanes, each repeated over the four lanes of its pixel: pixels 0
+// and 1 in the first vector, 2 and 3 in the second.
+[[gnu::always_inline]] inline void SpreadFractions(__m128i coords, __m128i& first, __m128i& second) {
+    const __m128i fractions = _mm_srli_epi32(_mm_and_si128(coords, _mm_set1_epi32(kFractionMask)), 6);
+    const __m128i words = _mm_packs_epi32(fractions, fractions);
+    const __m128i doubled = _mm_unpacklo_epi16(words, words);
+    first = _mm_unpacklo_epi32(doubled, doubled);
+    second = _mm_unpackhi_epi32(doubled, doubled);
+}
+
+// Four bilinear samples as four texels, bytes blue, green, red, alpha; uCoords/vCoords hold the four
+// sample positions. 3-byte samples carry alpha 255. For 4-byte sources whose sixteen texels are all
+// clear, clear is set and the samples are not worked out (they would all have alpha 0).
+template <int SB>
+[[gnu::always_inline]] inline __m128i BilinearQuad(const QuadTexels& at, __m128i uCoords, __m128i vCoords,
+                                                   bool& clear) {
+    __m128i topLeft, topRight, bottomLeft, bottomRight;
+    SplitPairs<SB>(LoadTwoPairs(at.top[0], at.top[1]), LoadTwoPairs(at.top[2], at.top[3]), topLeft, topRight);
+    SplitPairs<SB>(LoadTwoPairs(at.bottom[0], at.bottom[1]), LoadTwoPairs(at.bottom[2], at.bottom[3]),
+                   bottomLeft, bottomRight);
+    if constexpr (SB == 4) {
+        const __m128i any =
+            _mm_or_si128(_mm_or_si128(topLeft, topRight), _mm_or_si128(bottomLeft, bottomRight));
+        clear = _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(any, 24), _mm_setzero_si128())) == 0xFFFF;
+        if (clear) {
+            return _mm_setzero_si128();
+        }
+    } else {
+        clear = false;
+    }
+    __m128i fu01, fu23, fv01, fv23;
+    SpreadFractions(uCoords, fu01, fu23);
+    SpreadFractions(vCoords, fv01, fv23);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i first =
+        BilerpLanes(_mm_unpacklo_epi8(topLeft, zero), _mm_unpacklo_epi8(topRight, zero),
+                    _mm_unpacklo_epi8(bottomLeft, zero), _mm_unpacklo_epi8(bottomRight, zero), fu01, fv01);
+    const __m128i second =
+        BilerpLanes(_mm_unpackhi_epi8(topLeft, zero), _mm_unpackhi_epi8(topRight, zero),
+                    _mm_unpackhi_epi8(bottomLeft, zero), _mm_unpackhi_epi8(bottomRight, zero), fu23, fv23);
+    const __m128i texels = _mm_packus_epi16(first, second);
+    return SB == 4 ? texels : _mm_or_si128(texels, _mm_set1_epi32(std::int32_t(0xFF000000u)));
+}
+
+#if defined(GV_DRAW_LOOPS_AVX2)
+// The same mix as BilerpLanes for four pixels at once.
+[[gnu::always_inline]] inline __m256i BilerpLanes8(__m256i tl, __m256i tr, __m256i bl, __m256i br, __m256i fu,
+                                                   __m256i fv) {
+    const __m256i lowByte = _mm256_set1_epi16(0xFF);
+    const __m256i a =
+        _mm256_add_epi16(_mm256_slli_epi16(tl, 8), _mm256_mullo_epi16(fu, _mm256_sub_epi16(tr, tl)));
+    const __m256i b =
+        _mm256_add_epi16(_mm256_slli_epi16(bl, 8), _mm256_mullo_epi16(fu, _mm256_sub_epi16(br, bl)));
+    const __m256i highDiff = _mm256_sub_epi16(_mm256_srli_epi16(b, 8), _mm256_srli_epi16(a, 8));
+    const __m256i lowDiff = _mm256_sub_epi16(_mm256_and_si256(b, lowByte), _mm256_and_si256(a, lowByte));
+    const __m256i x = _mm256_add_epi16(_mm256_andnot_si256(lowByte, a), _mm256_mullo_epi16(fv, highDiff));
+    const __m256i y = _mm256_add_epi16(_mm256_slli_epi16(a, 8), _mm256_mullo_epi16(fv, lowDiff));
+    return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(y, 8)), 8);
+}
+
+// SplitPairs for eight pixels: ab holds the pairs of pixels 0, 1 | 4, 5 and cd those of 2, 3 | 6, 7, so
+// that left and right come out in pixel order.
+template <int SB>
+[[gnu::always_inline]] inline void SplitPairs8(__m256i ab, __m256i cd, __m256i& left, __m256i& right) {
+    const __m256 abF = _mm256_castsi256_ps(ab);
+    const __m256 cdF = _mm256_castsi256_ps(cd);
+    left = _mm256_castps_si256(_mm256_shuffle_ps(abF, cdF, _MM_SHUFFLE(2, 0, 2, 0)));
+    if constexpr (SB == 4) {
+        right = _mm256_castps_si256(_mm256_shuffle_ps(abF, cdF, _MM_SHUFFLE(3, 1, 3, 1)));
+    } else {
+        right = _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(_mm256_srli_epi64(ab, 24)),
+                                                      _mm256_castsi256_ps(_mm256_srli_epi64(cd, 24)),
+                                                      _MM_SHUFFLE(2, 0, 2, 0)));
+    }
+}
+
+// Eight bytes from each of four addresses: a, b in the low half and c, d in the high half.
+[[gnu::always_inline]] inline __m256i LoadFourPairs(const std::uint8_t* a, const std::uint8_t* b,
+                                                    const std::uint8_t* c, const std::uint8_t* d) {
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(LoadTwoPairs(a, b)), LoadTwoPairs(c, d), 1);
+}
+
+struct OctetTexels {
+    const std::uint8_t* top[8];
+    const std::uint8_t* bottom[8];
+};
+
+template <int SB>
+[[gnu::always_inline]] inline void LocateOctet(const LoopParams& p, std::int32_t& u, std::int32_t& v,
+                                               std::int32_t du, std::int32_t dv, OctetTexels& at) {
+    for (int k = 0; k < 8; ++k, u += du, v += dv) {
+        const std::ptrdiff_t column = std::ptrdiff_t(u >> kFractionBits) * SB;
+        const int j = v >> kFractionBits;
+        at.top[k] = p.srcRows[j] + column;
+        at.bottom[k] = p.srcRows[j + 1] + column;
+    }
+}
+
+[[gnu::always_inline]] inline void SpreadFractions8(__m256i coords, __m256i& first, __m256i& second) {
+    const __m256i fractions =
+        _mm256_srli_epi32(_mm256_and_si256(coords, _mm256_set1_epi32(kFractionMask)), 6);
+    const __m256i words = _mm256_packs_epi32(fractions, fractions);
+    const __m256i doubled = _mm256_unpacklo_epi16(words, words);
+    first = _mm256_unpacklo_epi32(doubled, doubled);
+    second = _mm256_unpackhi_epi32(doubled, doubled);
+}
+
+// BilinearQuad for eight pixels, as eight texels in pixel order.
+template <int SB>
+[[gnu::always_inline]] inline __m256i BilinearOctet(const OctetTexels& at, __m256i uCoords, __m256i vCoords,
+                                                    bool& clear) {
+    __m256i topLeft, topRight, bottomLeft, bottomRight;
+    SplitPairs8<SB>(LoadFourPairs(at.top[0], at.top[1], at.top[4], at.top[5]),
+                    LoadFourPairs(at.top[2], at.top[3], at.top[6], at.top[7]), topLeft, topRight);
+    SplitPairs8<SB>(LoadFourPairs(at.bottom[0], at.bottom[1], at.bottom[4], at.bottom[5]),
+                    LoadFourPairs(at.bottom[2], at.bottom[3], at.bottom[6], at.bottom[7]), bottomLeft,
+                    bottomRight);
+    if constexpr (SB == 4) {
+        const __m256i any =
+            _mm256_or_si256(_mm256_or_si256(topLeft, topRight), _mm256_or_si256(bottomLeft, bottomRight));
+        clear = _mm256_testz_si256(any, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
+        if (clear) {
+            return _mm256_setzero_si256();
+        }
+    } else {
+        clear = false;
+    }
+    __m256i fuFirst, fuSecond, fvFirst, fvSecond;
+    SpreadFractions8(uCoords, fuFirst, fuSecond);
+    SpreadFractions8(vCoords, fvFirst, fvSecond);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i first = BilerpLanes8(
+        _mm256_unpacklo_epi8(topLeft, zero), _mm256_unpacklo_epi8(topRight, zero),
+        _mm256_unpacklo_epi8(bottomLeft, zero), _mm256_unpacklo_epi8(bottomRight, zero), fuFirst, fvFirst);
+    const __m256i second = BilerpLanes8(
+        _mm256_unpackhi_epi8(topLeft, zero), _mm256_unpackhi_epi8(topRight, zero),
+        _mm256_unpackhi_epi8(bottomLeft, zero), _mm256_unpackhi_epi8(bottomRight, zero), fuSecond, fvSecond);
+    const __m256i texels = _mm256_packus_epi16(first, second);
+    return SB == 4 ? texels : _mm256_or_si256(texels, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
+}
+#endif
+
+} // namespace GV_DRAW_LOOPS_ISA
+} // namespace drawloops
+
+#endif
