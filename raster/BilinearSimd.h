@@ -222,40 +222,42 @@ template <int SB>
     return _mm256_inserti128_si256(_mm256_castsi128_si256(LoadTwoPairs(a, b)), LoadTwoPairs(c, d), 1);
 }
 
-struct OctetTexels {
-    const std::uint8_t* top[8];
-    const std::uint8_t* bottom[8];
-};
-
+// Byte offsets, from the first row of the level, of texel i in row j for eight samples; the level's
+// rows are evenly spaced by stride bytes. Inner samples have i, j >= 0.
 template <int SB>
-[[gnu::always_inline]] inline void LocateOctet(const LoopParams& p, std::int32_t& u, std::int32_t& v,
-                                               std::int32_t du, std::int32_t dv, OctetTexels& at) {
-    for (int k = 0; k < 8; ++k, u += du, v += dv) {
-        const std::ptrdiff_t column = std::ptrdiff_t(u >> kFractionBits) * SB;
-        const int j = v >> kFractionBits;
-        at.top[k] = p.srcRows[j] + column;
-        at.bottom[k] = p.srcRows[j + 1] + column;
-    }
+[[gnu::always_inline]] inline void LocateOctet(__m256i uCoords, __m256i vCoords, __m256i stride,
+                                               std::int32_t* offsets) {
+    const __m256i i = _mm256_srai_epi32(uCoords, kFractionBits);
+    const __m256i j = _mm256_srai_epi32(vCoords, kFractionBits);
+    const __m256i column = SB == 4 ? _mm256_slli_epi32(i, 2) : _mm256_add_epi32(i, _mm256_slli_epi32(i, 1));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(offsets),
+                       _mm256_add_epi32(_mm256_mullo_epi32(j, stride), column));
 }
 
+// Fractions of eight samples, each repeated over its pixel's four 16-bit lanes in the order the
+// texels come in: pixels 0, 1 | 4, 5 in first, 2, 3 | 6, 7 in second. After the shift the fraction is
+// the low byte of each coordinate, which one byte shuffle spreads.
 [[gnu::always_inline]] inline void SpreadFractions8(__m256i coords, __m256i& first, __m256i& second) {
-    const __m256i fractions =
-        _mm256_srli_epi32(_mm256_and_si256(coords, _mm256_set1_epi32(kFractionMask)), 6);
-    const __m256i words = _mm256_packs_epi32(fractions, fractions);
-    const __m256i doubled = _mm256_unpacklo_epi16(words, words);
-    first = _mm256_unpacklo_epi32(doubled, doubled);
-    second = _mm256_unpackhi_epi32(doubled, doubled);
+    const __m256i shifted = _mm256_srli_epi32(coords, 6);
+    constexpr char z = char(0x80); // a shuffle index that writes 0
+    first = _mm256_shuffle_epi8(shifted, _mm256_setr_epi8(0, z, 0, z, 0, z, 0, z, 4, z, 4, z, 4, z, 4, z, 0,
+                                                          z, 0, z, 0, z, 0, z, 4, z, 4, z, 4, z, 4, z));
+    second =
+        _mm256_shuffle_epi8(shifted, _mm256_setr_epi8(8, z, 8, z, 8, z, 8, z, 12, z, 12, z, 12, z, 12, z, 8,
+                                                      z, 8, z, 8, z, 8, z, 12, z, 12, z, 12, z, 12, z));
 }
 
-// BilinearQuad for eight pixels, as eight texels in pixel order.
+// BilinearQuad for eight pixels, as eight texels in pixel order: at holds the texels' offsets from the
+// first row of the level (top) and the row above it (bottom).
 template <int SB>
-[[gnu::always_inline]] inline __m256i BilinearOctet(const OctetTexels& at, __m256i uCoords, __m256i vCoords,
+[[gnu::always_inline]] inline __m256i BilinearOctet(const std::uint8_t* top, const std::uint8_t* bottom,
+                                                    const std::int32_t* at, __m256i uCoords, __m256i vCoords,
                                                     bool& clear) {
     __m256i topLeft, topRight, bottomLeft, bottomRight;
-    SplitPairs8<SB>(LoadFourPairs(at.top[0], at.top[1], at.top[4], at.top[5]),
-                    LoadFourPairs(at.top[2], at.top[3], at.top[6], at.top[7]), topLeft, topRight);
-    SplitPairs8<SB>(LoadFourPairs(at.bottom[0], at.bottom[1], at.bottom[4], at.bottom[5]),
-                    LoadFourPairs(at.bottom[2], at.bottom[3], at.bottom[6], at.bottom[7]), bottomLeft,
+    SplitPairs8<SB>(LoadFourPairs(top + at[0], top + at[1], top + at[4], top + at[5]),
+                    LoadFourPairs(top + at[2], top + at[3], top + at[6], top + at[7]), topLeft, topRight);
+    SplitPairs8<SB>(LoadFourPairs(bottom + at[0], bottom + at[1], bottom + at[4], bottom + at[5]),
+                    LoadFourPairs(bottom + at[2], bottom + at[3], bottom + at[6], bottom + at[7]), bottomLeft,
                     bottomRight);
     if constexpr (SB == 4) {
         const __m256i any =

@@ -32,6 +32,9 @@ struct LoopParams {
 
     const std::uint8_t* const* srcRows = nullptr;
     int srcWidth = 0, srcHeight = 0; // of the sampled level
+    // Bytes from each row of the level to the next when all are evenly spaced, and their span fits
+    // 32 bits; 0 otherwise.
+    std::ptrdiff_t rowStride = 0;
 
     // Source position of destination pixel (x0, y0) and its steps, already moved back by half a
     // texel for the samplings that centre on texel centres.

@@ -128,6 +128,26 @@ int ChooseLevel(const SourceLevels& src, double extentW, double extentH, double 
     return std::min(level, src.levelCount - 1);
 }
 
+// The distance between successive rows when every row of the plane follows the one before it by the
+// same number of bytes, rows do not overlap and the whole plane spans less than 2^31 bytes, which lets the
+// widest loops address texels by offset; 0 when not.
+std::ptrdiff_t EvenRowStride(const RasterPlane& plane) {
+    if (plane.height < 2) {
+        return 0;
+    }
+    const std::ptrdiff_t stride = plane.rows[1] - plane.rows[0];
+    const std::ptrdiff_t rowBytes = std::ptrdiff_t(plane.width) * plane.bytesPerPixel;
+    if (std::abs(stride) < rowBytes || std::abs(stride) > std::ptrdiff_t(0x7FFFFFFF) / (plane.height + 1)) {
+        return 0;
+    }
+    for (int j = 2; j < plane.height; ++j) {
+        if (plane.rows[j] - plane.rows[j - 1] != stride) {
+            return 0;
+        }
+    }
+    return stride;
+}
+
 int FootprintTaps(double fu, double fv) {
     int taps = (fu > 0 && fv > 0) ? 1 : 0;
     for (double threshold : {0.25, 0.5, 0.75}) {
@@ -241,6 +261,7 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
     p.srcRows = plane.rows;
     p.srcWidth = plane.width;
     p.srcHeight = plane.height;
+    p.rowStride = EvenRowStride(plane);
     p.u0 = ToFixed(us);
     p.v0 = ToFixed(vs);
     p.dudx = ToFixed(dudx);

@@ -339,6 +339,48 @@ template <int SB, int DB, bool Opaque, bool Tint>
 }
 #endif
 
+#if defined(GV_DRAW_LOOPS_AVX2)
+// The last one to seven pixels of an inner run in one eight-pixel step: the lanes past the end repeat
+// the last pixel's sample point, so every texel read stays inside the level, and only the pixels of the
+// run are written.
+template <int SB, int DB, bool Opaque, bool Tint>
+[[gnu::always_inline]] inline void BilinearOctetTail(const LoopParams& p, std::uint8_t* d, std::int32_t u,
+                                                     std::int32_t v, std::int32_t du, std::int32_t dv,
+                                                     int count) {
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i last = _mm256_set1_epi32(count - 1);
+    const __m256i index = _mm256_min_epi32(lanes, last);
+    const __m256i uCoords =
+        _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(index, _mm256_set1_epi32(du)));
+    const __m256i vCoords =
+        _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(index, _mm256_set1_epi32(dv)));
+    alignas(32) std::int32_t offsets[8];
+    LocateOctet<SB>(uCoords, vCoords, _mm256_set1_epi32(std::int32_t(p.rowStride)), offsets);
+    bool clear;
+    const std::uint8_t* top = p.srcRows[0];
+    const __m256i texels = BilinearOctet<SB>(top, top + p.rowStride, offsets, uCoords, vCoords, clear);
+    if (clear) {
+        return;
+    }
+    if constexpr (DB == 4 && Opaque && !Tint) {
+        const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
+        if (SB == 3 ||
+            _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(texels, alphas), alphas)) == -1) {
+            const __m256i inRun = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), lanes);
+            int* at = reinterpret_cast<int*>(d);
+            const __m256i old = _mm256_maskload_epi32(at, inRun);
+            _mm256_maskstore_epi32(at, inRun, _mm256_blendv_epi8(texels, old, alphas));
+            return;
+        }
+    }
+    alignas(32) std::uint32_t samples[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
+    for (int k = 0; k < count; ++k) {
+        BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
+    }
+}
+#endif
+
 // Whether the four 4-byte texels a bilinear sample inside the level mixes all have alpha 0.
 [[gnu::always_inline]] inline bool AllClear(const LoopParams& p, std::int32_t u, std::int32_t v) {
     const std::ptrdiff_t at = std::ptrdiff_t(u >> kFractionBits) * 4;
@@ -357,7 +399,7 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
 #if defined(__SSE2__)
     if constexpr (std::is_same_v<Sampler, BilinearSampler>) {
 #if defined(GV_DRAW_LOOPS_AVX2)
-        if (count >= 8) {
+        if (count >= 8 && p.rowStride != 0) { // whole steps of eight
             const std::uint32_t step = std::uint32_t(du), stepV = std::uint32_t(dv);
             const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
             __m256i uCoords = _mm256_add_epi32(
@@ -366,17 +408,28 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
                 _mm256_set1_epi32(v), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(std::int32_t(stepV))));
             const __m256i uOctetStep = _mm256_set1_epi32(std::int32_t(8 * step));
             const __m256i vOctetStep = _mm256_set1_epi32(std::int32_t(8 * stepV));
-            for (; n + 8 <= count; n += 8, d += 8 * DB) {
-                OctetTexels at;
-                LocateOctet<SB>(p, u, v, du, dv, at);
+            const __m256i stride = _mm256_set1_epi32(std::int32_t(p.rowStride));
+            const std::uint8_t* top = p.srcRows[0];
+            const std::uint8_t* bottom = top + p.rowStride;
+            const int octets = (count - n) / 8;
+            for (int k = 0; k < octets; ++k, d += 8 * DB) {
+                alignas(32) std::int32_t offsets[8];
+                LocateOctet<SB>(uCoords, vCoords, stride, offsets);
                 bool clear;
-                const __m256i texels = BilinearOctet<SB>(at, uCoords, vCoords, clear);
+                const __m256i texels = BilinearOctet<SB>(top, bottom, offsets, uCoords, vCoords, clear);
                 uCoords = _mm256_add_epi32(uCoords, uOctetStep);
                 vCoords = _mm256_add_epi32(vCoords, vOctetStep);
                 if (!clear) {
                     BlendOctet<SB, DB, Opaque, Tint>(p, texels, d);
                 }
             }
+            n += 8 * octets;
+            u = std::int32_t(std::uint32_t(u) + std::uint32_t(octets) * 8 * step);
+            v = std::int32_t(std::uint32_t(v) + std::uint32_t(octets) * 8 * stepV);
+        }
+        if (n < count && p.rowStride != 0) {
+            BilinearOctetTail<SB, DB, Opaque, Tint>(p, d, u, v, du, dv, count - n);
+            return;
         }
 #endif
         if (count - n >= 4) {

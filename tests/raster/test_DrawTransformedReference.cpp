@@ -1,7 +1,9 @@
 // Checks the specialised drawing loops against a slow per-pixel version written for clarity: every
 // pixel recomputes its sample with all the tests in place, straight from the rules of the rasterizer.
 
+#include "raster/BlendTable.h"
 #include "raster/DrawLoopsAvx2.h"
+#include "raster/DrawTransformed.h"
 #include "raster/RasterCanvas.h"
 #include "support/Matrix3.h"
 #include "test_DrawTransformedHelpers.h"
@@ -472,6 +474,53 @@ TEST_P(DrawTransformedReference, LargeDrawsMatchThePerPixelRulesAcrossTheirWhole
         ReferenceDraw(*src, *slow, m, st);
         ASSERT_EQ(Snapshot(*fast), Snapshot(*slow))
             << "case " << n << ", angle " << angle << ", scale " << scale;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Planes may list their rows in any order in memory; the loops that address texels by offset from
+// the first row must then give way to the row table, with the same bytes.
+TEST_P(DrawTransformedReference, SourcesWithScatteredRowsDrawLikeContiguousOnes) {
+    std::mt19937 rng(555);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int n = 0; n < 60; ++n) {
+        const int bytes = n % 2 == 0 ? 4 : 3;
+        auto src = MakeCanvas(20 + int(unit(rng) * 50), 20 + int(unit(rng) * 50), bytes);
+        FillRandom(*src, rng);
+        // The same texels, each row in an allocation of its own size, so that no even spacing can arise.
+        std::vector<std::vector<std::uint8_t>> storage(std::size_t(src->Height()));
+        std::vector<std::uint8_t*> rows(std::size_t(src->Height()));
+        for (int y = src->Height() - 1; y >= 0; --y) {
+            std::vector<std::uint8_t>& row = storage[std::size_t(y)];
+            row.resize(std::size_t(src->Width() * bytes + 48 * (y % 3)));
+            std::copy(src->Rows()[y], src->Rows()[y] + src->Width() * bytes, row.begin());
+            rows[std::size_t(y)] = row.data();
+        }
+        SourceLevels scattered;
+        scattered.levels[0] = {src->Width(), src->Height(), bytes, rows.data()};
+        scattered.levelCount = 1;
+        SourceLevels contiguous;
+        contiguous.levels[0] = {src->Width(), src->Height(), bytes, src->Rows()};
+        contiguous.levelCount = 1;
+
+        auto a = MakeCanvas(90, 90, 4);
+        FillRandom(*a, rng);
+        auto b = MakeCanvas(90, 90, 4);
+        CopyPixels(*a, *b);
+        const RasterPlane planeA{a->Width(), a->Height(), 4, a->Rows()};
+        const RasterPlane planeB{b->Width(), b->Height(), 4, b->Rows()};
+        const double scale = 0.9 + unit(rng);
+        const Matrix3 m =
+            Matrix3::FromParts(0.2 + unit(rng) * 2.5, 20 + unit(rng) * 40, 10 + unit(rng) * 40, scale, scale);
+        const DrawStyle style;
+        auto before = Snapshot(*a);
+        DrawTransformedPlanes(scattered, planeA, m, style, BlendTable::Get().Data());
+        DrawTransformedPlanes(contiguous, planeB, m, style, BlendTable::Get().Data());
+        ASSERT_NE(Snapshot(*a), before) << "case " << n;
+        ASSERT_EQ(Snapshot(*a), Snapshot(*b)) << "case " << n;
     }
 }
 
