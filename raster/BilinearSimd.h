@@ -77,23 +77,66 @@ template <int SB>
     return SB == 4 ? out : out | 0xFF000000FF000000ull;
 }
 
-// The 16-bit lanes of a 2 x 2 bilinear mix for two pixels at once (four channels each): tl/tr are the
-// left and right texels of the upper row, bl/br of the lower row, fu/fv each pixel's 8-bit fractions
-// repeated over its lanes. The exact sum S = A * (256 - fv) + B * fv, with A and B the horizontal mixes
-// of the two rows, needs 24 bits; split A = 256 * Ah + Al and likewise B, then
+// 16-bit lane operations under one name for 128- and 256-bit vectors, so that the bilinear mix below
+// is written once for both widths.
+[[gnu::always_inline]] inline __m128i Add16(__m128i a, __m128i b) {
+    return _mm_add_epi16(a, b);
+}
+[[gnu::always_inline]] inline __m128i Sub16(__m128i a, __m128i b) {
+    return _mm_sub_epi16(a, b);
+}
+[[gnu::always_inline]] inline __m128i Mul16(__m128i a, __m128i b) {
+    return _mm_mullo_epi16(a, b);
+}
+[[gnu::always_inline]] inline __m128i ShiftUp8(__m128i a) {
+    return _mm_slli_epi16(a, 8);
+}
+[[gnu::always_inline]] inline __m128i ShiftDown8(__m128i a) {
+    return _mm_srli_epi16(a, 8);
+}
+[[gnu::always_inline]] inline __m128i LowByte(__m128i a) {
+    return _mm_and_si128(a, _mm_set1_epi16(0xFF));
+}
+[[gnu::always_inline]] inline __m128i HighByte(__m128i a) {
+    return _mm_andnot_si128(_mm_set1_epi16(0xFF), a);
+}
+#if defined(GV_DRAW_LOOPS_AVX2)
+[[gnu::always_inline]] inline __m256i Add16(__m256i a, __m256i b) {
+    return _mm256_add_epi16(a, b);
+}
+[[gnu::always_inline]] inline __m256i Sub16(__m256i a, __m256i b) {
+    return _mm256_sub_epi16(a, b);
+}
+[[gnu::always_inline]] inline __m256i Mul16(__m256i a, __m256i b) {
+    return _mm256_mullo_epi16(a, b);
+}
+[[gnu::always_inline]] inline __m256i ShiftUp8(__m256i a) {
+    return _mm256_slli_epi16(a, 8);
+}
+[[gnu::always_inline]] inline __m256i ShiftDown8(__m256i a) {
+    return _mm256_srli_epi16(a, 8);
+}
+[[gnu::always_inline]] inline __m256i LowByte(__m256i a) {
+    return _mm256_and_si256(a, _mm256_set1_epi16(0xFF));
+}
+[[gnu::always_inline]] inline __m256i HighByte(__m256i a) {
+    return _mm256_andnot_si256(_mm256_set1_epi16(0xFF), a);
+}
+#endif
+
+// The 16-bit lanes of a 2 x 2 bilinear mix for two pixels per 128 bits (four channels each): tl/tr are
+// the left and right texels of the upper row, bl/br of the lower row, fu/fv each pixel's 8-bit
+// fractions repeated over its lanes. The exact sum S = A * (256 - fv) + B * fv, with A and B the
+// horizontal mixes of the two rows, needs 24 bits; split A = 256 * Ah + Al and likewise B, then
 // S = 256 * X + Y with X = Ah * (256 - fv) + Bh * fv and Y = Al * (256 - fv) + Bl * fv, and
 // S >> 16 = (X + (Y >> 8)) >> 8. Every term stays below 2^16, so no lane ever needs 32 bits.
-[[gnu::always_inline]] inline __m128i BilerpLanes(__m128i tl, __m128i tr, __m128i bl, __m128i br, __m128i fu,
-                                                  __m128i fv) {
-    const __m128i lowByte = _mm_set1_epi16(0xFF);
+template <typename V> [[gnu::always_inline]] inline V BilerpLanes(V tl, V tr, V bl, V br, V fu, V fv) {
     // (256 - f) * p + f * q = 256 * p + f * (q - p); the lanes wrap, but the true value fits.
-    const __m128i a = _mm_add_epi16(_mm_slli_epi16(tl, 8), _mm_mullo_epi16(fu, _mm_sub_epi16(tr, tl)));
-    const __m128i b = _mm_add_epi16(_mm_slli_epi16(bl, 8), _mm_mullo_epi16(fu, _mm_sub_epi16(br, bl)));
-    const __m128i highDiff = _mm_sub_epi16(_mm_srli_epi16(b, 8), _mm_srli_epi16(a, 8));
-    const __m128i lowDiff = _mm_sub_epi16(_mm_and_si128(b, lowByte), _mm_and_si128(a, lowByte));
-    const __m128i x = _mm_add_epi16(_mm_andnot_si128(lowByte, a), _mm_mullo_epi16(fv, highDiff));
-    const __m128i y = _mm_add_epi16(_mm_slli_epi16(a, 8), _mm_mullo_epi16(fv, lowDiff));
-    return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(y, 8)), 8);
+    const V a = Add16(ShiftUp8(tl), Mul16(fu, Sub16(tr, tl)));
+    const V b = Add16(ShiftUp8(bl), Mul16(fu, Sub16(br, bl)));
+    const V x = Add16(HighByte(a), Mul16(fv, Sub16(ShiftDown8(b), ShiftDown8(a))));
+    const V y = Add16(ShiftUp8(a), Mul16(fv, Sub16(LowByte(b), LowByte(a))));
+    return ShiftDown8(Add16(x, ShiftDown8(y)));
 }
 
 // Splits the texel pairs of pixels a, b (in ab) and c, d (in cd) into the four left texels and the four
@@ -185,21 +228,6 @@ template <int SB>
 }
 
 #if defined(GV_DRAW_LOOPS_AVX2)
-// The same mix as BilerpLanes for four pixels at once.
-[[gnu::always_inline]] inline __m256i BilerpLanes8(__m256i tl, __m256i tr, __m256i bl, __m256i br, __m256i fu,
-                                                   __m256i fv) {
-    const __m256i lowByte = _mm256_set1_epi16(0xFF);
-    const __m256i a =
-        _mm256_add_epi16(_mm256_slli_epi16(tl, 8), _mm256_mullo_epi16(fu, _mm256_sub_epi16(tr, tl)));
-    const __m256i b =
-        _mm256_add_epi16(_mm256_slli_epi16(bl, 8), _mm256_mullo_epi16(fu, _mm256_sub_epi16(br, bl)));
-    const __m256i highDiff = _mm256_sub_epi16(_mm256_srli_epi16(b, 8), _mm256_srli_epi16(a, 8));
-    const __m256i lowDiff = _mm256_sub_epi16(_mm256_and_si256(b, lowByte), _mm256_and_si256(a, lowByte));
-    const __m256i x = _mm256_add_epi16(_mm256_andnot_si256(lowByte, a), _mm256_mullo_epi16(fv, highDiff));
-    const __m256i y = _mm256_add_epi16(_mm256_slli_epi16(a, 8), _mm256_mullo_epi16(fv, lowDiff));
-    return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(y, 8)), 8);
-}
-
 // SplitPairs for eight pixels: ab holds the pairs of pixels 0, 1 | 4, 5 and cd those of 2, 3 | 6, 7, so
 // that left and right come out in pixel order.
 template <int SB>
@@ -273,10 +301,10 @@ template <int SB>
     SpreadFractions8(uCoords, fuFirst, fuSecond);
     SpreadFractions8(vCoords, fvFirst, fvSecond);
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i first = BilerpLanes8(
+    const __m256i first = BilerpLanes(
         _mm256_unpacklo_epi8(topLeft, zero), _mm256_unpacklo_epi8(topRight, zero),
         _mm256_unpacklo_epi8(bottomLeft, zero), _mm256_unpacklo_epi8(bottomRight, zero), fuFirst, fvFirst);
-    const __m256i second = BilerpLanes8(
+    const __m256i second = BilerpLanes(
         _mm256_unpackhi_epi8(topLeft, zero), _mm256_unpackhi_epi8(topRight, zero),
         _mm256_unpackhi_epi8(bottomLeft, zero), _mm256_unpackhi_epi8(bottomRight, zero), fuSecond, fvSecond);
     const __m256i texels = _mm256_packus_epi16(first, second);
