@@ -8,8 +8,8 @@
 // arithmetic, the run of pixels whose sample exists and the run whose neighbours lie inside the
 // level, so the loops over those runs test nothing per pixel and can never read outside the level.
 // Draws whose sample points all sit on texel centres (unscaled, halved, quarter turns) take the
-// texels themselves, and inner bilinear runs sample two pixels per SIMD step; both give the very
-// bytes of the per-pixel sum.
+// texels themselves, and inner bilinear runs sample four pixels per SIMD step (eight in the AVX2
+// build); all give the very bytes of the per-pixel sum.
 
 #include "raster/BilinearSimd.h"
 #include "raster/DrawLoopParams.h"
