@@ -318,24 +318,37 @@ template <int SB, int DB, bool Opaque, bool Tint>
 #endif
 
 #if defined(GV_DRAW_LOOPS_AVX2)
-// BlendQuad for eight pixels.
+// BlendQuad for the first count of eight pixels (all eight in whole steps, where the count folds away).
 template <int SB, int DB, bool Opaque, bool Tint>
-[[gnu::always_inline]] inline void BlendOctet(const LoopParams& p, __m256i texels, std::uint8_t* d) {
+[[gnu::always_inline]] inline void BlendOctet(const LoopParams& p, __m256i texels, std::uint8_t* d,
+                                              int count) {
     if constexpr (DB == 4 && Opaque && !Tint) {
         const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
         if (SB == 3 ||
             _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(texels, alphas), alphas)) == -1) {
-            __m256i* at = reinterpret_cast<__m256i*>(d);
-            const __m256i old = _mm256_loadu_si256(at);
-            _mm256_storeu_si256(at, _mm256_blendv_epi8(texels, old, alphas));
+            if (count == 8) {
+                __m256i* at = reinterpret_cast<__m256i*>(d);
+                _mm256_storeu_si256(at, _mm256_blendv_epi8(texels, _mm256_loadu_si256(at), alphas));
+                return;
+            }
+            const __m256i inRun =
+                _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+            int* at = reinterpret_cast<int*>(d);
+            _mm256_maskstore_epi32(at, inRun,
+                                   _mm256_blendv_epi8(texels, _mm256_maskload_epi32(at, inRun), alphas));
             return;
         }
     }
     alignas(32) std::uint32_t samples[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
-    for (int k = 0; k < 8; ++k) {
+    for (int k = 0; k < count; ++k) {
         BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
     }
+}
+
+// Sample positions start + index * step of eight lanes, in wrapping 32-bit arithmetic.
+[[gnu::always_inline]] inline __m256i LaneCoords(std::int32_t start, std::int32_t step, __m256i index) {
+    return _mm256_add_epi32(_mm256_set1_epi32(start), _mm256_mullo_epi32(index, _mm256_set1_epi32(step)));
 }
 #endif
 
@@ -347,36 +360,17 @@ template <int SB, int DB, bool Opaque, bool Tint>
 [[gnu::always_inline]] inline void BilinearOctetTail(const LoopParams& p, std::uint8_t* d, std::int32_t u,
                                                      std::int32_t v, std::int32_t du, std::int32_t dv,
                                                      int count) {
-    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256i last = _mm256_set1_epi32(count - 1);
-    const __m256i index = _mm256_min_epi32(lanes, last);
-    const __m256i uCoords =
-        _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(index, _mm256_set1_epi32(du)));
-    const __m256i vCoords =
-        _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(index, _mm256_set1_epi32(dv)));
+    const __m256i index =
+        _mm256_min_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(count - 1));
+    const __m256i uCoords = LaneCoords(u, du, index);
+    const __m256i vCoords = LaneCoords(v, dv, index);
     alignas(32) std::int32_t offsets[8];
     LocateOctet<SB>(uCoords, vCoords, _mm256_set1_epi32(std::int32_t(p.rowStride)), offsets);
     bool clear;
     const std::uint8_t* top = p.srcRows[0];
     const __m256i texels = BilinearOctet<SB>(top, top + p.rowStride, offsets, uCoords, vCoords, clear);
-    if (clear) {
-        return;
-    }
-    if constexpr (DB == 4 && Opaque && !Tint) {
-        const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
-        if (SB == 3 ||
-            _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(texels, alphas), alphas)) == -1) {
-            const __m256i inRun = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), lanes);
-            int* at = reinterpret_cast<int*>(d);
-            const __m256i old = _mm256_maskload_epi32(at, inRun);
-            _mm256_maskstore_epi32(at, inRun, _mm256_blendv_epi8(texels, old, alphas));
-            return;
-        }
-    }
-    alignas(32) std::uint32_t samples[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
-    for (int k = 0; k < count; ++k) {
-        BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
+    if (!clear) {
+        BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, count);
     }
 }
 #endif
@@ -402,10 +396,8 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
         if (count >= 8 && p.rowStride != 0) { // whole steps of eight
             const std::uint32_t step = std::uint32_t(du), stepV = std::uint32_t(dv);
             const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-            __m256i uCoords = _mm256_add_epi32(
-                _mm256_set1_epi32(u), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(std::int32_t(step))));
-            __m256i vCoords = _mm256_add_epi32(
-                _mm256_set1_epi32(v), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(std::int32_t(stepV))));
+            __m256i uCoords = LaneCoords(u, du, lanes);
+            __m256i vCoords = LaneCoords(v, dv, lanes);
             const __m256i uOctetStep = _mm256_set1_epi32(std::int32_t(8 * step));
             const __m256i vOctetStep = _mm256_set1_epi32(std::int32_t(8 * stepV));
             const __m256i stride = _mm256_set1_epi32(std::int32_t(p.rowStride));
@@ -420,7 +412,7 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
                 uCoords = _mm256_add_epi32(uCoords, uOctetStep);
                 vCoords = _mm256_add_epi32(vCoords, vOctetStep);
                 if (!clear) {
-                    BlendOctet<SB, DB, Opaque, Tint>(p, texels, d);
+                    BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, 8);
                 }
             }
             n += 8 * octets;
