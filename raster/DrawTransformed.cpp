@@ -6,9 +6,11 @@
 #include "raster/DrawLoopsAvx2.h"
 #include "raster/DrawTransformedLoops.h"
 #include "raster/RasterCanvas.h"
+#include "support/BandRunner.h"
 #include "support/Matrix3.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -69,6 +71,36 @@ bool CornerBox(const Matrix3& m, int w, int h, Box& box) {
 
 int ClampToInt(double value, int lo, int hi) {
     return int(std::clamp(value, double(lo), double(hi)));
+}
+
+std::atomic<long long> bandedDrawThreshold{kDefaultBandedDrawThreshold};
+
+// Rows per chunk that the two threads claim in turn: small enough to share a picture's rows evenly,
+// large enough that claiming costs nothing next to drawing.
+constexpr int kBandRows = 8;
+
+// Runs the loop over the box's rows, shared with the helper thread when the box is large. Every pixel
+// depends on its own position alone, and each chunk starts from the same fixed-point position the
+// whole loop reaches by stepping, so the bytes do not depend on who draws which rows.
+void RunLoop(drawloops::LoopFn loop, const LoopParams& p, std::vector<float>& line) {
+    const long long pixels = (long long)(p.x1 - p.x0 + 1) * (p.y1 - p.y0 + 1);
+    if (pixels < bandedDrawThreshold.load(std::memory_order_relaxed)) {
+        loop(p);
+        return;
+    }
+    const std::size_t lineFloats = line.size() / 2;
+    auto chunk = [&](int first, int last, int lane) {
+        LoopParams band = p;
+        band.y0 = first;
+        band.y1 = last;
+        band.u0 = p.u0 + (first - p.y0) * p.dudy;
+        band.v0 = p.v0 + (first - p.y0) * p.dvdy;
+        if (band.line) {
+            band.line = line.data() + lane * lineFloats;
+        }
+        loop(band);
+    };
+    BandRunner::Shared().Run(p.y0, p.y1, kBandRows, chunk);
 }
 
 void CopyColour(const std::uint8_t* from, std::uint8_t* to) {
@@ -310,7 +342,8 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
             ((p.u0 | p.v0 | p.dudx | p.dvdx | p.dudy | p.dvdy) & drawloops::kFractionMask) == 0;
         p.onCentres = onCentres;
         if (!onCentres) {
-            line.resize(std::size_t(std::max(p.srcWidth, p.srcHeight) + 2) * 4);
+            // One line for each thread that may draw rows of this picture.
+            line.resize(std::size_t(std::max(p.srcWidth, p.srcHeight) + 2) * 4 * 2);
             p.line = line.data();
         }
     }
@@ -324,7 +357,11 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
         p.tintAdd[2] = tintRow[style.tintColour & 0xFF];
     }
     LoopFn loop = PickLoop(sourceBytes, dst.bytesPerPixel, sampling, blendOpaque, tint);
-    loop(p);
+    RunLoop(loop, p, line);
+}
+
+void SetBandedDrawThreshold(long long pixels) {
+    bandedDrawThreshold.store(pixels, std::memory_order_relaxed);
 }
 
 // ---- Canvas entries ----

@@ -48,3 +48,9 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
 // with the shared blend table.
 void DrawTransformed(RasterCanvas& src, RasterCanvas& dst, const Matrix3& srcToDst, bool plain,
                      std::uint32_t tintColour, bool tintOn, int tintAmount, float opacity);
+
+// Draws whose destination box holds at least this many pixels share their rows with a helper thread
+// (the bytes are the same either way); smaller ones are over before a second thread could help. Tests
+// lower the threshold to check shared draws against the per-pixel rules.
+constexpr long long kDefaultBandedDrawThreshold = 32768;
+void SetBandedDrawThreshold(long long pixels);

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -245,18 +246,40 @@ Matrix3 RandomMatrix(std::mt19937& rng, int srcW, int srcH, int dstW, int dstH) 
     return m;
 }
 
-// Every comparison runs twice: with the widest loops this processor offers, and with the loops every
-// x86-64 processor runs, so both builds of the loops are held to the same rules.
-class DrawTransformedReference : public ::testing::TestWithParam<bool> {
+// Every comparison runs three times: with the widest loops this processor offers, with the loops
+// every x86-64 processor runs, and with the widest loops on every draw cut into row chunks shared with
+// the helper thread, so both builds and the shared draws are held to the same rules.
+enum class LoopSetup { Widest, Baseline, Banded };
+
+class DrawTransformedReference : public ::testing::TestWithParam<LoopSetup> {
 protected:
-    void SetUp() override { drawloops::AllowAvx2Loops(GetParam()); }
-    void TearDown() override { drawloops::AllowAvx2Loops(true); }
+    void SetUp() override {
+        drawloops::AllowAvx2Loops(GetParam() != LoopSetup::Baseline);
+        if (GetParam() == LoopSetup::Banded) {
+            SetBandedDrawThreshold(0);
+        }
+    }
+    void TearDown() override {
+        drawloops::AllowAvx2Loops(true);
+        SetBandedDrawThreshold(kDefaultBandedDrawThreshold);
+    }
 };
 
-INSTANTIATE_TEST_SUITE_P(LoopBuilds, DrawTransformedReference, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Widest" : "Baseline";
-                         });
+std::string SetupName(const ::testing::TestParamInfo<LoopSetup>& info) {
+    switch (info.param) {
+    case LoopSetup::Widest:
+        return "Widest";
+    case LoopSetup::Baseline:
+        return "Baseline";
+    case LoopSetup::Banded:
+        break;
+    }
+    return "Banded";
+}
+
+INSTANTIATE_TEST_SUITE_P(LoopBuilds, DrawTransformedReference,
+                         ::testing::Values(LoopSetup::Widest, LoopSetup::Baseline, LoopSetup::Banded),
+                         SetupName);
 
 TEST_P(DrawTransformedReference, FastLoopsMatchThePerPixelRulesOnRandomDraws) {
     std::mt19937 rng(20260412);

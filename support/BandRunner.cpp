@@ -1,0 +1,144 @@
+#include "support/BandRunner.h"
+
+#include <chrono>
+#include <system_error>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// How long the helper keeps looking for new work before it sleeps: long enough to span the gap
+// between two draws of a frame, short enough that an idle editor does not keep a core busy.
+constexpr auto kHelperSpin = std::chrono::microseconds(300);
+
+void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
+} // namespace
+
+// On a single core a helper could only take turns with the caller.
+BandRunner::BandRunner() : helperEnabled_(std::thread::hardware_concurrency() != 1) {}
+
+BandRunner::~BandRunner() {
+    if (helper_.joinable()) {
+        state_.store(kStop, std::memory_order_release);
+        state_.notify_all();
+        helper_.join();
+    }
+}
+
+BandRunner& BandRunner::Shared() {
+    static BandRunner runner;
+    return runner;
+}
+
+void BandRunner::Run(int first, int last, int chunkRows, ChunkFn fn, void* context) {
+    if (last < first) {
+        return;
+    }
+    if (chunkRows < 1) {
+        chunkRows = 1;
+    }
+    const long long chunks = (static_cast<long long>(last) - first) / chunkRows + 1;
+    const bool share = chunks > 1 && HelperEnabled() && !inUse_.test_and_set(std::memory_order_acquire);
+    if (!share) {
+        fn(context, first, last, 0);
+        return;
+    }
+    if (!helper_.joinable()) {
+        StartHelper();
+    }
+    fn_ = fn;
+    context_ = context;
+    first_ = first;
+    last_ = last;
+    chunkRows_ = chunkRows;
+    chunkCount_ = static_cast<int>(chunks);
+    nextChunk_.store(0, std::memory_order_relaxed);
+    if (helper_.joinable()) {
+        state_.store(kPending, std::memory_order_release);
+        state_.notify_one();
+    }
+    RunChunks(0);
+    // Take the offer back if the helper never came; otherwise wait for its last chunk to finish.
+    unsigned expected = kPending;
+    if (!state_.compare_exchange_strong(expected, kIdle, std::memory_order_acquire)) {
+        for (int round = 0; state_.load(std::memory_order_acquire) != kIdle; ++round) {
+            // A helper put off its core mid-chunk needs the core back sooner than spinning gives it.
+            if (round < 4096) {
+                CpuRelax();
+            } else {
+                std::this_thread::yield();
+            }
+        }
+    }
+    inUse_.clear(std::memory_order_release);
+}
+
+void BandRunner::RunChunks(int lane) {
+    for (;;) {
+        const int chunk = nextChunk_.fetch_add(1, std::memory_order_relaxed);
+        if (chunk >= chunkCount_) {
+            return;
+        }
+        const int from = first_ + chunk * chunkRows_;
+        const int to = chunk == chunkCount_ - 1 ? last_ : from + chunkRows_ - 1;
+        fn_(context_, from, to, lane);
+    }
+}
+
+void BandRunner::StartHelper() {
+    try {
+        helper_ = std::thread([this] { HelperLoop(); });
+    } catch (const std::system_error&) {
+        // No helper: every chunk runs on the caller, which is correct, only slower.
+    }
+}
+
+// Waits until work is offered (true) or the runner stops (false): spinning first, then asleep.
+bool BandRunner::WaitForWork() {
+    using Clock = std::chrono::steady_clock;
+    const auto spinEnd = Clock::now() + kHelperSpin;
+    for (int round = 0;; ++round) {
+        const unsigned state = state_.load(std::memory_order_acquire);
+        if (state == kPending) {
+            return true;
+        }
+        if (state == kStop) {
+            return false;
+        }
+        if ((round & 63) == 63 && Clock::now() > spinEnd) {
+            break;
+        }
+        CpuRelax();
+    }
+    for (;;) {
+        const unsigned state = state_.load(std::memory_order_acquire);
+        if (state == kPending) {
+            return true;
+        }
+        if (state == kStop) {
+            return false;
+        }
+        state_.wait(state, std::memory_order_acquire);
+    }
+}
+
+void BandRunner::HelperLoop() {
+    while (WaitForWork()) {
+        unsigned expected = kPending;
+        // The caller may have finished every chunk and withdrawn the offer meanwhile.
+        if (!state_.compare_exchange_strong(expected, kRunning, std::memory_order_acquire)) {
+            continue;
+        }
+        RunChunks(1);
+        state_.store(kIdle, std::memory_order_release);
+    }
+}
