@@ -123,6 +123,29 @@ template <int SB>
     return _mm256_andnot_si256(_mm256_set1_epi16(0xFF), a);
 }
 #endif
+#if defined(GV_DRAW_LOOPS_AVX512)
+[[gnu::always_inline]] inline __m512i Add16(__m512i a, __m512i b) {
+    return _mm512_add_epi16(a, b);
+}
+[[gnu::always_inline]] inline __m512i Sub16(__m512i a, __m512i b) {
+    return _mm512_sub_epi16(a, b);
+}
+[[gnu::always_inline]] inline __m512i Mul16(__m512i a, __m512i b) {
+    return _mm512_mullo_epi16(a, b);
+}
+[[gnu::always_inline]] inline __m512i ShiftUp8(__m512i a) {
+    return _mm512_slli_epi16(a, 8);
+}
+[[gnu::always_inline]] inline __m512i ShiftDown8(__m512i a) {
+    return _mm512_srli_epi16(a, 8);
+}
+[[gnu::always_inline]] inline __m512i LowByte(__m512i a) {
+    return _mm512_and_si512(a, _mm512_set1_epi16(0xFF));
+}
+[[gnu::always_inline]] inline __m512i HighByte(__m512i a) {
+    return _mm512_andnot_si512(_mm512_set1_epi16(0xFF), a);
+}
+#endif
 
 // The 16-bit lanes of a 2 x 2 bilinear mix for two pixels per 128 bits (four channels each): tl/tr are
 // the left and right texels of the upper row, bl/br of the lower row, fu/fv each pixel's 8-bit
@@ -309,6 +332,86 @@ template <int SB>
         _mm256_unpackhi_epi8(bottomLeft, zero), _mm256_unpackhi_epi8(bottomRight, zero), fuSecond, fvSecond);
     const __m256i texels = _mm256_packus_epi16(first, second);
     return SB == 4 ? texels : _mm256_or_si256(texels, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
+}
+#endif
+
+#if defined(GV_DRAW_LOOPS_AVX512)
+// SplitPairs8 for sixteen pixels: ab holds the pairs of pixels 0, 1 | 4, 5 | 8, 9 | 12, 13 and cd the
+// others, so that left and right come out in pixel order.
+template <int SB>
+[[gnu::always_inline]] inline void SplitPairs16(__m512i ab, __m512i cd, __m512i& left, __m512i& right) {
+    const __m512 abF = _mm512_castsi512_ps(ab);
+    const __m512 cdF = _mm512_castsi512_ps(cd);
+    left = _mm512_castps_si512(_mm512_shuffle_ps(abF, cdF, _MM_SHUFFLE(2, 0, 2, 0)));
+    if constexpr (SB == 4) {
+        right = _mm512_castps_si512(_mm512_shuffle_ps(abF, cdF, _MM_SHUFFLE(3, 1, 3, 1)));
+    } else {
+        right = _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castsi512_ps(_mm512_srli_epi64(ab, 24)),
+                                                      _mm512_castsi512_ps(_mm512_srli_epi64(cd, 24)),
+                                                      _MM_SHUFFLE(2, 0, 2, 0)));
+    }
+}
+
+// Eight bytes at base + at[k] for k = first, first + 1, first + 4, first + 5, ..., first + 13: two
+// pixels' texel pairs in each 128-bit lane.
+[[gnu::always_inline]] inline __m512i LoadEightPairs(const std::uint8_t* base, const std::int32_t* at,
+                                                     int first) {
+    __m512i pairs = _mm512_castsi128_si512(LoadTwoPairs(base + at[first], base + at[first + 1]));
+    pairs = _mm512_inserti32x4(pairs, LoadTwoPairs(base + at[first + 4], base + at[first + 5]), 1);
+    pairs = _mm512_inserti32x4(pairs, LoadTwoPairs(base + at[first + 8], base + at[first + 9]), 2);
+    return _mm512_inserti32x4(pairs, LoadTwoPairs(base + at[first + 12], base + at[first + 13]), 3);
+}
+
+// LocateOctet for sixteen samples.
+template <int SB>
+[[gnu::always_inline]] inline void LocateSixteen(__m512i uCoords, __m512i vCoords, __m512i stride,
+                                                 std::int32_t* offsets) {
+    const __m512i i = _mm512_srai_epi32(uCoords, kFractionBits);
+    const __m512i j = _mm512_srai_epi32(vCoords, kFractionBits);
+    const __m512i column = SB == 4 ? _mm512_slli_epi32(i, 2) : _mm512_add_epi32(i, _mm512_slli_epi32(i, 1));
+    _mm512_store_si512(offsets, _mm512_add_epi32(_mm512_mullo_epi32(j, stride), column));
+}
+
+// SpreadFractions8 for sixteen samples: the same byte shuffle in each 128-bit lane.
+[[gnu::always_inline]] inline void SpreadFractions16(__m512i coords, __m512i& first, __m512i& second) {
+    const __m512i shifted = _mm512_srli_epi32(coords, 6);
+    constexpr char z = char(0x80); // a shuffle index that writes 0
+    first = _mm512_shuffle_epi8(
+        shifted, _mm512_broadcast_i32x4(_mm_setr_epi8(0, z, 0, z, 0, z, 0, z, 4, z, 4, z, 4, z, 4, z)));
+    second = _mm512_shuffle_epi8(
+        shifted, _mm512_broadcast_i32x4(_mm_setr_epi8(8, z, 8, z, 8, z, 8, z, 12, z, 12, z, 12, z, 12, z)));
+}
+
+// BilinearOctet for sixteen pixels, as sixteen texels in pixel order.
+template <int SB>
+[[gnu::always_inline]] inline __m512i BilinearSixteen(const std::uint8_t* top, const std::uint8_t* bottom,
+                                                      const std::int32_t* at, __m512i uCoords,
+                                                      __m512i vCoords, bool& clear) {
+    __m512i topLeft, topRight, bottomLeft, bottomRight;
+    SplitPairs16<SB>(LoadEightPairs(top, at, 0), LoadEightPairs(top, at, 2), topLeft, topRight);
+    SplitPairs16<SB>(LoadEightPairs(bottom, at, 0), LoadEightPairs(bottom, at, 2), bottomLeft, bottomRight);
+    if constexpr (SB == 4) {
+        const __m512i any =
+            _mm512_or_si512(_mm512_or_si512(topLeft, topRight), _mm512_or_si512(bottomLeft, bottomRight));
+        clear = _mm512_test_epi32_mask(any, _mm512_set1_epi32(std::int32_t(0xFF000000u))) == 0;
+        if (clear) {
+            return _mm512_setzero_si512();
+        }
+    } else {
+        clear = false;
+    }
+    __m512i fuFirst, fuSecond, fvFirst, fvSecond;
+    SpreadFractions16(uCoords, fuFirst, fuSecond);
+    SpreadFractions16(vCoords, fvFirst, fvSecond);
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i first = BilerpLanes(
+        _mm512_unpacklo_epi8(topLeft, zero), _mm512_unpacklo_epi8(topRight, zero),
+        _mm512_unpacklo_epi8(bottomLeft, zero), _mm512_unpacklo_epi8(bottomRight, zero), fuFirst, fvFirst);
+    const __m512i second = BilerpLanes(
+        _mm512_unpackhi_epi8(topLeft, zero), _mm512_unpackhi_epi8(topRight, zero),
+        _mm512_unpackhi_epi8(bottomLeft, zero), _mm512_unpackhi_epi8(bottomRight, zero), fuSecond, fvSecond);
+    const __m512i texels = _mm512_packus_epi16(first, second);
+    return SB == 4 ? texels : _mm512_or_si512(texels, _mm512_set1_epi32(std::int32_t(0xFF000000u)));
 }
 #endif
 

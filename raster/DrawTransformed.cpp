@@ -3,7 +3,7 @@
 #include "platform/CanvasPainter.h"
 #include "raster/BlendTable.h"
 #include "raster/ColorQuantizer.h"
-#include "raster/DrawLoopsAvx2.h"
+#include "raster/DrawLoopsWide.h"
 #include "raster/DrawTransformedLoops.h"
 #include "raster/RasterCanvas.h"
 #include "support/BandRunner.h"
@@ -197,7 +197,7 @@ LoopFn PickLoop(int srcBytes, int dstBytes, Sampling sampling, bool opaque, bool
     case Sampling::Nearest:
         return drawloops::PickRows<Sampling::Nearest>(srcBytes, dstBytes, opaque, tint);
     case Sampling::Bilinear:
-        if (LoopFn wide = drawloops::PickBilinearAvx2(srcBytes, dstBytes, opaque, tint)) {
+        if (LoopFn wide = drawloops::PickWideBilinear(srcBytes, dstBytes, opaque, tint)) {
             return wide;
         }
         return drawloops::PickRows<Sampling::Bilinear>(srcBytes, dstBytes, opaque, tint);

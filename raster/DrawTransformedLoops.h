@@ -9,7 +9,7 @@
 // level, so the loops over those runs test nothing per pixel and can never read outside the level.
 // Draws whose sample points all sit on texel centres (unscaled, halved, quarter turns) take the
 // texels themselves, and inner bilinear runs sample four pixels per SIMD step (eight in the AVX2
-// build); all give the very bytes of the per-pixel sum.
+// build, sixteen in the AVX-512 one); all give the very bytes of the per-pixel sum.
 
 #include "raster/BilinearSimd.h"
 #include "raster/DrawLoopParams.h"
@@ -375,6 +375,77 @@ template <int SB, int DB, bool Opaque, bool Tint>
 }
 #endif
 
+#if defined(GV_DRAW_LOOPS_AVX512)
+// Lays the first count of sixteen sampled texels onto the destination. Opaque samples on a 4-byte
+// destination take one masked store of their colour bytes, clear ones keep the destination; the rest
+// (and anything with tint or on 3-byte destinations) go pixel by pixel.
+template <int SB, int DB, bool Opaque, bool Tint>
+[[gnu::always_inline]] inline void BlendSixteen(const LoopParams& p, __m512i texels, std::uint8_t* d,
+                                                int count) {
+    const std::uint32_t inRun = count >= 16 ? 0xFFFFu : (1u << count) - 1;
+    std::uint32_t pending = inRun;
+    if constexpr (DB == 4 && Opaque && !Tint) {
+        const __m512i alphas = _mm512_set1_epi32(std::int32_t(0xFF000000u));
+        const __m512i alpha = _mm512_and_si512(texels, alphas);
+        const std::uint32_t opaque = SB == 3 ? inRun : _mm512_cmpeq_epi32_mask(alpha, alphas) & inRun;
+        // Four mask bits per pixel, three of them for its colour bytes.
+        const __mmask64 colourBytes = _pdep_u64(opaque, 0x1111111111111111ull) * 7;
+        _mm512_mask_storeu_epi8(d, colourBytes, texels);
+        const std::uint32_t clear = SB == 3 ? 0 : _mm512_testn_epi32_mask(alpha, alphas);
+        pending = inRun & ~opaque & ~clear;
+        if (pending == 0) {
+            return;
+        }
+    }
+    alignas(64) std::uint32_t samples[16];
+    _mm512_store_si512(samples, texels);
+    for (; pending != 0; pending &= pending - 1) {
+        const int k = __builtin_ctz(pending);
+        BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
+    }
+}
+
+// Sample positions start + index * step of sixteen lanes, in wrapping 32-bit arithmetic.
+[[gnu::always_inline]] inline __m512i LaneCoords(std::int32_t start, std::int32_t step, __m512i index) {
+    return _mm512_add_epi32(_mm512_set1_epi32(start), _mm512_mullo_epi32(index, _mm512_set1_epi32(step)));
+}
+
+// An inner bilinear run of count pixels sixteen at a time, the texels addressed by offset from the first
+// row of the level. The last step's lanes past the end repeat the last pixel's sample point, so every
+// texel read stays inside the level, and only the pixels of the run are written.
+template <int SB, int DB, bool Opaque, bool Tint>
+inline void RunBilinearSixteens(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v,
+                                std::int32_t du, std::int32_t dv, int count) {
+    const __m512i lanes = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i stride = _mm512_set1_epi32(std::int32_t(p.rowStride));
+    const std::uint8_t* top = p.srcRows[0];
+    const std::uint8_t* bottom = top + p.rowStride;
+    __m512i uCoords = LaneCoords(u, du, lanes);
+    __m512i vCoords = LaneCoords(v, dv, lanes);
+    const __m512i uStep = _mm512_set1_epi32(std::int32_t(16 * std::uint32_t(du)));
+    const __m512i vStep = _mm512_set1_epi32(std::int32_t(16 * std::uint32_t(dv)));
+    for (int n = 0; n < count; n += 16, d += 16 * DB) {
+        const int left = count - n;
+        if (left < 16) {
+            const __m512i index = _mm512_min_epi32(lanes, _mm512_set1_epi32(left - 1));
+            const std::int32_t at = std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(du));
+            const std::int32_t atV = std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv));
+            uCoords = LaneCoords(at, du, index);
+            vCoords = LaneCoords(atV, dv, index);
+        }
+        alignas(64) std::int32_t offsets[16];
+        LocateSixteen<SB>(uCoords, vCoords, stride, offsets);
+        bool clear;
+        const __m512i texels = BilinearSixteen<SB>(top, bottom, offsets, uCoords, vCoords, clear);
+        uCoords = _mm512_add_epi32(uCoords, uStep);
+        vCoords = _mm512_add_epi32(vCoords, vStep);
+        if (!clear) {
+            BlendSixteen<SB, DB, Opaque, Tint>(p, texels, d, left);
+        }
+    }
+}
+#endif
+
 // Whether the four 4-byte texels a bilinear sample inside the level mixes all have alpha 0.
 [[gnu::always_inline]] inline bool AllClear(const LoopParams& p, std::int32_t u, std::int32_t v) {
     const std::ptrdiff_t at = std::ptrdiff_t(u >> kFractionBits) * 4;
@@ -392,7 +463,12 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
     int n = 0;
 #if defined(__SSE2__)
     if constexpr (std::is_same_v<Sampler, BilinearSampler>) {
-#if defined(GV_DRAW_LOOPS_AVX2)
+#if defined(GV_DRAW_LOOPS_AVX512)
+        if (p.rowStride != 0) {
+            RunBilinearSixteens<SB, DB, Opaque, Tint>(p, d, u, v, du, dv, count);
+            return;
+        }
+#elif defined(GV_DRAW_LOOPS_AVX2)
         if (count >= 8 && p.rowStride != 0) { // whole steps of eight
             const std::uint32_t step = std::uint32_t(du), stepV = std::uint32_t(dv);
             const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);

@@ -2,7 +2,7 @@
 // pixel recomputes its sample with all the tests in place, straight from the rules of the rasterizer.
 
 #include "raster/BlendTable.h"
-#include "raster/DrawLoopsAvx2.h"
+#include "raster/DrawLoopsWide.h"
 #include "raster/DrawTransformed.h"
 #include "raster/RasterCanvas.h"
 #include "support/Matrix3.h"
@@ -246,21 +246,25 @@ Matrix3 RandomMatrix(std::mt19937& rng, int srcW, int srcH, int dstW, int dstH) 
     return m;
 }
 
-// Every comparison runs three times: with the widest loops this processor offers, with the loops
-// every x86-64 processor runs, and with the widest loops on every draw cut into row chunks shared with
-// the helper thread, so both builds and the shared draws are held to the same rules.
-enum class LoopSetup { Widest, Baseline, Banded };
+// Every comparison runs with the widest loops this processor offers, with the AVX2 and the baseline
+// builds (each where the processor runs it), and with the widest loops on every draw cut into row
+// chunks shared with the helper thread, so every build and the shared draws meet the same rules.
+enum class LoopSetup { Widest, Avx2, Baseline, Banded };
 
 class DrawTransformedReference : public ::testing::TestWithParam<LoopSetup> {
 protected:
     void SetUp() override {
-        drawloops::AllowAvx2Loops(GetParam() != LoopSetup::Baseline);
-        if (GetParam() == LoopSetup::Banded) {
+        using drawloops::LoopWidth;
+        const LoopSetup setup = GetParam();
+        drawloops::LimitLoopWidth(setup == LoopSetup::Baseline ? LoopWidth::Baseline
+                                  : setup == LoopSetup::Avx2   ? LoopWidth::Avx2
+                                                               : LoopWidth::Avx512);
+        if (setup == LoopSetup::Banded) {
             SetBandedDrawThreshold(0);
         }
     }
     void TearDown() override {
-        drawloops::AllowAvx2Loops(true);
+        drawloops::LimitLoopWidth(drawloops::LoopWidth::Avx512);
         SetBandedDrawThreshold(kDefaultBandedDrawThreshold);
     }
 };
@@ -269,6 +273,8 @@ std::string SetupName(const ::testing::TestParamInfo<LoopSetup>& info) {
     switch (info.param) {
     case LoopSetup::Widest:
         return "Widest";
+    case LoopSetup::Avx2:
+        return "Avx2";
     case LoopSetup::Baseline:
         return "Baseline";
     case LoopSetup::Banded:
@@ -278,7 +284,8 @@ std::string SetupName(const ::testing::TestParamInfo<LoopSetup>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(LoopBuilds, DrawTransformedReference,
-                         ::testing::Values(LoopSetup::Widest, LoopSetup::Baseline, LoopSetup::Banded),
+                         ::testing::Values(LoopSetup::Widest, LoopSetup::Avx2, LoopSetup::Baseline,
+                                           LoopSetup::Banded),
                          SetupName);
 
 TEST_P(DrawTransformedReference, FastLoopsMatchThePerPixelRulesOnRandomDraws) {

@@ -1,0 +1,50 @@
+#include "raster/DrawLoopsWide.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace drawloops {
+
+namespace {
+
+std::atomic<LoopWidth> widthLimit{LoopWidth::Avx512};
+
+// The widest build this processor runs.
+LoopWidth ProcessorWidth() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    static const LoopWidth width = [] {
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("bmi2")) {
+            return LoopWidth::Avx512;
+        }
+        return __builtin_cpu_supports("avx2") ? LoopWidth::Avx2 : LoopWidth::Baseline;
+    }();
+    return width;
+#else
+    return LoopWidth::Baseline;
+#endif
+}
+
+} // namespace
+
+LoopFn PickWideBilinear(int srcBytes, int dstBytes, bool opaque, bool tint) {
+    const LoopWidth width = std::min(ProcessorWidth(), widthLimit.load(std::memory_order_relaxed));
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    if (width == LoopWidth::Avx512) {
+        return PickAvx512Bilinear(srcBytes, dstBytes, opaque, tint);
+    }
+    if (width == LoopWidth::Avx2) {
+        return PickAvx2Bilinear(srcBytes, dstBytes, opaque, tint);
+    }
+#else
+    (void)srcBytes, (void)dstBytes, (void)opaque, (void)tint;
+#endif
+    return nullptr;
+}
+
+void LimitLoopWidth(LoopWidth widest) {
+    widthLimit.store(widest, std::memory_order_relaxed);
+}
+
+} // namespace drawloops
