@@ -1,8 +1,10 @@
 // Draws a picture made from the input into another under a matrix made from the input: raw doubles
 // (NaN, infinities, huge and tiny values, singular matrices) as well as ordinary placements, every
-// sampling, tint and opacity case, and the platform-drawing variant.
+// sampling, tint and opacity case, draws shared with the helper thread, and the platform-drawing
+// variant.
 
 #include "raster/DcRasterCanvas.h"
+#include "raster/DrawTransformed.h"
 #include "raster/RasterCanvas.h"
 #include "support/Matrix3.h"
 
@@ -105,6 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FillFrom(src, rest, restSize);
     FillFrom(dst, rest, restSize / 2);
 
+    // Small draws are cut into row chunks shared with the helper thread too, when the input says so.
+    SetBandedDrawThreshold(flags & 16 ? 0 : kDefaultBandedDrawThreshold);
     src.DrawTransformed(dst, m, plain, tint, flags & 1, tintAmount, opacity);
     if (flags & 4) {
         src.DrawTransformedPlatform(dst.Painter(), originX, originY, m, flags & 8, opacity);

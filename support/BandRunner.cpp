@@ -1,5 +1,6 @@
 #include "support/BandRunner.h"
 
+#include <algorithm>
 #include <chrono>
 #include <system_error>
 
@@ -12,6 +13,9 @@ namespace {
 // How long the helper keeps looking for new work before it sleeps: long enough to span the gap
 // between two draws of a frame, short enough that an idle editor does not keep a core busy.
 constexpr auto kHelperSpin = std::chrono::microseconds(300);
+
+// Each claim takes this fraction of the rows left (or the smallest chunk, when that is more).
+constexpr long long kShareDivisor = 3;
 
 void CpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -39,15 +43,15 @@ BandRunner& BandRunner::Shared() {
     return runner;
 }
 
-void BandRunner::Run(int first, int last, int chunkRows, ChunkFn fn, void* context) {
+void BandRunner::Run(int first, int last, int minRows, ChunkFn fn, void* context) {
     if (last < first) {
         return;
     }
-    if (chunkRows < 1) {
-        chunkRows = 1;
+    if (minRows < 1) {
+        minRows = 1;
     }
-    const long long chunks = (static_cast<long long>(last) - first) / chunkRows + 1;
-    const bool share = chunks > 1 && HelperEnabled() && !inUse_.test_and_set(std::memory_order_acquire);
+    const bool share = static_cast<long long>(last) - first >= minRows && HelperEnabled() &&
+                       !inUse_.test_and_set(std::memory_order_acquire);
     if (!share) {
         fn(context, first, last, 0);
         return;
@@ -57,11 +61,9 @@ void BandRunner::Run(int first, int last, int chunkRows, ChunkFn fn, void* conte
     }
     fn_ = fn;
     context_ = context;
-    first_ = first;
     last_ = last;
-    chunkRows_ = chunkRows;
-    chunkCount_ = static_cast<int>(chunks);
-    nextChunk_.store(0, std::memory_order_relaxed);
+    minRows_ = minRows;
+    nextRow_.store(first, std::memory_order_relaxed);
     if (helper_.joinable()) {
         state_.store(kPending, std::memory_order_release);
         state_.notify_one();
@@ -82,15 +84,22 @@ void BandRunner::Run(int first, int last, int chunkRows, ChunkFn fn, void* conte
     inUse_.clear(std::memory_order_release);
 }
 
+// Chunks shrink as the rows run out: each claim takes a share of what is left, never less than the
+// smallest chunk. Early claims are few and large, so the threads seldom meet on the shared counter,
+// and the last ones are small, so neither thread waits long for the other at the end.
 void BandRunner::RunChunks(int lane) {
+    long long from = nextRow_.load(std::memory_order_relaxed);
     for (;;) {
-        const int chunk = nextChunk_.fetch_add(1, std::memory_order_relaxed);
-        if (chunk >= chunkCount_) {
-            return;
-        }
-        const int from = first_ + chunk * chunkRows_;
-        const int to = chunk == chunkCount_ - 1 ? last_ : from + chunkRows_ - 1;
-        fn_(context_, from, to, lane);
+        long long rows;
+        do {
+            if (from > last_) {
+                return;
+            }
+            const long long left = last_ - from + 1;
+            rows = std::min(left, std::max<long long>(minRows_, left / kShareDivisor));
+        } while (!nextRow_.compare_exchange_weak(from, from + rows, std::memory_order_relaxed));
+        fn_(context_, static_cast<int>(from), static_cast<int>(from + rows - 1), lane);
+        from += rows;
     }
 }
 

@@ -3,7 +3,10 @@
 // Shares the rows of one large piece of work between the calling thread and one helper thread.
 //
 // The rows are cut into chunks that either thread claims in turn, so neither waits for the other to
-// wake: when the helper is asleep or busy elsewhere, the caller simply claims every chunk itself. After
+// wake: when the helper is asleep or busy elsewhere, the caller simply claims every chunk itself. Each
+// claim takes a third of the rows left (never fewer than the smallest chunk): early claims are few and
+// large, so the threads seldom meet on the shared counter, and the last are small, so neither thread
+// waits long for the other at the end. After
 // each piece of work the helper keeps looking for the next one for a short while before it sleeps, so a
 // run of draws one after another keeps both cores working without paying a wake-up for each.
 //
@@ -27,12 +30,12 @@ public:
     // The runner the program's drawing shares: its helper starts on first use.
     static BandRunner& Shared();
 
-    // Runs fn over rows first..last in chunks of chunkRows (the last may be shorter) and returns when
-    // every chunk has run.
-    void Run(int first, int last, int chunkRows, ChunkFn fn, void* context);
+    // Runs fn over rows first..last in chunks of at least minRows rows (the last may be shorter) and
+    // returns when every chunk has run.
+    void Run(int first, int last, int minRows, ChunkFn fn, void* context);
 
-    template <typename F> void Run(int first, int last, int chunkRows, F& work) {
-        Run(first, last, chunkRows, &CallWork<F>, &work);
+    template <typename F> void Run(int first, int last, int minRows, F& work) {
+        Run(first, last, minRows, &CallWork<F>, &work);
     }
 
     // With the helper switched off every chunk runs on the calling thread (tests compare both ways). It
@@ -56,12 +59,11 @@ private:
     // back to kIdle.
     ChunkFn fn_ = nullptr;
     void* context_ = nullptr;
-    int first_ = 0;
-    int last_ = 0;
-    int chunkRows_ = 1;
-    int chunkCount_ = 0;
+    long long last_ = 0;
+    long long minRows_ = 1;
 
-    alignas(64) std::atomic<int> nextChunk_{0};
+    // The first row no thread has claimed yet.
+    alignas(64) std::atomic<long long> nextRow_{0};
     alignas(64) std::atomic<unsigned> state_{kIdle};
     alignas(64) std::atomic_flag inUse_;
     std::atomic<bool> helperEnabled_{true};

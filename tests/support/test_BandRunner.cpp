@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -31,16 +33,16 @@ struct Recorder {
     }
 };
 
-// Each row of first..last is given exactly once, in chunks of chunkRows rows that start on the
-// chunk grid (the last may be shorter).
-bool RowsCoveredOnce(const std::vector<Chunk>& chunks, int first, int last, int chunkRows) {
-    std::vector<int> seen(std::size_t(last - first + 1), 0);
+// Each row of first..last is given exactly once, in chunks of at least minRows rows except the one
+// that ends the range.
+bool RowsCoveredOnce(const std::vector<Chunk>& chunks, int first, int last, int minRows) {
+    std::vector<int> seen(std::size_t((long long)last - first + 1), 0);
     for (const Chunk& c : chunks) {
-        if (c.first < first || c.last < c.first || c.last > last || (c.first - first) % chunkRows != 0 ||
-            (c.last - c.first + 1 != chunkRows && c.last != last)) {
+        if (c.first < first || c.last < c.first || c.last > last ||
+            (c.last - c.first + 1 < minRows && c.last != last)) {
             return false;
         }
-        for (int row = c.first; row <= c.last; ++row) {
+        for (long long row = c.first; row <= c.last; ++row) {
             ++seen[std::size_t(row - first)];
         }
     }
@@ -56,15 +58,43 @@ TEST(BandRunner, GivesEveryRowOnceWithOrWithoutTheHelper) {
     BandRunner runner;
     for (bool helper : {true, false}) {
         runner.SetHelperEnabled(helper);
-        for (int chunkRows : {1, 3, 8, 50}) {
+        for (int minRows : {1, 3, 8, 50}) {
             Recorder work;
-            runner.Run(-7, 92, chunkRows, work);
-            EXPECT_TRUE(RowsCoveredOnce(work.chunks, -7, 92, chunkRows)) << chunkRows << " rows per chunk";
+            runner.Run(-7, 92, minRows, work);
+            EXPECT_TRUE(RowsCoveredOnce(work.chunks, -7, 92, minRows)) << minRows << " rows at least";
             for (const Chunk& c : work.chunks) {
                 EXPECT_TRUE(c.lane == 0 || (helper && c.lane == 1));
             }
         }
     }
+}
+
+// Claims take shares of the rows left, so a long range costs a few claims rather than one per
+// smallest chunk, and still ends in small chunks.
+TEST(BandRunner, LongRangesTakeFewClaimsAndEndSmall) {
+    BandRunner runner;
+    if (!runner.HelperEnabled()) {
+        GTEST_SKIP() << "a single core has no room for the helper";
+    }
+    Recorder work;
+    runner.Run(0, 2999, 8, work);
+    ASSERT_TRUE(RowsCoveredOnce(work.chunks, 0, 2999, 8));
+    EXPECT_GT(work.chunks.size(), 2u);
+    EXPECT_LT(work.chunks.size(), 3000u / 8 / 10);
+    const auto final = std::max_element(work.chunks.begin(), work.chunks.end(),
+                                        [](const Chunk& a, const Chunk& b) { return a.last < b.last; });
+    EXPECT_LE(final->last - final->first + 1, 8);
+}
+
+// The far ends of the int range neither overflow nor lose rows.
+TEST(BandRunner, RangesAtTheEndsOfTheIntRange) {
+    BandRunner runner;
+    Recorder high;
+    runner.Run(INT_MAX - 40, INT_MAX, 4, high);
+    EXPECT_TRUE(RowsCoveredOnce(high.chunks, INT_MAX - 40, INT_MAX, 4));
+    Recorder low;
+    runner.Run(INT_MIN, INT_MIN + 40, 4, low);
+    EXPECT_TRUE(RowsCoveredOnce(low.chunks, INT_MIN, INT_MIN + 40, 4));
 }
 
 TEST(BandRunner, EdgeRangesRunOnTheCaller) {
@@ -110,15 +140,20 @@ TEST(BandRunner, NestedWorkRunsOnTheCallingThread) {
     BandRunner runner;
     std::atomic<int> innerRows{0};
     std::atomic<int> innerCalls{0};
+    std::atomic<int> outerChunks{0};
     auto inner = [&](int first, int last, int lane) {
         EXPECT_EQ(lane, 0);
         innerRows += last - first + 1;
         ++innerCalls;
     };
-    auto outer = [&](int, int, int) { runner.Run(0, 99, 10, inner); };
+    auto outer = [&](int, int, int) {
+        ++outerChunks;
+        runner.Run(0, 99, 10, inner);
+    };
     runner.Run(0, 39, 4, outer);
-    EXPECT_EQ(innerRows.load(), 10 * 100);
-    EXPECT_EQ(innerCalls.load(), 10); // each nested call took all its rows at once
+    EXPECT_GT(outerChunks.load(), 1);
+    EXPECT_EQ(innerRows.load(), outerChunks.load() * 100);
+    EXPECT_EQ(innerCalls.load(), outerChunks.load()); // each nested call took all its rows at once
 }
 
 TEST(BandRunner, CallersOnSeveralThreadsEachGetTheirRows) {
