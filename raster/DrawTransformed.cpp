@@ -75,8 +75,8 @@ int ClampToInt(double value, int lo, int hi) {
 
 std::atomic<long long> bandedDrawThreshold{kDefaultBandedDrawThreshold};
 
-// Rows per chunk that the two threads claim in turn: small enough to share a picture's rows evenly,
-// large enough that claiming costs nothing next to drawing.
+// The fewest rows a thread claims at once: the last claims of a draw are this small, so the two
+// threads finish together, and still large enough that claiming costs nothing next to drawing.
 constexpr int kBandRows = 8;
 
 // Runs the loop over the box's rows, shared with the helper thread when the box is large. Every pixel
