@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CGridvellumApp.h"
+#include "common/ScratchDir.h"
 #include "support/WString.h"
 
 #include <deque>
@@ -12,25 +13,7 @@
 // small tileset in it, a settings file of its own, and scripted answers in place of dialogs.
 namespace apptest {
 
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const std::string& Path() const { return path_; }
-    WString WPath() const { return WString::FromUtf8(path_ + "/"); }
-    std::string Join(const std::string& relative) const { return path_ + "/" + relative; }
-    WString WJoin(const std::string& relative) const { return WString::FromUtf8(Join(relative)); }
-    void Write(const std::string& relative, const std::string& bytes) const;
-    std::string Read(const std::string& relative) const;
-    // A width x height PNG of one colour.
-    void WritePng(const std::string& relative, int width, int height, unsigned rgb) const;
-
-private:
-    std::string path_;
-};
+using testsupport::ScratchDir;
 
 // What the application asked and what it is answered, in order.
 struct PromptScript {

@@ -2,6 +2,8 @@
 #include "document/MapFile.h"
 #include "support/Matrix3.h"
 
+#include "common/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,31 +14,6 @@
 #include <stdexcept>
 
 namespace {
-
-class Scratch {
-public:
-    Scratch() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "gv_cli_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot make a scratch directory");
-        }
-        path = pattern;
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string Join(const std::string& relative) const { return path + "/" + relative; }
-    void Write(const std::string& relative, const std::string& bytes) const {
-        std::filesystem::create_directories(std::filesystem::path(Join(relative)).parent_path());
-        std::ofstream(Join(relative), std::ios::binary) << bytes;
-    }
-    std::string Read(const std::string& relative) const {
-        std::ifstream in(Join(relative), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::string path;
-};
 
 std::string Declared(const std::string& body) {
     return "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n" + body;
@@ -64,9 +41,9 @@ protected:
     int Run(const std::vector<std::string>& args) {
         out.str("");
         err.str("");
-        return CommandLine::Parse(args).Run(WString::FromUtf8(dir.path), out, err);
+        return CommandLine::Parse(args).Run(dir.WPath(), out, err);
     }
-    Scratch dir;
+    testsupport::ScratchDir dir;
     std::ostringstream out;
     std::ostringstream err;
 };

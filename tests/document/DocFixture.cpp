@@ -3,41 +3,9 @@
 #include "document/MapFile.h"
 #include "support/Matrix3.h"
 
-#include <zlib.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-
 namespace doctest {
 
 namespace {
-
-void AppendBigEndian(std::string& out, std::uint32_t value) {
-    out += static_cast<char>(value >> 24);
-    out += static_cast<char>(value >> 16);
-    out += static_cast<char>(value >> 8);
-    out += static_cast<char>(value);
-}
-
-void AppendChunk(std::string& out, const char* type, const std::string& data) {
-    AppendBigEndian(out, static_cast<std::uint32_t>(data.size()));
-    std::string body(type, 4);
-    body += data;
-    out += body;
-    AppendBigEndian(out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
-                                                          static_cast<uInt>(body.size()))));
-}
-
-std::string SolidRgb(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    std::vector<std::uint8_t> pixels;
-    for (int i = 0; i < width * height; ++i) {
-        pixels.insert(pixels.end(), {r, g, b});
-    }
-    return EncodePng(width, height, 3, pixels);
-}
 
 // Left half fully transparent, right half opaque blue.
 std::string HalfTransparent(int width, int height) {
@@ -53,65 +21,14 @@ std::string HalfTransparent(int width, int height) {
 
 } // namespace
 
-ScratchDir::ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "gv_document_XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot make a scratch directory");
-    }
-    path_ = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(path_, ignored);
-}
-
-void ScratchDir::Write(const std::string& relative, const std::string& bytes) const {
-    const std::filesystem::path full = Join(relative);
-    std::filesystem::create_directories(full.parent_path());
-    std::ofstream out(full, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ScratchDir::Read(const std::string& relative) const {
-    std::ifstream in(Join(relative), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string EncodePng(int width, int height, int channels, const std::vector<std::uint8_t>& pixels) {
-    std::string raw;
-    const size_t rowBytes = static_cast<size_t>(width) * channels;
-    for (int y = 0; y < height; ++y) {
-        raw += '\0';
-        raw.append(reinterpret_cast<const char*>(pixels.data()) + y * rowBytes, rowBytes);
-    }
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::string packed(packedSize, '\0');
-    compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(raw.data()),
-             static_cast<uLong>(raw.size()));
-    packed.resize(packedSize);
-    std::string header;
-    AppendBigEndian(header, static_cast<std::uint32_t>(width));
-    AppendBigEndian(header, static_cast<std::uint32_t>(height));
-    header += static_cast<char>(8);
-    header += static_cast<char>(channels == 4 ? 6 : 2);
-    header += std::string(3, '\0');
-    std::string png("\x89PNG\r\n\x1a\n", 8);
-    AppendChunk(png, "IHDR", header);
-    AppendChunk(png, "IDAT", packed);
-    AppendChunk(png, "IEND", "");
-    return png;
-}
-
 void WriteTestTileSet(const ScratchDir& dir, const std::string& name,
                       const std::string& extraRootAttributes) {
-    dir.Write("floor.png", SolidRgb(64, 64, 255, 0, 0));
+    dir.Write("floor.png", testsupport::SolidPng(64, 64, 255, 0, 0));
     dir.Write("door.png", HalfTransparent(64, 64));
-    dir.Write("hero.png", SolidRgb(32, 48, 0, 255, 0));
-    dir.Write("hero_flip.png", SolidRgb(48, 32, 0, 128, 0));
-    dir.Write("chest.png", SolidRgb(64, 64, 200, 200, 0));
-    dir.Write("wall.png", SolidRgb(64, 64, 90, 90, 90));
+    dir.Write("hero.png", testsupport::SolidPng(32, 48, 0, 255, 0));
+    dir.Write("hero_flip.png", testsupport::SolidPng(48, 32, 0, 128, 0));
+    dir.Write("chest.png", testsupport::SolidPng(64, 64, 200, 200, 0));
+    dir.Write("wall.png", testsupport::SolidPng(64, 64, 90, 90, 90));
     const std::string set =
         "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
         "<TileSet " +

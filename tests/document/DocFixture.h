@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ScratchDir.h"
+#include "common/TestPng.h"
 #include "document/CGridvellumDoc.h"
 #include "document/DocumentHost.h"
 #include "document/ProgramState.h"
@@ -14,26 +16,8 @@
 // five-tile tileset written into it, and a host that records what the document asks of it.
 namespace doctest {
 
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const std::string& Path() const { return path_; }
-    WString WPath() const { return WString::FromUtf8(path_); }
-    std::string Join(const std::string& relative) const { return path_ + "/" + relative; }
-    WString WJoin(const std::string& relative) const { return WString::FromUtf8(Join(relative)); }
-    void Write(const std::string& relative, const std::string& bytes) const;
-    std::string Read(const std::string& relative) const;
-
-private:
-    std::string path_;
-};
-
-// A PNG of 8-bit RGB (3 channels) or RGBA (4 channels) pixels, top row first.
-std::string EncodePng(int width, int height, int channels, const std::vector<std::uint8_t>& pixels);
+using testsupport::EncodePng;
+using testsupport::ScratchDir;
 
 // Definition indices of the test tileset "test.set" (grid 64):
 //   0 Floor  map tile, 64 x 64 opaque red

@@ -1,15 +1,9 @@
 // Text tiles measure through platform fonts, which need an application object; the tests run it on the
 // offscreen platform so that no display is required.
-#include <QGuiApplication>
-#include <QtGlobal>
+#include "common/QtTestMain.h"
 
-#include <gtest/gtest.h>
+#include <QGuiApplication>
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testsupport::RunTestsWithApplication<QGuiApplication>(argc, argv);
 }

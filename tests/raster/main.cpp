@@ -1,15 +1,9 @@
 // Platform drawing on canvases needs fonts, and fonts need an application object; tests run it on the
 // offscreen platform so no display is required.
-#include <QGuiApplication>
-#include <QtGlobal>
+#include "common/QtTestMain.h"
 
-#include <gtest/gtest.h>
+#include <QGuiApplication>
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testsupport::RunTestsWithApplication<QGuiApplication>(argc, argv);
 }

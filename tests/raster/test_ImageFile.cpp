@@ -50,20 +50,20 @@ protected:
 };
 
 TEST_F(ImageFileTest, PngRowsLandBottomUpWithTheirDepth) {
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("tile.png"), SmallPng()));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("tile.png"), SmallPng()));
     RasterCanvas canvas;
-    ASSERT_TRUE(canvas.Load(PathOf(dir.File("tile.png"))));
+    ASSERT_TRUE(canvas.Load(PathOf(dir.Join("tile.png"))));
     EXPECT_EQ(canvas.BitsPerPixel(), 24);
     EXPECT_EQ(StoredRow(canvas, 1), (Bytes{0, 0, 255, 0, 255, 0}));     // top: red, green
     EXPECT_EQ(StoredRow(canvas, 0), (Bytes{255, 0, 0, 255, 255, 255})); // bottom: blue, white
 
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("alpha.png"), SmallPng(true)));
-    ASSERT_TRUE(canvas.Load(PathOf(dir.File("alpha.png"))));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("alpha.png"), SmallPng(true)));
+    ASSERT_TRUE(canvas.Load(PathOf(dir.Join("alpha.png"))));
     EXPECT_EQ(canvas.BitsPerPixel(), 32);
     EXPECT_EQ(StoredRow(canvas, 1), (Bytes{0, 0, 255, 10, 0, 255, 0, 20}));
 
     // Back to a picture without alpha: the same canvas follows the file, not its old depth.
-    ASSERT_TRUE(canvas.Load(PathOf(dir.File("tile.png"))));
+    ASSERT_TRUE(canvas.Load(PathOf(dir.Join("tile.png"))));
     EXPECT_EQ(canvas.BitsPerPixel(), 24);
     EXPECT_EQ(StoredRow(canvas, 0), (Bytes{255, 0, 0, 255, 255, 255}));
 }
@@ -72,20 +72,20 @@ TEST_F(ImageFileTest, ExtensionsAreRecognisedInAnyCaseAndEverythingElseIsJpeg) {
     const Bytes png = SmallPng();
     RasterCanvas canvas;
     for (const char* name : {"a.PNG", "b.Png", "c.pNg"}) {
-        ASSERT_TRUE(fixtures::WriteBytes(dir.File(name), png));
-        EXPECT_TRUE(canvas.Load(PathOf(dir.File(name)))) << name;
+        ASSERT_TRUE(fixtures::WriteBytes(dir.Join(name), png));
+        EXPECT_TRUE(canvas.Load(PathOf(dir.Join(name)))) << name;
     }
-    ASSERT_TRUE(canvas.SaveOwnFormat(PathOf(dir.File("d.icr"))));
-    std::filesystem::rename(dir.File("d.icr"), dir.File("d.ICR"));
-    EXPECT_TRUE(canvas.Load(PathOf(dir.File("d.ICR"))));
+    ASSERT_TRUE(canvas.SaveOwnFormat(PathOf(dir.Join("d.icr"))));
+    std::filesystem::rename(dir.Join("d.icr"), dir.Join("d.ICR"));
+    EXPECT_TRUE(canvas.Load(PathOf(dir.Join("d.ICR"))));
 
     // A PNG under another name goes to the JPEG reader, which refuses it; so does a bitmap.
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("e.jpg"), png));
-    EXPECT_FALSE(canvas.Load(PathOf(dir.File("e.jpg"))));
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("f.bmp"), Bytes{'B', 'M', 60, 0, 0, 0, 0, 0, 0, 0, 54, 0}));
-    EXPECT_FALSE(canvas.Load(PathOf(dir.File("f.bmp"))));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("e.jpg"), png));
+    EXPECT_FALSE(canvas.Load(PathOf(dir.Join("e.jpg"))));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("f.bmp"), Bytes{'B', 'M', 60, 0, 0, 0, 0, 0, 0, 0, 54, 0}));
+    EXPECT_FALSE(canvas.Load(PathOf(dir.Join("f.bmp"))));
 
-    EXPECT_FALSE(canvas.Load(PathOf(dir.File("missing.png"))));
+    EXPECT_FALSE(canvas.Load(PathOf(dir.Join("missing.png"))));
     EXPECT_FALSE(canvas.Load(WString()));
 }
 
@@ -105,16 +105,16 @@ TEST_F(ImageFileTest, LoadingRebuildsTheHalfSizeLevelsEvenForTheSameSize) {
     recipe.height = 2;
     recipe.colorType = PNG_COLOR_TYPE_GRAY;
     recipe.rows = {10, 20, 30, 40};
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("dark.png"), fixtures::WritePng(recipe)));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("dark.png"), fixtures::WritePng(recipe)));
     recipe.rows = {110, 120, 130, 140};
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("light.png"), fixtures::WritePng(recipe)));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("light.png"), fixtures::WritePng(recipe)));
 
     RasterCanvas canvas;
-    ASSERT_TRUE(canvas.Load(PathOf(dir.File("dark.png"))));
+    ASSERT_TRUE(canvas.Load(PathOf(dir.Join("dark.png"))));
     ASSERT_FALSE(canvas.LevelsMissing());
     ASSERT_TRUE(canvas.Level(1).Exists());
     EXPECT_EQ(canvas.Level(1).rows[0][0], 25);
-    ASSERT_TRUE(canvas.Load(PathOf(dir.File("light.png"))));
+    ASSERT_TRUE(canvas.Load(PathOf(dir.Join("light.png"))));
     EXPECT_EQ(canvas.Level(1).rows[0][0], 125);
 }
 
@@ -122,14 +122,14 @@ TEST_F(ImageFileTest, ResolutionComesFromTheFileWhenItGivesOne) {
     fixtures::PngRecipe recipe;
     recipe.physUnit = PNG_RESOLUTION_METER;
     recipe.physX = recipe.physY = 11811;
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("print.png"), fixtures::WritePng(recipe)));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("print.png"), fixtures::WritePng(recipe)));
     RasterCanvas canvas;
     canvas.SetResolution(72);
-    ASSERT_TRUE(canvas.Load(PathOf(dir.File("print.png"))));
+    ASSERT_TRUE(canvas.Load(PathOf(dir.Join("print.png"))));
     EXPECT_EQ(canvas.Resolution(), 299);
-    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.File("print.jpg")), 80));
+    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.Join("print.jpg")), 80));
     RasterCanvas reloaded;
-    ASSERT_TRUE(reloaded.Load(PathOf(dir.File("print.jpg"))));
+    ASSERT_TRUE(reloaded.Load(PathOf(dir.Join("print.jpg"))));
     EXPECT_EQ(reloaded.Resolution(), 299);
 }
 
@@ -146,9 +146,9 @@ TEST_F(ImageFileTest, AlphaCanvasSavedAsJpegComesBackWithAlpha) {
             p[3] = static_cast<std::uint8_t>(x < 8 ? 0 : 255);
         }
     }
-    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.File("alpha.jpeg")), 95));
+    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.Join("alpha.jpeg")), 95));
     RasterCanvas loaded;
-    ASSERT_TRUE(loaded.Load(PathOf(dir.File("alpha.jpeg"))));
+    ASSERT_TRUE(loaded.Load(PathOf(dir.Join("alpha.jpeg"))));
     EXPECT_EQ(loaded.BitsPerPixel(), 32);
     for (int y = 0; y < 16; ++y) {
         EXPECT_LE(LargestDifference(StoredRow(loaded, y), StoredRow(canvas, y)), 8) << "stored row " << y;
@@ -156,18 +156,18 @@ TEST_F(ImageFileTest, AlphaCanvasSavedAsJpegComesBackWithAlpha) {
 }
 
 TEST_F(ImageFileTest, JpegSaveClampsQualityAndFailsWithoutPixelsOrAWritablePlace) {
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("tile.png"), SmallPng()));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("tile.png"), SmallPng()));
     RasterCanvas canvas;
-    ASSERT_TRUE(canvas.Load(PathOf(dir.File("tile.png"))));
-    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.File("q100.jpg")), 100));
-    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.File("q150.jpg")), 150));
-    EXPECT_EQ(fixtures::ReadBytes(dir.File("q150.jpg")), fixtures::ReadBytes(dir.File("q100.jpg")));
+    ASSERT_TRUE(canvas.Load(PathOf(dir.Join("tile.png"))));
+    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.Join("q100.jpg")), 100));
+    ASSERT_TRUE(canvas.SaveJpeg(PathOf(dir.Join("q150.jpg")), 150));
+    EXPECT_EQ(fixtures::ReadBytes(dir.Join("q150.jpg")), fixtures::ReadBytes(dir.Join("q100.jpg")));
 
     RasterCanvas empty;
-    EXPECT_FALSE(empty.SaveJpeg(PathOf(dir.File("empty.jpg")), 50));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("empty.jpg")));
-    EXPECT_FALSE(canvas.SaveJpeg(PathOf(dir.File("no/such/dir/x.jpg")), 50));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("no/such/dir/x.jpg")));
+    EXPECT_FALSE(empty.SaveJpeg(PathOf(dir.Join("empty.jpg")), 50));
+    EXPECT_FALSE(std::filesystem::exists(dir.Join("empty.jpg")));
+    EXPECT_FALSE(canvas.SaveJpeg(PathOf(dir.Join("no/such/dir/x.jpg")), 50));
+    EXPECT_FALSE(std::filesystem::exists(dir.Join("no/such/dir/x.jpg")));
 }
 
 TEST_F(ImageFileTest, HugeOrBrokenFilesFailAndLeaveNoPaletteBehind) {
@@ -175,13 +175,13 @@ TEST_F(ImageFileTest, HugeOrBrokenFilesFailAndLeaveNoPaletteBehind) {
     const std::uint8_t palette[] = {1, 2, 3};
     ASSERT_TRUE(canvas.Create(1, 1));
     canvas.SetPalette(palette, 1, 3);
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("tile.png"), SmallPng()));
-    ASSERT_TRUE(canvas.Load(PathOf(dir.File("tile.png"))));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("tile.png"), SmallPng()));
+    ASSERT_TRUE(canvas.Load(PathOf(dir.Join("tile.png"))));
     EXPECT_EQ(canvas.PaletteCount(), 0); // a later own-format save must not reuse it
 
     Bytes png = SmallPng();
-    ASSERT_TRUE(fixtures::WriteBytes(dir.File("cut.png"), Bytes(png.begin(), png.begin() + png.size() / 2)));
-    EXPECT_FALSE(canvas.Load(PathOf(dir.File("cut.png"))));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("cut.png"), Bytes(png.begin(), png.begin() + png.size() / 2)));
+    EXPECT_FALSE(canvas.Load(PathOf(dir.Join("cut.png"))));
     EXPECT_FALSE(ImageSizeAllowed(32769, 1, 3));
     EXPECT_FALSE(ImageSizeAllowed(20000, 20000, 3)); // 1.2 GB
     EXPECT_TRUE(ImageSizeAllowed(32768, 8192, 4));   // exactly 1 GiB

@@ -3,6 +3,8 @@
 // Small image files built in memory for the image reader tests: PNGs written with libpng in every
 // colour type the readers must expand, and helpers to place bytes in files.
 
+#include "common/ScratchDir.h"
+
 #include <png.h>
 
 #include <cstdio> // jpeglib.h needs FILE declared first
@@ -186,25 +188,7 @@ inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 }
 
 // A fresh directory for one test, removed with this object.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "gv_images_XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using TempDir = testsupport::ScratchDir;
 
 // Row pointers over a packed top-down buffer.
 inline std::vector<std::uint8_t*> RowsOf(std::vector<std::uint8_t>& pixels, int height) {

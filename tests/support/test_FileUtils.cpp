@@ -1,5 +1,7 @@
 #include "support/FileUtils.h"
 
+#include "common/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,19 +16,10 @@ namespace {
 
 class FileUtilsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "gv_fileutils_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    std::string PathOf(const std::string& name) const { return dir_.Join(name); }
     WString NameOf(const std::string& name) const { return WString::FromUtf8(PathOf(name)); }
 
-    fs::path dir_;
+    testsupport::ScratchDir dir_;
 };
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "support/GzipStream.h"
 #include "support/MemFile.h"
 
+#include "common/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,21 +21,12 @@ using Bytes = std::vector<std::uint8_t>;
 
 class GzipStreamTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        MemFile::ResetRegistry();
-        std::string pattern = (fs::temp_directory_path() / "gv_gzip_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        MemFile::ResetRegistry();
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    void SetUp() override { MemFile::ResetRegistry(); }
+    void TearDown() override { MemFile::ResetRegistry(); }
+    std::string PathOf(const std::string& name) const { return dir_.Join(name); }
     WString NameOf(const std::string& name) const { return WString::FromUtf8(PathOf(name)); }
 
-    fs::path dir_;
+    testsupport::ScratchDir dir_;
 };
 
 Bytes ReadDisk(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "support/MemFile.h"
 
+#include "common/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -20,19 +22,10 @@ namespace {
 // A private folder per test, removed afterwards.
 class MemFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        MemFile::ResetRegistry();
-        std::string pattern = (fs::temp_directory_path() / "gv_memfile_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        MemFile::ResetRegistry();
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
+    void SetUp() override { MemFile::ResetRegistry(); }
+    void TearDown() override { MemFile::ResetRegistry(); }
 
-    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    std::string PathOf(const std::string& name) const { return dir_.Join(name); }
     WString NameOf(const std::string& name) const { return WString::FromUtf8(PathOf(name)); }
 
     static std::string ReadDisk(const std::string& path) {
@@ -47,10 +40,11 @@ protected:
         return f.Size() == 0 ? std::string() : std::string(reinterpret_cast<const char*>(f.Data()), f.Size());
     }
     size_t EntriesInDir() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+        return static_cast<size_t>(
+            std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()));
     }
 
-    fs::path dir_;
+    testsupport::ScratchDir dir_;
 };
 
 std::vector<std::uint8_t> Pattern(size_t n) {
@@ -178,7 +172,7 @@ TEST_F(MemFileTest, WrittenFileReachesDiskOnlyOnClose) {
     const std::string disk = ReadDisk(PathOf("out.bin"));
     EXPECT_EQ(std::vector<std::uint8_t>(disk.begin(), disk.end()), bytes);
     EXPECT_EQ(EntriesInDir(), 1u); // no temporary left behind
-    EXPECT_TRUE(f->Close()); // a second close must not store the emptied buffer
+    EXPECT_TRUE(f->Close());       // a second close must not store the emptied buffer
     EXPECT_EQ(fs::file_size(PathOf("out.bin")), bytes.size());
 }
 
@@ -377,7 +371,7 @@ TEST_F(MemFileTest, DiskFilesCanBeTestedAndDeleted) {
 }
 
 TEST_F(MemFileTest, DirectoriesAndKernelFilesLoadSafely) {
-    auto dir = MemFile::Open(WString::FromUtf8(dir_.string()), u"rb");
+    auto dir = MemFile::Open(dir_.WPath(), u"rb");
     ASSERT_NE(dir, nullptr);
     EXPECT_EQ(dir->Size(), 0u);
     // Kernel files report a size of 0 yet have content.

@@ -3,6 +3,8 @@
 #include "support/XmlParser.h"
 #include "test_WStringPrint.h"
 
+#include "common/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -47,21 +49,7 @@ std::string Utf32(const std::u16string& asciiText, bool bigEndian) {
     return bytes;
 }
 
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/gv_xml_XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string File(const char* name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using TempDir = testsupport::ScratchDir;
 
 } // namespace
 
@@ -321,7 +309,7 @@ TEST(XmlParse, TextRoundTripsThroughToText) {
 
 TEST(XmlFile, SaveAndLoadRoundTripByteForByte) {
     TempDir dir;
-    const WString path = WString::FromUtf8(dir.File("map \u00E9.gv"));
+    const WString path = WString::FromUtf8(dir.Join("map \u00E9.gv"));
     XmlDocument doc;
     doc.SetName(W(u"GridvellumMap"));
     doc.AddAttribute(W(u"tileset"), W(u"sample.set"));
@@ -350,7 +338,7 @@ TEST(XmlFile, SaveAndLoadRoundTripByteForByte) {
 
 TEST(XmlFile, LoadReplacesEarlierContent) {
     TempDir dir;
-    const WString path = WString::FromUtf8(dir.File("a.xml"));
+    const WString path = WString::FromUtf8(dir.Join("a.xml"));
     {
         std::ofstream out(path.ToUtf8(), std::ios::binary);
         out << "<?xml version=\"1.0\"?><a><b/></a>";
@@ -366,25 +354,25 @@ TEST(XmlFile, LoadReplacesEarlierContent) {
 TEST(XmlFile, MissingOrEmptyFilesFailToLoad) {
     TempDir dir;
     XmlDocument doc;
-    EXPECT_FALSE(doc.Load(WString::FromUtf8(dir.File("missing.xml"))));
-    std::ofstream(dir.File("empty.xml")).close();
-    EXPECT_FALSE(doc.Load(WString::FromUtf8(dir.File("empty.xml"))));
+    EXPECT_FALSE(doc.Load(WString::FromUtf8(dir.Join("missing.xml"))));
+    std::ofstream(dir.Join("empty.xml")).close();
+    EXPECT_FALSE(doc.Load(WString::FromUtf8(dir.Join("empty.xml"))));
 }
 
 TEST(XmlFile, SaveReportsFailureAndKeepsThePreviousFile) {
     TempDir dir;
     XmlDocument doc;
     doc.SetName(W(u"a"));
-    EXPECT_FALSE(doc.Save(WString::FromUtf8(dir.File("no/such/dir/a.xml"))));
+    EXPECT_FALSE(doc.Save(WString::FromUtf8(dir.Join("no/such/dir/a.xml"))));
 
-    const WString path = WString::FromUtf8(dir.File("keep.xml"));
+    const WString path = WString::FromUtf8(dir.Join("keep.xml"));
     ASSERT_TRUE(doc.Save(path));
     if (geteuid() != 0) { // root may write anywhere
-        std::filesystem::permissions(dir.File(""),
+        std::filesystem::permissions(dir.Join(""),
                                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         doc.SetName(W(u"b"));
         EXPECT_FALSE(doc.Save(path));
-        std::filesystem::permissions(dir.File(""), std::filesystem::perms::owner_all);
+        std::filesystem::permissions(dir.Join(""), std::filesystem::perms::owner_all);
         XmlDocument back;
         ASSERT_TRUE(back.Load(path));
         EXPECT_EQ(back.Name(), W(u"a"));

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "common/MemorySettings.h"
+#include "common/ScratchDir.h"
+#include "common/TestPng.h"
 #include "document/CGridvellumDoc.h"
 #include "document/ProgramState.h"
-#include "support/SettingsStore.h"
 #include "support/WString.h"
 #include "tileset/TileSet.h"
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -17,22 +18,9 @@ class RasterCanvas;
 // tileset written into it byte by byte, and a document over that tileset.
 namespace viewtest {
 
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    WString WPath() const { return WString::FromUtf8(path_); }
-    void Write(const std::string& relative, const std::string& bytes) const;
-
-private:
-    std::string path_;
-};
-
-// A PNG of 8-bit RGB pixels, top row first, three bytes each.
-std::string EncodePng(int width, int height, const std::vector<std::uint8_t>& rgb);
+using testsupport::EncodePng;
+using testsupport::MemorySettings;
+using testsupport::ScratchDir;
 
 // Definition indices of "view.set":
 //   0 Red   64 x 64 opaque red map tile
@@ -46,18 +34,6 @@ constexpr std::uint32_t kGridColor = 0x00C8C8C8; // 200, 200, 200
 // Writes view.set and its pictures; rootAttributes replace the default look when given.
 void WriteTileSet(const ScratchDir& dir, const std::string& name, const std::string& rootAttributes);
 std::string DefaultLook();
-
-class MemorySettings : public SettingsStore {
-public:
-    int ReadInt(const WString& key, int defaultValue) const override;
-    void WriteInt(const WString& key, int value) override;
-    WString ReadString(const WString& key, const WString& defaultValue) const override;
-    void WriteString(const WString& key, const WString& value) override;
-    bool ReadBinary(const WString& key, std::vector<std::uint8_t>& bytes) const override;
-    void WriteBinary(const WString& key, const std::uint8_t* bytes, std::size_t count) override;
-
-    std::map<std::string, std::vector<std::uint8_t>> binary;
-};
 
 // A document over view.set (or a tileset with the given root attributes).
 class ViewDocument {

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// The bytes of a PNG of 8-bit RGB (3 channels) or RGBA (4 channels) pixels, top row first, written
+// by hand so that the tests need no image library of their own.
+std::string EncodePng(int width, int height, int channels, const std::vector<std::uint8_t>& pixels);
+
+// A width x height RGB PNG of one colour.
+std::string SolidPng(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+
+} // namespace testsupport
