@@ -318,7 +318,7 @@ template <int SB, int DB, bool Opaque, bool Tint>
 #endif
 
 #if defined(GV_DRAW_LOOPS_AVX2)
-// BlendQuad for the first count of eight pixels (all eight in whole steps, where the count folds away).
+// BlendQuad for the first count of eight pixels (all eight when count is eight or more).
 template <int SB, int DB, bool Opaque, bool Tint>
 [[gnu::always_inline]] inline void BlendOctet(const LoopParams& p, __m256i texels, std::uint8_t* d,
                                               int count) {
@@ -326,7 +326,7 @@ template <int SB, int DB, bool Opaque, bool Tint>
         const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
         if (SB == 3 ||
             _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(texels, alphas), alphas)) == -1) {
-            if (count == 8) {
+            if (count >= 8) {
                 __m256i* at = reinterpret_cast<__m256i*>(d);
                 _mm256_storeu_si256(at, _mm256_blendv_epi8(texels, _mm256_loadu_si256(at), alphas));
                 return;
@@ -341,38 +341,11 @@ template <int SB, int DB, bool Opaque, bool Tint>
     }
     alignas(32) std::uint32_t samples[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
-    for (int k = 0; k < count; ++k) {
+    for (int k = 0; k < std::min(count, 8); ++k) {
         BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
     }
 }
 
-// Sample positions start + index * step of eight lanes, in wrapping 32-bit arithmetic.
-[[gnu::always_inline]] inline __m256i LaneCoords(std::int32_t start, std::int32_t step, __m256i index) {
-    return _mm256_add_epi32(_mm256_set1_epi32(start), _mm256_mullo_epi32(index, _mm256_set1_epi32(step)));
-}
-#endif
-
-#if defined(GV_DRAW_LOOPS_AVX2)
-// The last one to seven pixels of an inner run in one eight-pixel step: the lanes past the end repeat
-// the last pixel's sample point, so every texel read stays inside the level, and only the pixels of the
-// run are written.
-template <int SB, int DB, bool Opaque, bool Tint>
-[[gnu::always_inline]] inline void BilinearOctetTail(const LoopParams& p, std::uint8_t* d, std::int32_t u,
-                                                     std::int32_t v, std::int32_t du, std::int32_t dv,
-                                                     int count) {
-    const __m256i index =
-        _mm256_min_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(count - 1));
-    const __m256i uCoords = LaneCoords(u, du, index);
-    const __m256i vCoords = LaneCoords(v, dv, index);
-    alignas(32) std::int32_t offsets[8];
-    LocateOctet<SB>(uCoords, vCoords, _mm256_set1_epi32(std::int32_t(p.rowStride)), offsets);
-    bool clear;
-    const std::uint8_t* top = p.srcRows[0];
-    const __m256i texels = BilinearOctet<SB>(top, top + p.rowStride, offsets, uCoords, vCoords, clear);
-    if (!clear) {
-        BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, count);
-    }
-}
 #endif
 
 #if defined(GV_DRAW_LOOPS_AVX512)
@@ -405,42 +378,104 @@ template <int SB, int DB, bool Opaque, bool Tint>
     }
 }
 
-// Sample positions start + index * step of sixteen lanes, in wrapping 32-bit arithmetic.
-[[gnu::always_inline]] inline __m512i LaneCoords(std::int32_t start, std::int32_t step, __m512i index) {
-    return _mm512_add_epi32(_mm512_set1_epi32(start), _mm512_mullo_epi32(index, _mm512_set1_epi32(step)));
+#endif
+
+#if defined(GV_DRAW_LOOPS_AVX2)
+// What one step of the inner bilinear run needs at each vector width: eight pixels with AVX2, sixteen
+// with AVX-512.
+struct OctetSteps {
+    using Vec = __m256i;
+    static constexpr int kLanes = 8;
+    [[gnu::always_inline]] static Vec LaneIndex() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
+    [[gnu::always_inline]] static Vec Splat(std::int32_t value) { return _mm256_set1_epi32(value); }
+    [[gnu::always_inline]] static Vec Add(Vec a, Vec b) { return _mm256_add_epi32(a, b); }
+    [[gnu::always_inline]] static Vec Min(Vec a, Vec b) { return _mm256_min_epi32(a, b); }
+    [[gnu::always_inline]] static Vec Mul(Vec a, Vec b) { return _mm256_mullo_epi32(a, b); }
+    template <int SB>
+    [[gnu::always_inline]] static void Locate(Vec u, Vec v, Vec stride, std::int32_t* offsets) {
+        LocateOctet<SB>(u, v, stride, offsets);
+    }
+    template <int SB>
+    [[gnu::always_inline]] static Vec Sample(const std::uint8_t* top, const std::uint8_t* bottom,
+                                             const std::int32_t* at, Vec u, Vec v, bool& clear) {
+        return BilinearOctet<SB>(top, bottom, at, u, v, clear);
+    }
+    template <int SB, int DB, bool Opaque, bool Tint>
+    [[gnu::always_inline]] static void Blend(const LoopParams& p, Vec texels, std::uint8_t* d, int count) {
+        BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, count);
+    }
+};
+#endif
+
+#if defined(GV_DRAW_LOOPS_AVX512)
+struct SixteenSteps {
+    using Vec = __m512i;
+    static constexpr int kLanes = 16;
+    [[gnu::always_inline]] static Vec LaneIndex() {
+        return _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    }
+    [[gnu::always_inline]] static Vec Splat(std::int32_t value) { return _mm512_set1_epi32(value); }
+    [[gnu::always_inline]] static Vec Add(Vec a, Vec b) { return _mm512_add_epi32(a, b); }
+    [[gnu::always_inline]] static Vec Min(Vec a, Vec b) { return _mm512_min_epi32(a, b); }
+    [[gnu::always_inline]] static Vec Mul(Vec a, Vec b) { return _mm512_mullo_epi32(a, b); }
+    template <int SB>
+    [[gnu::always_inline]] static void Locate(Vec u, Vec v, Vec stride, std::int32_t* offsets) {
+        LocateSixteen<SB>(u, v, stride, offsets);
+    }
+    template <int SB>
+    [[gnu::always_inline]] static Vec Sample(const std::uint8_t* top, const std::uint8_t* bottom,
+                                             const std::int32_t* at, Vec u, Vec v, bool& clear) {
+        return BilinearSixteen<SB>(top, bottom, at, u, v, clear);
+    }
+    template <int SB, int DB, bool Opaque, bool Tint>
+    [[gnu::always_inline]] static void Blend(const LoopParams& p, Vec texels, std::uint8_t* d, int count) {
+        BlendSixteen<SB, DB, Opaque, Tint>(p, texels, d, count);
+    }
+};
+#endif
+
+#if defined(GV_DRAW_LOOPS_AVX2)
+// Sample positions start + index * step in each lane, in wrapping 32-bit arithmetic.
+template <typename W>
+[[gnu::always_inline]] inline typename W::Vec LaneCoords(std::int32_t start, std::int32_t step,
+                                                         typename W::Vec index) {
+    return W::Add(W::Splat(start), W::Mul(index, W::Splat(step)));
 }
 
-// An inner bilinear run of count pixels sixteen at a time, the texels addressed by offset from the first
-// row of the level. The last step's lanes past the end repeat the last pixel's sample point, so every
-// texel read stays inside the level, and only the pixels of the run are written.
-template <int SB, int DB, bool Opaque, bool Tint>
-inline void RunBilinearSixteens(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v,
-                                std::int32_t du, std::int32_t dv, int count) {
-    const __m512i lanes = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const __m512i stride = _mm512_set1_epi32(std::int32_t(p.rowStride));
+// An inner bilinear run of count pixels, a vector of pixels per step (W: OctetSteps or SixteenSteps),
+// the texels addressed by offset from the first row of the level. The last step's lanes past the end
+// repeat the last pixel's sample point, so every texel read stays inside the level, and only the
+// pixels of the run are written. Positions wrap in 32 bits like the scalar steps.
+template <typename W, int SB, int DB, bool Opaque, bool Tint>
+inline void RunBilinearSteps(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v,
+                             std::int32_t du, std::int32_t dv, int count) {
+    using Vec = typename W::Vec;
+    constexpr int kLanes = W::kLanes;
+    const Vec lanes = W::LaneIndex();
+    const Vec stride = W::Splat(std::int32_t(p.rowStride));
     const std::uint8_t* top = p.srcRows[0];
     const std::uint8_t* bottom = top + p.rowStride;
-    __m512i uCoords = LaneCoords(u, du, lanes);
-    __m512i vCoords = LaneCoords(v, dv, lanes);
-    const __m512i uStep = _mm512_set1_epi32(std::int32_t(16 * std::uint32_t(du)));
-    const __m512i vStep = _mm512_set1_epi32(std::int32_t(16 * std::uint32_t(dv)));
-    for (int n = 0; n < count; n += 16, d += 16 * DB) {
+    Vec uCoords = LaneCoords<W>(u, du, lanes);
+    Vec vCoords = LaneCoords<W>(v, dv, lanes);
+    const Vec uStep = W::Splat(std::int32_t(kLanes * std::uint32_t(du)));
+    const Vec vStep = W::Splat(std::int32_t(kLanes * std::uint32_t(dv)));
+    for (int n = 0; n < count; n += kLanes, d += kLanes * DB) {
         const int left = count - n;
-        if (left < 16) {
-            const __m512i index = _mm512_min_epi32(lanes, _mm512_set1_epi32(left - 1));
-            const std::int32_t at = std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(du));
-            const std::int32_t atV = std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv));
-            uCoords = LaneCoords(at, du, index);
-            vCoords = LaneCoords(atV, dv, index);
+        if (left < kLanes) {
+            const Vec index = W::Min(lanes, W::Splat(left - 1));
+            uCoords = LaneCoords<W>(std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(du)), du,
+                                    index);
+            vCoords = LaneCoords<W>(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv)), dv,
+                                    index);
         }
-        alignas(64) std::int32_t offsets[16];
-        LocateSixteen<SB>(uCoords, vCoords, stride, offsets);
+        alignas(64) std::int32_t offsets[kLanes];
+        W::template Locate<SB>(uCoords, vCoords, stride, offsets);
         bool clear;
-        const __m512i texels = BilinearSixteen<SB>(top, bottom, offsets, uCoords, vCoords, clear);
-        uCoords = _mm512_add_epi32(uCoords, uStep);
-        vCoords = _mm512_add_epi32(vCoords, vStep);
+        const Vec texels = W::template Sample<SB>(top, bottom, offsets, uCoords, vCoords, clear);
+        uCoords = W::Add(uCoords, uStep);
+        vCoords = W::Add(vCoords, vStep);
         if (!clear) {
-            BlendSixteen<SB, DB, Opaque, Tint>(p, texels, d, left);
+            W::template Blend<SB, DB, Opaque, Tint>(p, texels, d, left);
         }
     }
 }
@@ -465,38 +500,12 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
     if constexpr (std::is_same_v<Sampler, BilinearSampler>) {
 #if defined(GV_DRAW_LOOPS_AVX512)
         if (p.rowStride != 0) {
-            RunBilinearSixteens<SB, DB, Opaque, Tint>(p, d, u, v, du, dv, count);
+            RunBilinearSteps<SixteenSteps, SB, DB, Opaque, Tint>(p, d, u, v, du, dv, count);
             return;
         }
 #elif defined(GV_DRAW_LOOPS_AVX2)
-        if (count >= 8 && p.rowStride != 0) { // whole steps of eight
-            const std::uint32_t step = std::uint32_t(du), stepV = std::uint32_t(dv);
-            const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-            __m256i uCoords = LaneCoords(u, du, lanes);
-            __m256i vCoords = LaneCoords(v, dv, lanes);
-            const __m256i uOctetStep = _mm256_set1_epi32(std::int32_t(8 * step));
-            const __m256i vOctetStep = _mm256_set1_epi32(std::int32_t(8 * stepV));
-            const __m256i stride = _mm256_set1_epi32(std::int32_t(p.rowStride));
-            const std::uint8_t* top = p.srcRows[0];
-            const std::uint8_t* bottom = top + p.rowStride;
-            const int octets = (count - n) / 8;
-            for (int k = 0; k < octets; ++k, d += 8 * DB) {
-                alignas(32) std::int32_t offsets[8];
-                LocateOctet<SB>(uCoords, vCoords, stride, offsets);
-                bool clear;
-                const __m256i texels = BilinearOctet<SB>(top, bottom, offsets, uCoords, vCoords, clear);
-                uCoords = _mm256_add_epi32(uCoords, uOctetStep);
-                vCoords = _mm256_add_epi32(vCoords, vOctetStep);
-                if (!clear) {
-                    BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, 8);
-                }
-            }
-            n += 8 * octets;
-            u = std::int32_t(std::uint32_t(u) + std::uint32_t(octets) * 8 * step);
-            v = std::int32_t(std::uint32_t(v) + std::uint32_t(octets) * 8 * stepV);
-        }
-        if (n < count && p.rowStride != 0) {
-            BilinearOctetTail<SB, DB, Opaque, Tint>(p, d, u, v, du, dv, count - n);
+        if (p.rowStride != 0) {
+            RunBilinearSteps<OctetSteps, SB, DB, Opaque, Tint>(p, d, u, v, du, dv, count);
             return;
         }
 #endif
