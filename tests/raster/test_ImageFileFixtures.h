@@ -200,4 +200,32 @@ inline std::vector<std::uint8_t*> RowsOf(std::vector<std::uint8_t>& pixels, int 
     return rows;
 }
 
+// What an image reader made of a file: its header and its rows, packed top row first.
+struct Decoded {
+    bool headerOk = false;
+    bool rowsOk = false;
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 0;
+    int dpi = 0;
+    std::vector<std::uint8_t> pixels; // rows the reader left unwritten keep the byte 0xCD
+};
+
+// Reads file's header and then all its rows through reader (PngFile, JpegFile).
+template <typename Reader> Decoded DecodeWith(Reader& reader, const std::vector<std::uint8_t>& file) {
+    Decoded result;
+    result.headerOk = reader.ReadHeader(file.data(), file.size());
+    if (!result.headerOk) {
+        return result;
+    }
+    result.width = reader.Width();
+    result.height = reader.Height();
+    result.bytesPerPixel = reader.BytesPerPixel();
+    result.dpi = reader.Dpi();
+    result.pixels.assign(static_cast<std::size_t>(result.width) * result.height * result.bytesPerPixel, 0xCD);
+    auto rows = RowsOf(result.pixels, result.height);
+    result.rowsOk = reader.ReadRows(rows.data());
+    return result;
+}
+
 } // namespace fixtures

@@ -12,32 +12,17 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct Decoded {
-    bool headerOk = false;
-    bool rowsOk = false;
-    int width = 0;
-    int height = 0;
-    int bytesPerPixel = 0;
-    int dpi = 0;
+struct Decoded : fixtures::Decoded {
     JpegFile::Layout layout = JpegFile::Layout::Rgb;
-    Bytes pixels; // packed, top row first
 };
 
 Decoded Decode(const Bytes& file) {
-    Decoded result;
     JpegFile jpeg;
-    result.headerOk = jpeg.ReadHeader(file.data(), file.size());
-    if (!result.headerOk) {
-        return result;
+    Decoded result;
+    static_cast<fixtures::Decoded&>(result) = fixtures::DecodeWith(jpeg, file);
+    if (result.headerOk) {
+        result.layout = jpeg.PixelLayout();
     }
-    result.width = jpeg.Width();
-    result.height = jpeg.Height();
-    result.bytesPerPixel = jpeg.BytesPerPixel();
-    result.dpi = jpeg.Dpi();
-    result.layout = jpeg.PixelLayout();
-    result.pixels.assign(static_cast<std::size_t>(result.width) * result.height * result.bytesPerPixel, 0xCD);
-    auto rows = fixtures::RowsOf(result.pixels, result.height);
-    result.rowsOk = jpeg.ReadRows(rows.data());
     return result;
 }
 

@@ -11,31 +11,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct Decoded {
-    bool headerOk = false;
-    bool rowsOk = false;
-    int width = 0;
-    int height = 0;
-    int bytesPerPixel = 0;
-    int dpi = 0;
-    Bytes pixels; // packed, top row first
-};
+using fixtures::Decoded;
 
 Decoded Decode(const Bytes& file) {
-    Decoded result;
     PngFile png;
-    result.headerOk = png.ReadHeader(file.data(), file.size());
-    if (!result.headerOk) {
-        return result;
-    }
-    result.width = png.Width();
-    result.height = png.Height();
-    result.bytesPerPixel = png.BytesPerPixel();
-    result.dpi = png.Dpi();
-    result.pixels.assign(static_cast<std::size_t>(result.width) * result.height * result.bytesPerPixel, 0xCD);
-    auto rows = fixtures::RowsOf(result.pixels, result.height);
-    result.rowsOk = png.ReadRows(rows.data());
-    return result;
+    return fixtures::DecodeWith(png, file);
 }
 
 // Rewrites the IHDR size fields and its CRC, giving a well-formed header for any size.
