@@ -88,7 +88,9 @@ void RunLoop(drawloops::LoopFn loop, const LoopParams& p, std::vector<float>& li
         loop(p);
         return;
     }
-    const std::size_t lineFloats = line.size() / 2;
+    // Each thread that draws rows of the picture needs a line of its own.
+    const std::size_t lineFloats = line.size();
+    line.resize(2 * lineFloats);
     auto chunk = [&](int first, int last, int lane) {
         LoopParams band = p;
         band.y0 = first;
@@ -342,8 +344,7 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
             ((p.u0 | p.v0 | p.dudx | p.dvdx | p.dudy | p.dvdy) & drawloops::kFractionMask) == 0;
         p.onCentres = onCentres;
         if (!onCentres) {
-            // One line for each thread that may draw rows of this picture.
-            line.resize(std::size_t(std::max(p.srcWidth, p.srcHeight) + 2) * 4 * 2);
+            line.resize(std::size_t(std::max(p.srcWidth, p.srcHeight) + 2) * 4);
             p.line = line.data();
         }
     }
