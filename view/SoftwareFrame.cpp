@@ -146,9 +146,7 @@ void SoftwareFrame::DrawBackground(const TileSet& tileSet) {
         canvas_.Fill(ColorOf(tileSet.Settings().backColor));
         return;
     }
-    const StretchMode mode = quickDraw_ ? StretchMode::ColorOnColor : StretchMode::HalfTone;
-    canvas_.Painter().StretchBlit(0, 0, canvas_.Width(), canvas_.Height(), back->AsPixelBlock(), 0, 0,
-                                  back->Width(), back->Height(), BlitOp::Copy, mode);
+    background_.DrawInto(canvas_, *back, quickDraw_ ? StretchMode::ColorOnColor : StretchMode::HalfTone);
 }
 
 void SoftwareFrame::DrawGrid(CanvasPainter& painter, const Camera& camera, int drawGridSize,

@@ -4,6 +4,7 @@
 #include "support/Rgb8.h"
 #include "support/Vec2.h"
 #include "view/FrameTiming.h"
+#include "view/StretchedBackground.h"
 
 #include <array>
 #include <cstdint>
@@ -60,6 +61,7 @@ private:
     void DrawHandles(const Camera& camera);
 
     DcRasterCanvas canvas_;
+    StretchedBackground background_;
     FrameTiming timing_;
     bool quickDraw_ = false;
     bool handlesShown_ = false;

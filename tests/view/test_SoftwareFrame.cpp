@@ -9,6 +9,7 @@
 
 #include <set>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -186,6 +187,47 @@ TEST(SoftwareFrame, BackgroundPictureIsStretchedOverTheWindow) {
     frame.SetQuickDraw(false);
     frame.Draw(camera, fixture.doc, overlays);
     EXPECT_EQ(pure.count(ClientPixel(frame.Canvas(), 100, 75)), 0u);
+}
+
+// Every byte of a frame's canvas, row by row.
+std::vector<std::uint8_t> CanvasBytes(const RasterCanvas& canvas) {
+    std::vector<std::uint8_t> bytes;
+    const std::size_t rowBytes = std::size_t(canvas.Width()) * canvas.BytesPerPixel();
+    for (int y = 0; y < canvas.Height(); ++y) {
+        bytes.insert(bytes.end(), canvas.Rows()[y], canvas.Rows()[y] + rowBytes);
+    }
+    return bytes;
+}
+
+// The stretched background is kept between frames; every later frame must still show exactly what a
+// frame drawn from scratch shows, after the picture's pixels, the window's size or the mode changed.
+TEST(SoftwareFrame, KeptBackgroundFollowsThePictureTheSizeAndTheMode) {
+    ViewDocument fixture(viewtest::DefaultLook() + " drawgridsize=\"4096\" backimage=\"back.png\"");
+    ASSERT_TRUE(fixture.tileSet.BackImage().IsLoaded());
+    Camera camera = SizedCamera();
+    FrameOverlays overlays;
+    SoftwareFrame kept;
+    auto expectFresh = [&](const char* when) {
+        kept.Draw(camera, fixture.doc, overlays);
+        SoftwareFrame fresh;
+        fresh.SetQuickDraw(kept.QuickDraw());
+        fresh.Draw(camera, fixture.doc, overlays);
+        EXPECT_EQ(CanvasBytes(kept.Canvas()), CanvasBytes(fresh.Canvas())) << when;
+    };
+    expectFresh("first frame");
+    const std::vector<std::uint8_t> first = CanvasBytes(kept.Canvas());
+    expectFresh("second frame");
+
+    RasterCanvas& picture = *fixture.tileSet.BackImage().canvas;
+    picture.Rows()[0][0] ^= 0xFF; // one byte of the bottom-left pixel
+    expectFresh("changed picture");
+    EXPECT_NE(CanvasBytes(kept.Canvas()), first);
+
+    ASSERT_TRUE(camera.Resize(kWidth + 37, kHeight - 20));
+    expectFresh("resized window");
+
+    kept.SetQuickDraw(true);
+    expectFresh("quick draw");
 }
 
 TEST(SoftwareFrame, OnePixelBackgroundPictureFallsBackToBackColour) {
