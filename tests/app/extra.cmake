@@ -2,11 +2,11 @@
 add_test(NAME app.cli_version COMMAND gridvellum --version)
 set_tests_properties(app.cli_version PROPERTIES LABELS app
     PASS_REGULAR_EXPRESSION "^Gridvellum Version 3\\.0\\.6\\.0\n$"
-    ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=;XDG_CONFIG_HOME=${GV_TEST_CONFIG}")
+    ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=;XDG_CONFIG_HOME=${GV_TEST_CONFIG};${GV_TEST_SANITIZER_ENV}")
 add_test(NAME app.cli_missing_map COMMAND gridvellum --save-as ${CMAKE_BINARY_DIR}/no-such-map.gv
     ${CMAKE_BINARY_DIR}/never-written.gv)
 set_tests_properties(app.cli_missing_map PROPERTIES LABELS app PASS_REGULAR_EXPRESSION "Could not open"
-    ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=;XDG_CONFIG_HOME=${GV_TEST_CONFIG}")
+    ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=;XDG_CONFIG_HOME=${GV_TEST_CONFIG};${GV_TEST_SANITIZER_ENV}")
 
 # The editor starts on the sample map with a display, draws its first frame, saves a picture of its
 # window and quits; test_app then checks that the map view shows the map. Without DISPLAY the run
@@ -47,4 +47,4 @@ add_test(NAME app.smoke_editor
     COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:gridvellum> -DCHECKER=$<TARGET_FILE:test_app>
         -DMAP=${GV_BIN_DIR}/sample.gv -DSHOT=${CMAKE_BINARY_DIR}/smoke-editor.png
         -DCONFIG=${GV_TEST_CONFIG}/smoke-editor -P ${GV_SMOKE_SCRIPT})
-set_tests_properties(app.smoke_editor PROPERTIES LABELS app TIMEOUT 180)
+set_tests_properties(app.smoke_editor PROPERTIES LABELS app TIMEOUT 180 ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")

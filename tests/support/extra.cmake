@@ -4,5 +4,5 @@ add_test(NAME support.WStringLocaleComma
          COMMAND test_support --gtest_filter=WStringLocale.*)
 set_tests_properties(support.WStringLocaleComma PROPERTIES
     LABELS support
-    ENVIRONMENT "LC_ALL=de_DE.UTF-8;QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${GV_TEST_CONFIG};XDG_DATA_HOME=${GV_TEST_CONFIG}/data"
+    ENVIRONMENT "LC_ALL=de_DE.UTF-8;QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${GV_TEST_CONFIG};XDG_DATA_HOME=${GV_TEST_CONFIG}/data;${GV_TEST_SANITIZER_ENV}"
     SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
