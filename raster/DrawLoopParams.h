@@ -2,8 +2,8 @@
 
 // What the rasterizer's inner loops share: the fixed-point format, the samplings and the values a
 // loop needs, worked out once per draw. Only data lives here: the loops themselves are built once
-// for every x86-64 processor and once more for those with AVX2, each build in an inline namespace
-// of its own (GV_DRAW_LOOPS_ISA) so that the two never share a symbol.
+// for every x86-64 processor and again for those with AVX2 and for those with AVX-512, each build in
+// an inline namespace of its own (GV_DRAW_LOOPS_ISA) so that no two builds share a symbol.
 
 #include <cstdint>
 
