@@ -4,6 +4,10 @@
 #include <chrono>
 #include <system_error>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
@@ -25,10 +29,21 @@ void CpuRelax() {
 #endif
 }
 
+// Processors this process may run on: those it is confined to, not merely those the machine has.
+unsigned UsableProcessors() {
+#if defined(__linux__)
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0) {
+        return static_cast<unsigned>(CPU_COUNT(&set));
+    }
+#endif
+    return std::thread::hardware_concurrency(); // 0 when unknown
+}
+
 } // namespace
 
-// On a single core a helper could only take turns with the caller.
-BandRunner::BandRunner() : helperEnabled_(std::thread::hardware_concurrency() != 1) {}
+// On a single processor a helper could only take turns with the caller.
+BandRunner::BandRunner() : helperEnabled_(UsableProcessors() != 1) {}
 
 BandRunner::~BandRunner() {
     if (helper_.joinable()) {
