@@ -202,8 +202,11 @@ bool SampleMap::Save(const std::string& path) const {
     for (const Placed* t : DocumentOrder()) {
         SampleXml& e = root.AddChild("TileRef");
         std::string matrices;
-        for (const SampleMatrix& step : t->path)
-            matrices += (matrices.empty() ? "" : ",") + step.Encoded();
+        for (const SampleMatrix& step : t->path) {
+            if (!matrices.empty())
+                matrices += ',';
+            matrices += step.Encoded();
+        }
         e.Attribute("name", tileset_.Key(t->name)).Attribute("matrix", matrices);
         if (t->tinted)
             e.Attribute("color", Colour(t->red, t->green, t->blue))

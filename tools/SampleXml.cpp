@@ -55,11 +55,11 @@ void SampleXml::WriteElement(std::string& out, int depth) const {
     out += Escaped(text_);
     for (std::size_t i = 0; i < children_.size(); ++i) {
         if (i > 0 || text_.empty())
-            out += "\n" + std::string(3 * (depth + 1), ' ');
+            out.append(1, '\n').append(3 * (depth + 1), ' ');
         children_[i]->WriteElement(out, depth + 1);
     }
     if (!children_.empty())
-        out += "\n" + std::string(3 * depth, ' ');
+        out.append(1, '\n').append(3 * depth, ' ');
     out += "</" + name_ + ">";
 }
 
