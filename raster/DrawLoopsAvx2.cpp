@@ -4,6 +4,6 @@
 #define GV_DRAW_LOOPS_ISA avx2
 #define GV_DRAW_LOOPS_AVX2 1
 #define GV_DRAW_LOOPS_TARGET "avx2"
-#define GV_DRAW_LOOPS_PICK PickAvx2Bilinear
+#define GV_DRAW_LOOPS_PICK PickAvx2Loop
 #include "raster/DrawLoopsBuild.h"
 #endif

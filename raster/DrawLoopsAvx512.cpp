@@ -13,6 +13,6 @@
 #define GV_DRAW_LOOPS_AVX2 1
 #define GV_DRAW_LOOPS_AVX512 1
 #define GV_DRAW_LOOPS_TARGET "avx2,avx512f,avx512bw,avx512vl,bmi2"
-#define GV_DRAW_LOOPS_PICK PickAvx512Bilinear
+#define GV_DRAW_LOOPS_PICK PickAvx512Loop
 #include "raster/DrawLoopsBuild.h"
 #endif

@@ -28,17 +28,17 @@ LoopWidth ProcessorWidth() {
 
 } // namespace
 
-LoopFn PickWideBilinear(int srcBytes, int dstBytes, bool opaque, bool tint) {
+LoopFn PickWideLoop(Sampling sampling, int srcBytes, int dstBytes, bool opaque, bool tint) {
     const LoopWidth width = std::min(ProcessorWidth(), widthLimit.load(std::memory_order_relaxed));
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     if (width == LoopWidth::Avx512) {
-        return PickAvx512Bilinear(srcBytes, dstBytes, opaque, tint);
+        return PickAvx512Loop(sampling, srcBytes, dstBytes, opaque, tint);
     }
     if (width == LoopWidth::Avx2) {
-        return PickAvx2Bilinear(srcBytes, dstBytes, opaque, tint);
+        return PickAvx2Loop(sampling, srcBytes, dstBytes, opaque, tint);
     }
 #else
-    (void)srcBytes, (void)dstBytes, (void)opaque, (void)tint;
+    (void)sampling, (void)srcBytes, (void)dstBytes, (void)opaque, (void)tint;
 #endif
     return nullptr;
 }

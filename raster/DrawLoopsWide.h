@@ -1,8 +1,7 @@
 #pragma once
 
-// The general bilinear row loop compiled again for wider instruction sets, each build in a file of
-// its own, picked at run time so the program still runs on any x86-64. Every build gives the same
-// bytes.
+// The bilinear row loops compiled again for wider instruction sets, each build in a file of its own,
+// picked at run time so the program still runs on any x86-64. Every build gives the same bytes.
 
 #include "raster/DrawLoopParams.h"
 
@@ -10,16 +9,16 @@ namespace drawloops {
 
 enum class LoopWidth { Baseline, Avx2, Avx512 };
 
-// The loop built for the widest instructions this processor offers within the limit below; null when
-// only the baseline build applies.
-LoopFn PickWideBilinear(int srcBytes, int dstBytes, bool opaque, bool tint);
+// The loop for the sampling built for the widest instructions this processor offers within the limit
+// below; null when only the baseline build applies (or the sampling has no wider build).
+LoopFn PickWideLoop(Sampling sampling, int srcBytes, int dstBytes, bool opaque, bool tint);
 
 // Caps the width of the loops picked, so that tests can check every build on a processor that has
 // the widest. There is no cap at the start.
 void LimitLoopWidth(LoopWidth widest);
 
 // The builds themselves: call only on a processor with their instructions.
-LoopFn PickAvx2Bilinear(int srcBytes, int dstBytes, bool opaque, bool tint);
-LoopFn PickAvx512Bilinear(int srcBytes, int dstBytes, bool opaque, bool tint);
+LoopFn PickAvx2Loop(Sampling sampling, int srcBytes, int dstBytes, bool opaque, bool tint);
+LoopFn PickAvx512Loop(Sampling sampling, int srcBytes, int dstBytes, bool opaque, bool tint);
 
 } // namespace drawloops

@@ -195,13 +195,13 @@ int FootprintTaps(double fu, double fv) {
 using drawloops::LoopFn;
 
 LoopFn PickLoop(int srcBytes, int dstBytes, Sampling sampling, bool opaque, bool tint) {
+    if (LoopFn wide = drawloops::PickWideLoop(sampling, srcBytes, dstBytes, opaque, tint)) {
+        return wide;
+    }
     switch (sampling) {
     case Sampling::Nearest:
         return drawloops::PickRows<Sampling::Nearest>(srcBytes, dstBytes, opaque, tint);
     case Sampling::Bilinear:
-        if (LoopFn wide = drawloops::PickWideBilinear(srcBytes, dstBytes, opaque, tint)) {
-            return wide;
-        }
         return drawloops::PickRows<Sampling::Bilinear>(srcBytes, dstBytes, opaque, tint);
     case Sampling::Footprint:
         return drawloops::PickRows<Sampling::Footprint>(srcBytes, dstBytes, opaque, tint);
