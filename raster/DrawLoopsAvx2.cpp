@@ -1,4 +1,4 @@
-// The bilinear loops compiled a second time for processors with AVX2: eight pixels per step.
+// The row loops compiled a second time, for processors with AVX2: eight pixels per bilinear step.
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define GV_DRAW_LOOPS_ISA avx2

@@ -1,5 +1,5 @@
-// The bilinear loops compiled a third time, for processors with AVX-512 (foundation, byte and word,
-// and vector-length instructions) and BMI2: sixteen pixels per step.
+// The row loops compiled a third time, for processors with AVX-512 (foundation, byte and word,
+// and vector-length instructions) and BMI2: sixteen pixels per bilinear step.
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 // GCC 12's AVX-512 headers fill "undefined" vectors with themselves, which its own flow analysis

@@ -1,7 +1,7 @@
 // Compiles the rasterizer's loops once more for a wider instruction set. A build file defines
 //   GV_DRAW_LOOPS_ISA     the inline namespace of this build's loops (so no symbol is shared),
 //   GV_DRAW_LOOPS_TARGET  the instruction sets, as a target attribute string,
-//   GV_DRAW_LOOPS_PICK    the name of the function that returns this build's bilinear loops,
+//   GV_DRAW_LOOPS_PICK    the name of the function that returns this build's loop for a sampling,
 // along with the GV_DRAW_LOOPS_AVX2 / GV_DRAW_LOOPS_AVX512 switches the loops test, and then includes
 // this file (x86-64 with GCC or clang only). Everything the standard library brings is included before
 // the wider target is switched on, so only the loops themselves may use the wider instructions; the
@@ -33,13 +33,18 @@ namespace drawloops {
 
 LoopFn GV_DRAW_LOOPS_PICK(Sampling sampling, int srcBytes, int dstBytes, bool opaque, bool tint) {
     switch (sampling) {
+    case Sampling::Nearest:
+        return PickRows<Sampling::Nearest>(srcBytes, dstBytes, opaque, tint);
     case Sampling::Bilinear:
         return PickRows<Sampling::Bilinear>(srcBytes, dstBytes, opaque, tint);
+    case Sampling::Footprint:
+        return PickRows<Sampling::Footprint>(srcBytes, dstBytes, opaque, tint);
+    case Sampling::OffsetNearest:
+        return PickRows<Sampling::OffsetNearest>(srcBytes, dstBytes, opaque, tint);
     case Sampling::AxisBilinear:
         return PickRows<Sampling::AxisBilinear>(srcBytes, dstBytes, opaque, tint);
-    default:
-        return nullptr;
     }
+    return nullptr;
 }
 
 } // namespace drawloops
