@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -246,6 +247,35 @@ Matrix3 RandomMatrix(std::mt19937& rng, int srcW, int srcH, int dstW, int dstH) 
     return m;
 }
 
+// One destination drawn two ways from the same random pixels: through the program's loops and by
+// the per-pixel rules above.
+class TwoTargets {
+public:
+    TwoTargets(int width, int height, int bytesPerPixel, std::mt19937& rng)
+        : fast_(MakeCanvas(width, height, bytesPerPixel)), slow_(MakeCanvas(width, height, bytesPerPixel)) {
+        FillRandom(*fast_, rng);
+        CopyPixels(*fast_, *slow_);
+    }
+
+    int Width() const { return fast_->Width(); }
+    int Height() const { return fast_->Height(); }
+    int BytesPerPixel() const { return fast_->BytesPerPixel(); }
+
+    // Draws src under m both ways; true when the program's draw changed any pixel.
+    bool Draw(RasterCanvas& src, const Matrix3& m, const ReferenceStyle& st) {
+        const std::vector<std::uint8_t> before = Snapshot(*fast_);
+        src.DrawTransformed(*fast_, m, st.plain, st.tint, st.tintOn, st.tintAmount, st.opacity);
+        ReferenceDraw(src, *slow_, m, st);
+        return Snapshot(*fast_) != before;
+    }
+    std::vector<std::uint8_t> Fast() const { return Snapshot(*fast_); }
+    std::vector<std::uint8_t> Slow() const { return Snapshot(*slow_); }
+
+private:
+    std::unique_ptr<RasterCanvas> fast_;
+    std::unique_ptr<RasterCanvas> slow_;
+};
+
 // Every comparison runs with the widest loops this processor offers, with the AVX2 and the baseline
 // builds (each where the processor runs it), and with the widest loops on every draw cut into row
 // chunks shared with the helper thread, so every build and the shared draws meet the same rules.
@@ -302,10 +332,7 @@ TEST_P(DrawTransformedReference, FastLoopsMatchThePerPixelRulesOnRandomDraws) {
         auto src = MakeCanvas(side(20, 90), side(20, 90), srcBytes);
         FillRandom(*src, rng);
         src->SetAlwaysSmooth(unit(rng) < 0.1);
-        auto fast = MakeCanvas(side(40, 70), side(40, 70), dstBytes);
-        FillRandom(*fast, rng);
-        auto slow = MakeCanvas(fast->Width(), fast->Height(), dstBytes);
-        CopyPixels(*fast, *slow);
+        TwoTargets targets(side(40, 70), side(40, 70), dstBytes, rng);
 
         ReferenceStyle st;
         st.plain = unit(rng) < 0.25;
@@ -314,18 +341,15 @@ TEST_P(DrawTransformedReference, FastLoopsMatchThePerPixelRulesOnRandomDraws) {
         st.tintAmount = int(unit(rng) * 256);
         const float opacities[] = {1.0f, 1.0f, 1.0f, 0.5f, float(unit(rng)), 1.5f, 0.0f, -0.25f};
         st.opacity = opacities[int(unit(rng) * 8)];
-        Matrix3 m = RandomMatrix(rng, src->Width(), src->Height(), fast->Width(), fast->Height());
+        Matrix3 m = RandomMatrix(rng, src->Width(), src->Height(), targets.Width(), targets.Height());
 
-        auto before = Snapshot(*fast);
-        src->DrawTransformed(*fast, m, st.plain, st.tint, st.tintOn, st.tintAmount, st.opacity);
-        ReferenceDraw(*src, *slow, m, st);
-        auto got = Snapshot(*fast);
-        drawn += got != before;
-        ASSERT_EQ(got, Snapshot(*slow))
+        drawn += targets.Draw(*src, m, st);
+        ASSERT_EQ(targets.Fast(), targets.Slow())
             << "case " << n << ": source " << src->Width() << "x" << src->Height() << "x" << srcBytes
-            << ", destination " << fast->Width() << "x" << fast->Height() << "x" << dstBytes << ", matrix "
-            << m.m11() << " " << m.m12() << " " << m.m21() << " " << m.m22() << " " << m.m31() << " "
-            << m.m32() << ", plain " << st.plain << ", opacity " << st.opacity << ", tint " << st.tintOn;
+            << ", destination " << targets.Width() << "x" << targets.Height() << "x" << dstBytes
+            << ", matrix " << m.m11() << " " << m.m12() << " " << m.m21() << " " << m.m22() << " " << m.m31()
+            << " " << m.m32() << ", plain " << st.plain << ", opacity " << st.opacity << ", tint "
+            << st.tintOn;
     }
     // The random draws must mostly land on the destination, or the comparison proves little.
     EXPECT_GT(drawn, cases / 2);
@@ -340,10 +364,7 @@ TEST_P(DrawTransformedReference, FootprintTapsMatchThePerPixelRules) {
     for (int n = 0; n < 300; ++n) {
         auto src = MakeCanvas(40 + int(unit(rng) * 60), 40 + int(unit(rng) * 60), 3);
         FillRandom(*src, rng);
-        auto fast = MakeCanvas(60, 60, unit(rng) < 0.5 ? 3 : 4);
-        FillRandom(*fast, rng);
-        auto slow = MakeCanvas(60, 60, fast->BytesPerPixel());
-        CopyPixels(*fast, *slow);
+        TwoTargets targets(60, 60, unit(rng) < 0.5 ? 3 : 4, rng);
         const double size = 0.3 + unit(rng);
         const double shear = (unit(rng) < 0.5 ? -1 : 1) * (0.5 + unit(rng) * 0.45);
         Matrix3 sheared;
@@ -353,9 +374,8 @@ TEST_P(DrawTransformedReference, FootprintTapsMatchThePerPixelRules) {
         st.tintOn = unit(rng) < 0.3;
         st.tint = 0x204080;
         st.tintAmount = 90;
-        src->DrawTransformed(*fast, m, false, st.tint, st.tintOn, st.tintAmount, 1.0f);
-        ReferenceDraw(*src, *slow, m, st);
-        ASSERT_EQ(Snapshot(*fast), Snapshot(*slow)) << "case " << n;
+        targets.Draw(*src, m, st);
+        ASSERT_EQ(targets.Fast(), targets.Slow()) << "case " << n;
     }
 }
 
@@ -393,10 +413,7 @@ TEST_P(DrawTransformedReference, DrawsOnTexelCentresMatchThePerPixelRules) {
         const int dstBytes = unit(rng) < 0.6 ? 4 : 3;
         auto src = MakeCanvas(4 + int(unit(rng) * 60), 4 + int(unit(rng) * 60), srcBytes);
         FillAlphaRuns(*src, rng);
-        auto fast = MakeCanvas(20 + int(unit(rng) * 60), 20 + int(unit(rng) * 60), dstBytes);
-        FillRandom(*fast, rng);
-        auto slow = MakeCanvas(fast->Width(), fast->Height(), dstBytes);
-        CopyPixels(*fast, *slow);
+        TwoTargets targets(20 + int(unit(rng) * 60), 20 + int(unit(rng) * 60), dstBytes, rng);
 
         ReferenceStyle st;
         st.tintOn = unit(rng) < 0.2;
@@ -405,18 +422,14 @@ TEST_P(DrawTransformedReference, DrawsOnTexelCentresMatchThePerPixelRules) {
         st.opacity = opacities[int(unit(rng) * 4)];
         const double scale = scales[int(unit(rng) * 7)];
         const double angle = M_PI / 2 * std::floor(unit(rng) * 4);
-        const double tx = std::round((unit(rng) * 1.2 - 0.1) * fast->Width() * 4) / 4;
-        const double ty = std::round((unit(rng) * 1.2 - 0.1) * fast->Height() * 4) / 4;
+        const double tx = std::round((unit(rng) * 1.2 - 0.1) * targets.Width() * 4) / 4;
+        const double ty = std::round((unit(rng) * 1.2 - 0.1) * targets.Height() * 4) / 4;
         const Matrix3 m = Matrix3::FromParts(angle, tx, ty, scale, std::fabs(scale));
 
-        auto before = Snapshot(*fast);
-        src->DrawTransformed(*fast, m, false, st.tint, st.tintOn, st.tintAmount, st.opacity);
-        ReferenceDraw(*src, *slow, m, st);
-        auto got = Snapshot(*fast);
-        drawn += got != before;
-        ASSERT_EQ(got, Snapshot(*slow))
+        drawn += targets.Draw(*src, m, st);
+        ASSERT_EQ(targets.Fast(), targets.Slow())
             << "case " << n << ": source " << src->Width() << "x" << src->Height() << "x" << srcBytes
-            << ", destination " << fast->Width() << "x" << fast->Height() << "x" << dstBytes << ", scale "
+            << ", destination " << targets.Width() << "x" << targets.Height() << "x" << dstBytes << ", scale "
             << scale << ", angle " << angle << ", offset " << tx << " " << ty;
     }
     EXPECT_GT(drawn, cases / 2);
@@ -452,27 +465,20 @@ TEST_P(DrawTransformedReference, TurnedDrawsOfPicturesWithOpaqueAndClearAreasMat
         auto src = MakeCanvas(10 + int(unit(rng) * 70), 10 + int(unit(rng) * 70), 4);
         FillAlphaBlocks(*src, rng);
         const int dstBytes = unit(rng) < 0.7 ? 4 : 3;
-        auto fast = MakeCanvas(30 + int(unit(rng) * 60), 30 + int(unit(rng) * 60), dstBytes);
-        FillRandom(*fast, rng);
-        auto slow = MakeCanvas(fast->Width(), fast->Height(), dstBytes);
-        CopyPixels(*fast, *slow);
+        TwoTargets targets(30 + int(unit(rng) * 60), 30 + int(unit(rng) * 60), dstBytes, rng);
         ReferenceStyle st;
         st.tintOn = unit(rng) < 0.2;
         st.tint = std::uint32_t(rng()) & 0xFFFFFF;
         st.tintAmount = int(unit(rng) * 256);
         st.opacity = unit(rng) < 0.8 ? 1.0f : 0.6f;
         const double scale = 0.6 + unit(rng) * 1.8;
-        const Matrix3 m = Matrix3::FromParts(unit(rng) * 2 * M_PI, unit(rng) * fast->Width(),
-                                             unit(rng) * fast->Height(), scale, scale);
+        const Matrix3 m = Matrix3::FromParts(unit(rng) * 2 * M_PI, unit(rng) * targets.Width(),
+                                             unit(rng) * targets.Height(), scale, scale);
 
-        auto before = Snapshot(*fast);
-        src->DrawTransformed(*fast, m, false, st.tint, st.tintOn, st.tintAmount, st.opacity);
-        ReferenceDraw(*src, *slow, m, st);
-        auto got = Snapshot(*fast);
-        drawn += got != before;
-        ASSERT_EQ(got, Snapshot(*slow))
+        drawn += targets.Draw(*src, m, st);
+        ASSERT_EQ(targets.Fast(), targets.Slow())
             << "case " << n << ": source " << src->Width() << "x" << src->Height() << ", destination "
-            << fast->Width() << "x" << fast->Height() << "x" << dstBytes << ", scale " << scale;
+            << targets.Width() << "x" << targets.Height() << "x" << dstBytes << ", scale " << scale;
     }
     EXPECT_GT(drawn, cases / 2);
 }
@@ -487,10 +493,7 @@ TEST_P(DrawTransformedReference, LargeDrawsMatchThePerPixelRulesAcrossTheirWhole
         const int srcBytes = n % 2 == 0 ? 4 : 3;
         auto src = MakeCanvas(90 + int(unit(rng) * 60), 90 + int(unit(rng) * 60), srcBytes);
         FillAlphaBlocks(*src, rng);
-        auto fast = MakeCanvas(330, 310, n % 3 == 0 ? 3 : 4);
-        FillRandom(*fast, rng);
-        auto slow = MakeCanvas(fast->Width(), fast->Height(), fast->BytesPerPixel());
-        CopyPixels(*fast, *slow);
+        TwoTargets targets(330, 310, n % 3 == 0 ? 3 : 4, rng);
         ReferenceStyle st;
         st.tintOn = n % 4 == 1;
         st.tint = 0x3060C0;
@@ -503,9 +506,8 @@ TEST_P(DrawTransformedReference, LargeDrawsMatchThePerPixelRulesAcrossTheirWhole
         const double cx = src->Width() / 2.0, cy = src->Height() / 2.0;
         const Matrix3 m = Matrix3::FromParts(angle, 165.5 - (cx * turn.m11() + cy * turn.m21()),
                                              155.5 - (cx * turn.m12() + cy * turn.m22()), scale, scale);
-        src->DrawTransformed(*fast, m, false, st.tint, st.tintOn, st.tintAmount, st.opacity);
-        ReferenceDraw(*src, *slow, m, st);
-        ASSERT_EQ(Snapshot(*fast), Snapshot(*slow))
+        targets.Draw(*src, m, st);
+        ASSERT_EQ(targets.Fast(), targets.Slow())
             << "case " << n << ", angle " << angle << ", scale " << scale;
     }
 }
