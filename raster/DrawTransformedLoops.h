@@ -699,6 +699,17 @@ void RunAlignedEdgeRow(const LoopParams& p, std::uint8_t* rowStart, std::int64_t
     RunAlignedRow<SB, DB, Opaque, Tint>(p, d, alongU, fixedIndex, moveIndex, moveStep, count);
 }
 
+#if defined(__SSE2__)
+// A texel's channels as four floats; a 3-byte texel's fourth is 0. A named function rather than a
+// lambda, so that the wider builds' target applies to it too.
+template <int SB> [[gnu::always_inline]] inline __m128 TexelChannels(const std::uint8_t* texel) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bytes =
+        _mm_cvtsi32_si128(std::int32_t(LoadTexel<SB>(texel) & (SB == 4 ? ~0u : 0x00FFFFFFu)));
+    return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero));
+}
+#endif
+
 // (256 - f) * a + f * b for each channel of texels a and b, in single precision: one entry of the line
 // of RunAxisRow. The four channels go through the same multiplications and addition in one vector as
 // they would one by one, so the floats are the same; a 3-byte texel's fourth entry is 0.
@@ -706,14 +717,8 @@ template <int SB>
 [[gnu::always_inline]] inline void MixTexels(const std::uint8_t* a, const std::uint8_t* b, float f,
                                              float* out) {
 #if defined(__SSE2__)
-    const auto channels = [](const std::uint8_t* texel) {
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i bytes =
-            _mm_cvtsi32_si128(std::int32_t(LoadTexel<SB>(texel) & (SB == 4 ? ~0u : 0x00FFFFFFu)));
-        return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero));
-    };
-    _mm_storeu_ps(out, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(256.0f - f), channels(a)),
-                                  _mm_mul_ps(_mm_set1_ps(f), channels(b))));
+    _mm_storeu_ps(out, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(256.0f - f), TexelChannels<SB>(a)),
+                                  _mm_mul_ps(_mm_set1_ps(f), TexelChannels<SB>(b))));
 #else
     for (int c = 0; c < SB; ++c) {
         out[c] = (256.0f - f) * float(a[c]) + f * float(b[c]);

@@ -99,9 +99,7 @@ void BandRunner::Run(int first, int last, int minRows, ChunkFn fn, void* context
     inUse_.clear(std::memory_order_release);
 }
 
-// Chunks shrink as the rows run out: each claim takes a share of what is left, never less than the
-// smallest chunk. Early claims are few and large, so the threads seldom meet on the shared counter,
-// and the last ones are small, so neither thread waits long for the other at the end.
+// Claims and runs chunks, each a share of the rows left, until none are left.
 void BandRunner::RunChunks(int lane) {
     long long from = nextRow_.load(std::memory_order_relaxed);
     for (;;) {
@@ -130,28 +128,20 @@ void BandRunner::StartHelper() {
 bool BandRunner::WaitForWork() {
     using Clock = std::chrono::steady_clock;
     const auto spinEnd = Clock::now() + kHelperSpin;
+    bool spinning = true;
     for (int round = 0;; ++round) {
         const unsigned state = state_.load(std::memory_order_acquire);
-        if (state == kPending) {
-            return true;
+        if (state == kPending || state == kStop) {
+            return state == kPending;
         }
-        if (state == kStop) {
-            return false;
+        if (spinning && (round & 63) == 63 && Clock::now() > spinEnd) {
+            spinning = false;
         }
-        if ((round & 63) == 63 && Clock::now() > spinEnd) {
-            break;
+        if (spinning) {
+            CpuRelax();
+        } else {
+            state_.wait(state, std::memory_order_acquire);
         }
-        CpuRelax();
-    }
-    for (;;) {
-        const unsigned state = state_.load(std::memory_order_acquire);
-        if (state == kPending) {
-            return true;
-        }
-        if (state == kStop) {
-            return false;
-        }
-        state_.wait(state, std::memory_order_acquire);
     }
 }
 

@@ -6,9 +6,9 @@
 // wake: when the helper is asleep or busy elsewhere, the caller simply claims every chunk itself. Each
 // claim takes a third of the rows left (never fewer than the smallest chunk): early claims are few and
 // large, so the threads seldom meet on the shared counter, and the last are small, so neither thread
-// waits long for the other at the end. After
-// each piece of work the helper keeps looking for the next one for a short while before it sleeps, so a
-// run of draws one after another keeps both cores working without paying a wake-up for each.
+// waits long for the other at the end. After each piece of work the helper keeps looking for the next
+// one for a short while before it sleeps, so a run of draws one after another keeps both cores working
+// without paying a wake-up for each.
 //
 // Work must not depend on which thread runs which chunk; `lane` (0 for the caller, 1 for the helper)
 // only lets it keep scratch memory per thread. A call made while the runner is in use, from another
