@@ -97,14 +97,6 @@ WString AbsolutePath(const WString& path) {
     return error ? path : WString::FromUtf8(absolute.lexically_normal().string());
 }
 
-WString QuotedPathMessage(const char16_t* lead, const WString& path) {
-    WString text(lead);
-    text += u" \"";
-    text += path;
-    text += u"\".";
-    return text;
-}
-
 } // namespace
 
 CGridvellumApp::CGridvellumApp(Options options)
@@ -198,7 +190,8 @@ bool CGridvellumApp::OpenMap(const WString& path) {
     const WString absolute = AbsolutePath(path);
     if (!doc_.OnOpenDocument(absolute)) {
         recent_.Remove(absolute);
-        prompts_->ShowMessage(kApplicationName, QuotedPathMessage(u"Could not open", absolute));
+        prompts_->ShowMessage(kApplicationName,
+                              CGridvellumDoc::FileFailureMessage(u"Could not open", absolute, doc_.FileError()));
         return false;
     }
     recent_.Add(absolute);
@@ -229,7 +222,8 @@ bool CGridvellumApp::FileSaveAs() {
 bool CGridvellumApp::SaveTo(const WString& path) {
     if (!doc_.OnSaveDocument(path)) {
         // The document stays modified, so nothing is lost by closing this message.
-        prompts_->ShowMessage(kApplicationName, QuotedPathMessage(u"Could not save", path));
+        prompts_->ShowMessage(kApplicationName,
+                              CGridvellumDoc::FileFailureMessage(u"Could not save", path, doc_.FileError()));
         return false;
     }
     recent_.Add(path);
@@ -322,15 +316,53 @@ bool CGridvellumApp::EnsureTileSet() {
     return loaded;
 }
 
-void CGridvellumApp::SetTileSetByName(const WString& name) {
+bool CGridvellumApp::SetTileSetByName(const WString& name, WString& problem) {
     // A map that names no tileset keeps the loaded one (or gets the usual start-up choice).
     if (name.IsEmpty()) {
-        EnsureTileSet();
-        return;
+        if (EnsureTileSet()) {
+            return true;
+        }
+        problem = u"no tileset was chosen for it.";
+        return false;
     }
-    if (TileSetChange::SetTileSetByName(tileSet_, name)) {
+    if (tileSet_.IsLoaded() && name.EqualsNoCase(tileSet_.Name())) {
+        return true;
+    }
+    const WString& directory = tileSet_.Context().dataDirectory;
+    WString chosen = name;
+    if (!TileSetChange::CanOpenMapsWith(directory, name, problem)) {
+        // As when no tileset is found at all, the user may pick one; a map from another machine is
+        // often made with a tileset that is here under another name.
+        chosen = AskTileSetInstead(problem);
+        if (chosen.IsEmpty() || !TileSetChange::CanOpenMapsWith(directory, chosen, problem)) {
+            return false;
+        }
+    }
+    const WString previous = tileSet_.Name();
+    if (!TileSetChange::SetTileSetByName(tileSet_, chosen)) {
+        return true;
+    }
+    if (!tileSet_.IsWhole()) {
+        // Changed on the disk since the check: the map must not be read over what is left of it.
+        problem = u"its tileset \"";
+        problem += chosen;
+        problem += u"\" could not be read whole.";
+        if (!previous.IsEmpty()) {
+            TileSetChange::SetTileSetByName(tileSet_, previous);
+        }
         AfterTileSetLoad();
+        return false;
     }
+    AfterTileSetLoad();
+    return true;
+}
+
+WString CGridvellumApp::AskTileSetInstead(const WString& problem) {
+    WString text(u"This map cannot be opened as it is: ");
+    text += problem;
+    text += u"\n\nChoose another tileset to open it with, or cancel to leave it closed.";
+    prompts_->ShowMessage(kApplicationName, text);
+    return TileSetChange::NameFromPickedFile(prompts_->AskTileSet());
 }
 
 void CGridvellumApp::SetTitle(const WString& title) {

@@ -101,13 +101,16 @@ public:
     void RepaintMap() override;
     ClientSize ViewClientSize() const override;
     bool EnsureTileSet() override;
-    void SetTileSetByName(const WString& name) override;
+    bool SetTileSetByName(const WString& name, WString& problem) override;
     void SetTitle(const WString& title) override;
 
     // MessageSink: tileset load errors and other messages go to a message box.
     void ShowError(const WString& caption, const WString& text) override;
 
 private:
+    // Tells the user why the map's tileset cannot be used and lets them pick another; its name, or
+    // empty when they cancelled.
+    WString AskTileSetInstead(const WString& problem);
     void AfterTileSetLoad();
     void AfterDocumentLoaded();
     bool SaveTo(const WString& path);

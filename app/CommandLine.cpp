@@ -36,16 +36,23 @@ struct HeadlessSession {
     // False, after telling err why, when the map or its tileset cannot be read.
     bool Open(const std::string& path) {
         if (!document.OnOpenDocument(WString::FromUtf8(path))) {
-            err << "Could not open \"" << path << "\".\n";
-            return false;
-        }
-        if (!host.MissingTileSets().empty()) {
-            err << "Could not open \"" << path << "\": its tileset \""
-                << host.MissingTileSets().front().ToUtf8() << "\" is not in " << dataDirectory.ToUtf8()
-                << ".\n";
+            Fail(u"Could not open", path);
             return false;
         }
         return true;
+    }
+
+    bool Save(const std::string& path) {
+        if (!document.OnSaveDocument(WString::FromUtf8(path))) {
+            Fail(u"Could not save", path);
+            return false;
+        }
+        return true;
+    }
+
+    void Fail(const char16_t* lead, const std::string& path) {
+        err << CGridvellumDoc::FileFailureMessage(lead, WString::FromUtf8(path), document.FileError()).ToUtf8()
+            << "\n";
     }
 
     const WString dataDirectory;
@@ -162,11 +169,7 @@ int CommandLine::RunSaveAs(const WString& dataDirectory, std::ostream& err) cons
     if (!session.Open(inputPath_)) {
         return kFailure;
     }
-    if (!session.document.OnSaveDocument(WString::FromUtf8(outputPath_))) {
-        err << "Could not save \"" << outputPath_ << "\".\n";
-        return kFailure;
-    }
-    return kSuccess;
+    return session.Save(outputPath_) ? kSuccess : kFailure;
 }
 
 int CommandLine::RunReport(const WString& dataDirectory, std::ostream& out, std::ostream& err) const {

@@ -1,7 +1,7 @@
 #include "app/HeadlessHost.h"
 
 #include "support/FileUtils.h"
-#include "tileset/DataPath.h"
+#include "document/TileSetChange.h"
 #include "tileset/TileSet.h"
 
 #include <algorithm>
@@ -27,18 +27,23 @@ bool HeadlessHost::EnsureTileSet() {
         return false;
     }
     std::sort(names.begin(), names.end());
-    SetTileSetByName(WString::FromUtf8(names.front()));
-    return tileSet_.IsLoaded();
+    WString problem;
+    return SetTileSetByName(WString::FromUtf8(names.front()), problem);
 }
 
-void HeadlessHost::SetTileSetByName(const WString& name) {
+bool HeadlessHost::SetTileSetByName(const WString& name, WString& problem) {
     if (tileSet_.IsLoaded() && name.EqualsNoCase(tileSet_.Name())) {
-        return;
+        return true;
     }
-    const WString path = DataPath(dataDirectory_).Resolve(name);
-    if (name.IsEmpty() || path.IsEmpty() || !FileUtils::Access(path, 4)) {
-        missing_.push_back(name);
-        return;
+    if (!TileSetChange::CanOpenMapsWith(dataDirectory_, name, problem)) {
+        return false;
     }
-    tileSet_.Load(name);
+    if (!tileSet_.Load(name)) {
+        // Changed on the disk since the check; the loader has said which file and why.
+        problem = u"its tileset \"";
+        problem += name;
+        problem += u"\" could not be read whole.";
+        return false;
+    }
+    return true;
 }

@@ -3,6 +3,7 @@
 #include "support/FileUtils.h"
 
 #include <QGuiApplication>
+#include <QString>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -22,7 +23,17 @@ bool HasDisplay() {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
+// A command-line run prints only its own messages: Qt's notes about the session it was started in
+// ("XDG_RUNTIME_DIR not set", font fallbacks) mean nothing to someone converting a map. Only the
+// library's critical and fatal messages still reach standard error.
+void KeepQtQuiet(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+}
+
 int RunHeadless(const CommandLine& line, int argc, char** argv) {
+    qInstallMessageHandler(KeepQtQuiet);
     if (line.GetMode() != CommandLine::Mode::SaveAs) {
         return line.Run(FileUtils::ProgramDirectory(), std::cout, std::cerr);
     }

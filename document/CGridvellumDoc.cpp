@@ -98,14 +98,19 @@ bool CGridvellumDoc::OnNewDocument() {
 
 bool CGridvellumDoc::OnOpenDocument(const WString& path) {
     // The file is read completely first: a missing or damaged file must not cost the user the map
-    // that is open, nor leave an empty map that a later save would write over the file.
+    // that is open, nor leave an empty map that a later save would write over the file. The same goes
+    // for its tileset: over one that cannot be read every tile would be dropped or renamed.
     XmlDocument file;
-    if (!file.Load(path)) {
+    if (!file.Load(path, &fileError_)) {
         return false;
     }
+    if (host_ != nullptr && !host_->SetTileSetByName(file.Attribute(u"tileset"), fileError_)) {
+        return false;
+    }
+    fileError_.Clear();
     DeleteAllTiles();
     scenario_.Clear();
-    ReadXml(file, true, false);
+    ReadXml(file, false);
     pathName_ = path;
     SetDocumentTitle(TitleFor(path));
     ForgetEditState();
@@ -115,15 +120,33 @@ bool CGridvellumDoc::OnOpenDocument(const WString& path) {
 bool CGridvellumDoc::OnSaveDocument(const WString& path) {
     XmlDocument file;
     WriteXml(file, false);
-    if (!file.Save(path)) {
+    if (!file.Save(path, &fileError_)) {
         return false;
     }
+    fileError_.Clear();
     State().changed = false;
     preEditSnapshot_.Clear();
     modified_ = false;
     pathName_ = path;
     SetDocumentTitle(TitleFor(path));
     return true;
+}
+
+WString CGridvellumDoc::FileFailureMessage(const char16_t* lead, const WString& path, const WString& reason) {
+    WString text(lead);
+    text += u" \"";
+    text += path;
+    text += u"\"";
+    if (reason.IsEmpty()) {
+        text += u".";
+        return text;
+    }
+    text += u": ";
+    text += reason;
+    if (!reason.EndsWith(u".")) {
+        text += u".";
+    }
+    return text;
 }
 
 TileRef* CGridvellumDoc::TileAt(int index) const {
@@ -434,10 +457,7 @@ void CGridvellumDoc::WriteXml(XmlElement& root, bool clipboardForm) const {
     }
 }
 
-void CGridvellumDoc::ReadXml(const XmlElement& root, bool loadTileSet, bool skipScenario) {
-    if (loadTileSet && host_ != nullptr) {
-        host_->SetTileSetByName(root.Attribute(u"tileset"));
-    }
+void CGridvellumDoc::ReadXml(const XmlElement& root, bool skipScenario) {
     const TileSet& tileSet = Tiles();
     // Placed counts per definition, kept up to date while reading, so that a large map does not count
     // its tiles again for every tile it adds.
@@ -507,7 +527,7 @@ bool CGridvellumDoc::LoadTilesFromText(const WString& text) {
     if (!document.ParseText(text)) {
         return false;
     }
-    ReadXml(document, false, true);
+    ReadXml(document, true);
     return true;
 }
 

@@ -46,12 +46,17 @@ public:
     TileSet& Tiles() const { return context_.Tiles(); }
     ProgramState& State() const { return context_.State(); }
 
-    // Lifecycle. Open reads the whole file before it touches the document: a file that cannot be
-    // read or parsed leaves the open document as it was and reports false. Save reports false when
-    // the file was not written; the document then stays modified.
+    // Lifecycle. Open reads the whole file and binds its tileset before it touches the document: a
+    // file that cannot be read or parsed, or whose tileset cannot be read whole, leaves the open
+    // document as it was and reports false. Save reports false when the file was not written; the
+    // document then stays modified. After a false result FileError says why.
     bool OnNewDocument();
     bool OnOpenDocument(const WString& path);
     bool OnSaveDocument(const WString& path);
+    // Why the last open or save failed: the system's or the parser's reason, or the tileset's problem.
+    const WString& FileError() const { return fileError_; }
+    // lead "path": reason. -- the one form of every message about a map file that failed.
+    static WString FileFailureMessage(const char16_t* lead, const WString& path, const WString& reason);
     // "Untitled [<tileset>]" for a new document, "<file name> [<tileset>]" once opened or saved.
     const WString& Title() const { return title_; }
     // Empty until the document was opened from or saved to a file.
@@ -109,8 +114,8 @@ public:
 
     // The map format. The clipboard form leaves out the scenario.
     void WriteXml(XmlElement& root, bool clipboardForm) const;
-    // Adds the tiles of root to the document (existing tiles stay).
-    void ReadXml(const XmlElement& root, bool loadTileSet, bool skipScenario);
+    // Adds the tiles of root to the document (existing tiles stay), resolved against the loaded tileset.
+    void ReadXml(const XmlElement& root, bool skipScenario);
     // Appends the clipboard form as text.
     void ToText(WString& out) const;
     // Reads tiles from text in the clipboard form; false (nothing happens) when it does not parse.
@@ -145,5 +150,6 @@ private:
     WString preEditSnapshot_;
     WString title_;
     WString pathName_;
+    WString fileError_;
     bool modified_ = false;
 };

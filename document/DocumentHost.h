@@ -22,8 +22,11 @@ public:
     // Makes sure a tileset is loaded: the one used last, else the first found, else one the user picks.
     // False when the program is left without one.
     virtual bool EnsureTileSet() = 0;
-    // Loads the named tileset unless it is the loaded one (letter case ignored) and remembers it.
-    virtual void SetTileSetByName(const WString& name) = 0;
+    // Loads the named tileset unless it is the loaded one (letter case ignored) and remembers it. A map
+    // is read only over a whole tileset: false, with problem saying why (a sentence that follows
+    // "Could not open "map": "), when the tileset cannot be read and nothing took its place; the
+    // tileset loaded before stays loaded then.
+    virtual bool SetTileSetByName(const WString& name, WString& problem) = 0;
     // Shows the document's title, for example in the main window's caption.
     virtual void SetTitle(const WString& title) = 0;
 };

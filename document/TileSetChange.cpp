@@ -9,6 +9,7 @@
 #include "tileset/DataPath.h"
 #include "tileset/TileDef.h"
 #include "tileset/TileSet.h"
+#include "tileset/TileSetLoader.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -30,22 +31,6 @@ std::u16string Folded(const WString& text) {
 WString TileNameOfKey(const WString& key) {
     const int start = key.FindAfter(u".set:", 0, true);
     return start >= 0 ? key.Substring(start, key.Length() - start) : key;
-}
-
-std::vector<WString> BaseTileSets(const XmlElement& root) {
-    std::vector<WString> bases;
-    const WString& list = root.Attribute(u"basetilesets");
-    if (list.IsEmpty()) {
-        return bases;
-    }
-    const char16_t separator = list.Find(u",") >= 0 ? u',' : u' ';
-    WString name;
-    for (int n = 0; list.Field(n, separator, true, name); ++n) {
-        if (!name.IsEmpty()) {
-            bases.push_back(name);
-        }
-    }
-    return bases;
 }
 
 SettingsStore* SettingsOf(const TileSet& tileSet) {
@@ -84,6 +69,28 @@ WString TileSetChange::FirstTileSetIn(const WString& dataDirectory) {
         return WString();
     }
     return WString::FromUtf8(*std::min_element(found.begin(), found.end()));
+}
+
+bool TileSetChange::CanOpenMapsWith(const WString& dataDirectory, const WString& name, WString& problem) {
+    const WString path = DataPath(dataDirectory).Resolve(name);
+    if (name.IsEmpty() || path.IsEmpty() || !FileUtils::Access(path, 0)) {
+        problem = u"its tileset \"";
+        problem += name;
+        problem += u"\" is not in ";
+        problem += dataDirectory;
+        problem += u".";
+        return false;
+    }
+    WString failedPath;
+    WString reason;
+    if (TileSetLoader::CanRead(dataDirectory, name, failedPath, reason)) {
+        return true;
+    }
+    problem = u"its tileset \"";
+    problem += failedPath;
+    problem += u"\" cannot be read: ";
+    problem += reason;
+    return false;
 }
 
 bool TileSetChange::ChooseAtStart(TileSet& tileSet, const std::function<WString()>& ask) {
@@ -125,7 +132,7 @@ void TileSetChange::CollectTileNames(const WString& dataDirectory, const WString
     if (!file.Load(fullPath)) {
         return;
     }
-    for (const WString& base : BaseTileSets(file)) {
+    for (const WString& base : TileSetLoader::BaseNames(file)) {
         CollectTileNames(dataDirectory, base, depth + 1, visited, names);
     }
     for (int i = 0; i < file.ChildCount(); ++i) {
@@ -170,6 +177,15 @@ WString TileSetChange::MissingTilesMessage(const CGridvellumDoc& doc, const WStr
 bool TileSetChange::ChangeTileSet(CGridvellumDoc& doc, DocumentHost* host, const WString& pickedPath,
                                   WString& message) {
     const WString name = NameFromPickedFile(pickedPath);
+    WString failedPath;
+    WString reason;
+    if (!TileSetLoader::CanRead(doc.Tiles().Context().dataDirectory, name, failedPath, reason)) {
+        message = u"Can't change tilesets: \"";
+        message += failedPath;
+        message += u"\" cannot be read.  ";
+        message += reason;
+        return false;
+    }
     message = MissingTilesMessage(doc, name);
     if (!message.IsEmpty()) {
         return false;
@@ -177,7 +193,8 @@ bool TileSetChange::ChangeTileSet(CGridvellumDoc& doc, DocumentHost* host, const
     WString text;
     doc.DetachForTilesetChange(text);
     if (host != nullptr) {
-        host->SetTileSetByName(name);
+        // A refusal keeps the tileset the tiles came from, so they come back as they were.
+        host->SetTileSetByName(name, message);
     } else {
         SetTileSetByName(doc.Tiles(), name);
     }

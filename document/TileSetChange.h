@@ -32,6 +32,11 @@ public:
     // used one. True when a load ran; the caller then lays out the tile panel and repaints.
     static bool SetTileSetByName(TileSet& tileSet, const WString& name);
 
+    // True when a map may be opened over the tileset name from dataDirectory: the file and every base
+    // tileset it names can be read. Otherwise problem says which file and why, as a sentence that
+    // follows "Could not open "map": " (its tileset "x.set" is not in /dir/.).
+    static bool CanOpenMapsWith(const WString& dataDirectory, const WString& name, WString& problem);
+
     // At start: nothing when a tileset is loaded; else the last used one, while its file still exists;
     // else the first "*.set" of the program's directory (by name, so every start picks the same one);
     // else whatever ask returns (a picked path, or empty when the user cancelled). True when a tileset

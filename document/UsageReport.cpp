@@ -3,10 +3,12 @@
 #include "document/CGridvellumDoc.h"
 #include "document/TileRef.h"
 #include "support/FileUtils.h"
+#include "support/MemFile.h"
 #include "support/Rect2.h"
 #include "tileset/TileDef.h"
 #include "tileset/TileSet.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -107,20 +109,26 @@ WString UsageReport::Build(const CGridvellumDoc& doc, double widthCells, double 
     return text;
 }
 
-bool UsageReport::Write(const WString& path, const CGridvellumDoc& doc, double widthCells,
-                        double heightCells) {
+WString UsageReport::Write(const WString& path, const CGridvellumDoc& doc, double widthCells,
+                           double heightCells) {
     const WString text = Build(doc, widthCells, heightCells);
     const char* bytes = text.ToAnsi(false, WString::kSystem);
-    if (bytes == nullptr) {
-        return false;
-    }
-    FileUtils::Stream stream = FileUtils::OpenStream(path, "wt");
-    if (!stream) {
-        return false;
-    }
+    // Stored whole or not at all, so a full disk never leaves half a report behind.
+    std::shared_ptr<MemFile> file = MemFile::Open(path, WString(u"wt"));
     const size_t size = text.AnsiSize();
-    const bool written = std::fwrite(bytes, 1, size, stream.get()) == size;
-    return FileUtils::CloseStream(std::move(stream)) && written;
+    if (bytes == nullptr || !file || file->Write(bytes, 1, size) != size) {
+        return FileUtils::ErrorText(ENOMEM);
+    }
+    return file->Close() ? WString() : FileUtils::ErrorText(file->LastError());
+}
+
+WString UsageReport::WriteFailure(const WString& path, const WString& reason) {
+    WString error(u"Can't write the report file:\n");
+    error.Append(path);
+    error.Append(u"\n");
+    error.Append(reason);
+    error.Append(u".");
+    return error;
 }
 
 WString UsageReport::ReportPath(const WString& programDirectory) {
@@ -154,9 +162,8 @@ bool UsageReport::Generate(const CGridvellumDoc& doc, const WString& programDire
             u"Can't write the report: neither the program's folder nor the user's data folder is writable.";
         return false;
     }
-    if (!Write(path, doc, width, height)) {
-        error = u"Can't write the report file:\n";
-        error.Append(path);
+    if (const WString reason = Write(path, doc, width, height); !reason.IsEmpty()) {
+        error = WriteFailure(path, reason);
         return false;
     }
     return true;
@@ -171,9 +178,8 @@ bool UsageReport::ForCommandLine(const CGridvellumDoc& doc, const WString& outPa
         text = Build(doc, width, height);
         return true;
     }
-    if (!Write(outPath, doc, width, height)) {
-        error = u"Can't write the report file:\n";
-        error.Append(outPath);
+    if (const WString reason = Write(outPath, doc, width, height); !reason.IsEmpty()) {
+        error = WriteFailure(outPath, reason);
         return false;
     }
     return true;

@@ -19,9 +19,11 @@ public:
     // The map's extents divided by the drawn grid size, as real numbers.
     static void MapSizeInCells(const CGridvellumDoc& doc, double& widthCells, double& heightCells);
 
-    // Writes the report in the system's 8-bit code page; false when the file cannot be written
-    // completely.
-    static bool Write(const WString& path, const CGridvellumDoc& doc, double widthCells, double heightCells);
+    // Writes the report in the system's 8-bit code page, whole or not at all. Empty when the report
+    // reached the disk, else the system's reason ("No space left on device").
+    static WString Write(const WString& path, const CGridvellumDoc& doc, double widthCells, double heightCells);
+    // "Can't write the report file:", the path and the reason, each on a line of its own.
+    static WString WriteFailure(const WString& path, const WString& reason);
 
     // Where the "Generate Report" command writes: "report.txt" in the program's directory, or, when that
     // directory is not writable (an installed program), in the per-user data folder

@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     }
     ProgramState state;
     CGridvellumDoc document(*harness.tileSet, state);
-    document.ReadXml(file, false, false);
+    document.ReadXml(file, false);
 
     WString text;
     document.ToText(text);

@@ -1,6 +1,7 @@
 #include "support/FileUtils.h"
 
 #include <climits>
+#include <cstring>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -102,6 +103,13 @@ bool FileUtils::Access(const WString& path, int accessMode) {
 bool FileUtils::RemoveFile(const WString& path) {
     const std::string native = NativePath(path);
     return !native.empty() && unlink(native.c_str()) == 0;
+}
+
+WString FileUtils::ErrorText(int errorNumber) {
+    char buffer[256];
+    // The GNU form: returns the text, which need not be in the buffer.
+    const char* text = ::strerror_r(errorNumber, buffer, sizeof buffer);
+    return WString::FromUtf8(text != nullptr ? text : "Unknown error");
 }
 
 bool FileUtils::ShortPath(const WString& longPath, WString& shortPath) {

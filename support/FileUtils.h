@@ -51,6 +51,9 @@ public:
     static bool Access(const WString& path, int accessMode);
     static bool RemoveFile(const WString& path);
 
+    // The system's text for an error number, such as "No space left on device".
+    static WString ErrorText(int errorNumber);
+
     // Short (8.3) names do not exist here: an existing path is its own short form.
     // False when the file does not exist.
     static bool ShortPath(const WString& longPath, WString& shortPath);

@@ -1,6 +1,7 @@
 #include "support/MemFile.h"
 
 #include "support/FileUtils.h"
+#include "support/SaveTemporary.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -45,11 +46,11 @@ public:
         }
     }
     int Get() const { return fd_; }
-    // Closes now so the caller sees the result; the guard then owns nothing.
-    bool Close() {
+    // Closes now so the caller sees the result; the guard then owns nothing. 0 or the error number.
+    int Close() {
         const int fd = fd_;
         fd_ = -1;
-        return ::close(fd) == 0;
+        return ::close(fd) == 0 ? 0 : errno;
     }
 
 private:
@@ -73,28 +74,31 @@ private:
     std::string path_;
 };
 
-bool WriteAll(int fd, const std::uint8_t* data, size_t length) {
+// 0, or the error number of the write that failed.
+int WriteAll(int fd, const std::uint8_t* data, size_t length) {
     while (length > 0) {
         const ssize_t n = ::write(fd, data, std::min<size_t>(length, 1u << 30));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            return false;
+            return errno;
         }
         data += n;
         length -= static_cast<size_t>(n);
     }
-    return true;
+    return 0;
 }
 
 // Devices, pipes and the like cannot be replaced by renaming; they are written in place.
-bool WriteInPlace(const std::string& path, const std::uint8_t* data, size_t length) {
+int WriteInPlace(const std::string& path, const std::uint8_t* data, size_t length) {
     FdGuard fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
     if (fd.Get() < 0) {
-        return false;
+        return errno;
     }
-    return WriteAll(fd.Get(), data, length) && fd.Close();
+    const int written = WriteAll(fd.Get(), data, length);
+    const int closed = fd.Close();
+    return written != 0 ? written : closed;
 }
 
 mode_t NewFileMode() {
@@ -114,8 +118,9 @@ void SyncDirectoryOf(const std::string& path) {
 }
 
 // Saves through a temporary file in the same directory and a rename, so the target holds either
-// its old content or the complete new content, never a torn mixture.
-bool SaveReplacing(std::string target, const std::uint8_t* data, size_t length) {
+// its old content or the complete new content, never a torn mixture. 0, or the error number of the
+// step that failed.
+int SaveReplacing(std::string target, const std::uint8_t* data, size_t length) {
     struct stat linkInfo {};
     if (::lstat(target.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
         // Save through the link rather than replacing the link by a plain file.
@@ -129,11 +134,13 @@ bool SaveReplacing(std::string target, const std::uint8_t* data, size_t length) 
     if (exists && !S_ISREG(info.st_mode)) {
         return WriteInPlace(target, data, length);
     }
+    // Saves of this map that were killed halfway left their temporary files behind.
+    SaveTemporary::RemoveStale(target);
 
-    std::string temp = target + ".tmpXXXXXX";
+    std::string temp = SaveTemporary::TemplateFor(target);
     FdGuard fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (fd.Get() < 0) {
-        return false;
+        return errno;
     }
     TempFileGuard tempGuard(temp);
     if (exists) {
@@ -145,15 +152,21 @@ bool SaveReplacing(std::string target, const std::uint8_t* data, size_t length) 
     } else {
         ::fchmod(fd.Get(), NewFileMode());
     }
-    if (!WriteAll(fd.Get(), data, length) || ::fsync(fd.Get()) != 0 || !fd.Close()) {
-        return false;
+    if (const int written = WriteAll(fd.Get(), data, length); written != 0) {
+        return written;
+    }
+    if (::fsync(fd.Get()) != 0) {
+        return errno;
+    }
+    if (const int closed = fd.Close(); closed != 0) {
+        return closed;
     }
     if (::rename(temp.c_str(), target.c_str()) != 0) {
-        return false;
+        return errno;
     }
     tempGuard.Keep();
     SyncDirectoryOf(target);
-    return true;
+    return 0;
 }
 
 } // namespace
@@ -328,12 +341,19 @@ size_t MemFile::RegisteredCount() {
 }
 
 bool MemFile::LoadFromDisk() {
+    errno = 0;
     FileUtils::Stream stream = FileUtils::OpenStream(name_, textMode_ ? "rt" : "rb");
     if (!stream) {
+        error_ = errno != 0 ? errno : ENOENT;
         return true; // unreadable: an empty stream, and readers see a length of 0
     }
     struct stat info {};
-    if (::fstat(::fileno(stream.get()), &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(::fileno(stream.get()), &info) != 0) {
+        error_ = errno;
+        return true;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        error_ = EISDIR;
         return true;
     }
     if (S_ISREG(info.st_mode) && info.st_size > 0) {
@@ -349,6 +369,9 @@ bool MemFile::LoadFromDisk() {
         capacity_ = static_cast<size_t>(size);
         // Fewer bytes than the size (a file shrinking under us) shorten the content.
         length_ = std::fread(data_.get(), 1, capacity_, stream.get());
+        if (std::ferror(stream.get())) {
+            error_ = errno != 0 ? errno : EIO;
+        }
         return true;
     }
     // Pipes and kernel files report no useful size: read until the end.
@@ -463,7 +486,8 @@ bool MemFile::Seek(long long offset, int whence) {
 bool MemFile::Close() {
     bool stored = true;
     if (writeBack_) {
-        stored = StoreToDisk();
+        error_ = StoreToDisk();
+        stored = error_ == 0;
         writeBack_ = false;
     }
     if (!registered_) {
@@ -475,10 +499,10 @@ bool MemFile::Close() {
     return stored;
 }
 
-bool MemFile::StoreToDisk() const {
+int MemFile::StoreToDisk() const {
     const std::string target = FileUtils::NativePath(name_);
     if (target.empty()) {
-        return false;
+        return ENOENT;
     }
     return SaveReplacing(target, data_.get(), length_);
 }

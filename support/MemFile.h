@@ -78,6 +78,9 @@ public:
     bool IsTextMode() const { return textMode_; }
     bool IsRegistered() const { return registered_; }
     bool IsSealed() const { return sealed_; }
+    // The system's error number of the last disk access that failed (reading the file when it was
+    // opened, storing it on Close); 0 when none did.
+    int LastError() const { return error_; }
 
 private:
     struct ModeFlags;
@@ -88,7 +91,8 @@ private:
     void ApplyMode(const ModeFlags& flags);
     bool LoadFromDisk();
     bool Reserve(size_t needed);
-    bool StoreToDisk() const;
+    // 0, or the error number of the step that failed.
+    int StoreToDisk() const;
 
     WString name_;
     std::unique_ptr<std::uint8_t[]> data_;
@@ -100,4 +104,5 @@ private:
     bool append_ = false;
     bool registered_ = false;
     bool sealed_ = false;
+    int error_ = 0;
 };

@@ -1,10 +1,12 @@
 #include "support/XmlDocument.h"
 
+#include "support/FileUtils.h"
 #include "support/MemFile.h"
 #include "support/Utf8.h"
 #include "support/XmlParser.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -142,6 +144,14 @@ bool Begins(const unsigned char* bytes, size_t size, std::initializer_list<unsig
     return true;
 }
 
+// Always false, so a failing path can say why in one line.
+bool Failed(WString* reason, const WString& text) {
+    if (reason != nullptr) {
+        *reason = text;
+    }
+    return false;
+}
+
 } // namespace
 
 XmlDocument::XmlDocument() {
@@ -152,14 +162,19 @@ XmlDocument::~XmlDocument() {
     ClearContent(); // the nodes live in nodeArena_, which goes before the base class clears them
 }
 
-bool XmlDocument::Load(const WString& path) {
+bool XmlDocument::Load(const WString& path, WString* reason) {
     ClearContent();
     std::shared_ptr<MemFile> file = MemFile::Open(path, WString(u"rb"));
-    if (!file)
-        return false;
-    const bool loaded = file->Size() > 0 && file->Data() && LoadFromBytes(file->Data(), file->Size());
+    if (!file) {
+        return Failed(reason, FileUtils::ErrorText(path.StartsWith(u":") ? ENOENT : ENOMEM));
+    }
+    if (file->Size() == 0 || !file->Data()) {
+        return Failed(reason, file->LastError() != 0 ? FileUtils::ErrorText(file->LastError())
+                                                     : WString(u"The file is empty"));
+    }
+    const bool loaded = LoadFromBytes(file->Data(), file->Size());
     file->Close();
-    return loaded;
+    return loaded || Failed(reason, WString(u"Not a readable XML document"));
 }
 
 bool XmlDocument::LoadFromBytes(const unsigned char* bytes, size_t size) {
@@ -231,14 +246,13 @@ std::string XmlDocument::ToFileBytes() const {
     return bytes;
 }
 
-bool XmlDocument::Save(const WString& path) const {
+bool XmlDocument::Save(const WString& path, WString* reason) const {
     const std::string bytes = ToFileBytes();
     std::shared_ptr<MemFile> file = MemFile::Open(path, WString(u"wb"));
-    if (!file)
-        return false;
-    const bool written = file->Write(bytes.data(), 1, bytes.size()) == bytes.size();
-    const bool stored = file->Close();
-    return written && stored;
+    if (!file || file->Write(bytes.data(), 1, bytes.size()) != bytes.size()) {
+        return Failed(reason, FileUtils::ErrorText(ENOMEM)); // nothing is stored without Close
+    }
+    return file->Close() || Failed(reason, FileUtils::ErrorText(file->LastError()));
 }
 
 void XmlDocument::SetStylesheet(const WString& type, const WString& href) {

@@ -15,15 +15,18 @@ public:
     XmlDocument();
     ~XmlDocument() override;
 
-    // Replaces children and attributes by the file's. A failed load leaves a partly filled document.
-    bool Load(const WString& path);
+    // Replaces children and attributes by the file's. A failed load leaves a partly filled document
+    // and, when reason is given, says why there ("No such file or directory", "Permission denied",
+    // "The file is empty", "Not a readable XML document").
+    bool Load(const WString& path, WString* reason = nullptr);
     // The same from file bytes already in memory (everything Load does after reading the file).
     bool LoadFromBytes(const unsigned char* bytes, size_t size);
     // Parses wide text (no byte-order mark needed) into a new document; existing content is kept.
     bool ParseText(const WString& text);
 
-    // True when the bytes reached the disk.
-    bool Save(const WString& path) const;
+    // True when the bytes reached the disk; otherwise reason, when given, holds the system's text
+    // ("No space left on device", "Permission denied").
+    bool Save(const WString& path, WString* reason = nullptr) const;
     // Exactly the bytes Save writes.
     std::string ToFileBytes() const;
     // Appends the document with a UTF-16 declaration and bare line feeds.

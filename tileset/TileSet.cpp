@@ -34,17 +34,18 @@ TileSet::TileSet(const TileSetContext& context) : context_(context) {}
 
 TileSet::~TileSet() = default;
 
-void TileSet::Load(const WString& name) {
+bool TileSet::Load(const WString& name) {
     Clear();
     settings_ = TileSetSettings();
     TileSetLoader loader(*this);
-    loader.LoadFile(name);
+    whole_ = loader.LoadFile(name);
     UpdateSnapSizes();
     // The glyph cache of text tiles is set up from settings_.fontName when the OpenGL drawing of text
     // exists; the software renderer draws text through the platform painter instead.
     name_ = name;
     FinishCategories();
     LoadGuiImages();
+    return whole_;
 }
 
 void TileSet::Clear() {

@@ -27,14 +27,18 @@ public:
     TileSet& operator=(const TileSet&) = delete;
 
     // Replaces the whole tileset by the file name (relative to the data directory). Errors are shown
-    // through the message sink, one box per file; the tileset is usable whatever happened.
-    void Load(const WString& name);
+    // through the message sink, one box per file; the tileset is usable whatever happened. False when
+    // the file or one of its base tilesets could not be read, so that its tiles are missing: a map
+    // must not be opened over such a tileset, or saving it would drop or rename them.
+    bool Load(const WString& name);
     // Empties definitions, categories, images and global flags. Settings and grid values stay.
     void Clear();
 
     // The file name as passed to Load: the prefix of every key, and what the program remembers.
     const WString& Name() const { return name_; }
     bool IsLoaded() const { return !name_.IsEmpty(); }
+    // False after a load that could not read one of its files.
+    bool IsWhole() const { return whole_; }
     const TileSetContext& Context() const { return context_; }
 
     int DefinitionCount() const { return static_cast<int>(definitions_.size()); }
@@ -121,6 +125,7 @@ private:
     void LoadGuiImages();
 
     TileSetContext context_;
+    bool whole_ = true;
     WString name_;
     std::vector<std::unique_ptr<TileDef>> definitions_;
     // Case-folded key and name -> first definition, so that resolving the tiles of a large map

@@ -110,8 +110,55 @@ TileSetLoader::TileSetLoader(TileSet& tileSet) : tileSet_(tileSet), paths_(tileS
 
 TileSetLoader::~TileSetLoader() = default;
 
-void TileSetLoader::LoadFile(const WString& name) {
+bool TileSetLoader::LoadFile(const WString& name) {
     ParseFile(name, 0);
+    return everyFileRead_;
+}
+
+bool TileSetLoader::CanRead(const WString& dataDirectory, const WString& name, WString& failedPath,
+                            WString& reason) {
+    std::vector<std::string> visited;
+    return CanReadChain(DataPath(dataDirectory), name, 0, visited, failedPath, reason);
+}
+
+bool TileSetLoader::CanReadChain(const DataPath& paths, const WString& name, int depth,
+                                 std::vector<std::string>& visited, WString& failedPath, WString& reason) {
+    // The same limits as a load: what a load skips, it does not need to read either.
+    const WString fullPath = paths.Resolve(name);
+    const std::string canonical = CanonicalPath(fullPath);
+    if (depth > kMaxNesting || static_cast<int>(visited.size()) >= kMaxFiles ||
+        std::find(visited.begin(), visited.end(), canonical) != visited.end()) {
+        return true;
+    }
+    visited.push_back(canonical);
+    XmlDocument document;
+    reason = ReadDocument(fullPath, document);
+    if (!reason.IsEmpty()) {
+        failedPath = fullPath.IsEmpty() ? name : fullPath;
+        return false;
+    }
+    for (const WString& base : BaseNames(document)) {
+        if (!CanReadChain(paths, base, depth + 1, visited, failedPath, reason)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<WString> TileSetLoader::BaseNames(const XmlElement& root) {
+    std::vector<WString> names;
+    const WString* list = Value(root, u"basetilesets");
+    if (list == nullptr) {
+        return names;
+    }
+    const char16_t separator = list->Find(u",") >= 0 ? u',' : u' ';
+    WString baseName;
+    for (int n = 0; list->Field(n, separator, true, baseName); ++n) {
+        if (!baseName.IsEmpty()) { // runs of blanks separate like one
+            names.push_back(baseName);
+        }
+    }
+    return names;
 }
 
 void TileSetLoader::ParseFile(const WString& name, int depth) {
@@ -119,7 +166,14 @@ void TileSetLoader::ParseFile(const WString& name, int depth) {
     const WString fullPath = paths_.Resolve(name);
     WString errors;
     XmlDocument document;
-    if (ReadDocument(fullPath, document, errors)) {
+    const WString failure = ReadDocument(fullPath, document);
+    if (!failure.IsEmpty()) {
+        everyFileRead_ = false;
+        errors += u"Error, could not open tileset:";
+        errors += Quoted(fullPath);
+        errors += u' ';
+        errors += failure;
+    } else {
         chain_.push_back(CanonicalPath(fullPath));
         ParseBaseTileSets(document, depth, errors);
         ApplyRootAttributes(document);
@@ -138,39 +192,26 @@ void TileSetLoader::ParseFile(const WString& name, int depth) {
     ShowErrors(errors);
 }
 
-bool TileSetLoader::ReadDocument(const WString& fullPath, XmlDocument& document, WString& errors) const {
-    WString reason;
+WString TileSetLoader::ReadDocument(const WString& fullPath, XmlDocument& document) {
     struct stat info;
     const bool exists = !fullPath.IsEmpty() && ::stat(FileUtils::NativePath(fullPath).c_str(), &info) == 0;
     if (!exists) {
-        reason = u"File does not exist.";
-    } else if (!S_ISREG(info.st_mode) || !FileUtils::Access(fullPath, 4)) {
-        reason = u"File does not have read permissions.";
-    } else if (info.st_size > kMaxFileBytes) {
-        reason = u"File is too large.";
-    } else if (!document.Load(fullPath)) {
-        reason = u"File is not a readable XML document.";
-    } else {
-        return true;
+        return WString(u"File does not exist.");
     }
-    errors += u"Error, could not open tileset:";
-    errors += Quoted(fullPath);
-    errors += u' ';
-    errors += reason;
-    return false;
+    if (!S_ISREG(info.st_mode) || !FileUtils::Access(fullPath, 4)) {
+        return WString(u"File does not have read permissions.");
+    }
+    if (info.st_size > kMaxFileBytes) {
+        return WString(u"File is too large.");
+    }
+    if (!document.Load(fullPath)) {
+        return WString(u"File is not a readable XML document.");
+    }
+    return WString();
 }
 
 void TileSetLoader::ParseBaseTileSets(const XmlElement& root, int depth, WString& errors) {
-    const WString* list = Value(root, u"basetilesets");
-    if (list == nullptr) {
-        return;
-    }
-    const char16_t separator = list->Find(u",") >= 0 ? u',' : u' ';
-    WString baseName;
-    for (int n = 0; list->Field(n, separator, true, baseName); ++n) {
-        if (baseName.IsEmpty()) {
-            continue; // runs of blanks separate like one
-        }
+    for (const WString& baseName : BaseNames(root)) {
         if (MayInclude(paths_.Resolve(baseName), depth, errors)) {
             ParseFile(baseName, depth + 1);
         }

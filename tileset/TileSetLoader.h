@@ -33,8 +33,17 @@ public:
     explicit TileSetLoader(TileSet& tileSet);
     ~TileSetLoader();
 
-    // Reads the file name (relative to the data directory) and its base tilesets.
-    void LoadFile(const WString& name);
+    // Reads the file name (relative to the data directory) and its base tilesets. False when one of
+    // those files could not be read at all, so tiles defined there are missing from the tileset.
+    bool LoadFile(const WString& name);
+
+    // True when the named tileset and every base tileset it names can be read as XML; otherwise the
+    // path of the first file that cannot and the reason a load would give ("File does not exist.").
+    // Reads no images, so a caller can refuse a map before it gives up the tileset it holds.
+    static bool CanRead(const WString& dataDirectory, const WString& name, WString& failedPath,
+                        WString& reason);
+    // The names listed in a tileset's "basetilesets" attribute, separated by commas or blanks.
+    static std::vector<WString> BaseNames(const XmlElement& root);
 
     // A tile image: a picture that does not load becomes a grey 10 x 10 square; transparent pixels take
     // the colour of their neighbours; 24-bit pictures become opaque 32-bit ones.
@@ -44,7 +53,10 @@ public:
 
 private:
     void ParseFile(const WString& name, int depth);
-    bool ReadDocument(const WString& fullPath, XmlDocument& document, WString& errors) const;
+    // Empty when the file was read into document, else why not.
+    static WString ReadDocument(const WString& fullPath, XmlDocument& document);
+    static bool CanReadChain(const DataPath& paths, const WString& name, int depth,
+                             std::vector<std::string>& visited, WString& failedPath, WString& reason);
     void ParseBaseTileSets(const XmlElement& root, int depth, WString& errors);
     bool MayInclude(const WString& fullPath, int depth, WString& errors) const;
     void ApplyRootAttributes(const XmlElement& root);
@@ -63,4 +75,5 @@ private:
     // Files being read right now, outermost first, so that a tileset naming itself is caught.
     std::vector<std::string> chain_;
     int filesRead_ = 0;
+    bool everyFileRead_ = true;
 };

@@ -135,7 +135,7 @@ TEST_F(MainFrameTest, OpenFailureNamesThePathAndKeepsTheOpenMap) {
     Place(0, 0, 0);
     const std::string missing = harness.dir.Join("nowhere/lost.gv");
     EXPECT_FALSE(app->OpenMap(WString::FromUtf8(missing)));
-    EXPECT_EQ(LastMessage(), "Gridvellum|Could not open \"" + missing + "\".");
+    EXPECT_EQ(LastMessage(), "Gridvellum|Could not open \"" + missing + "\": No such file or directory.");
     EXPECT_EQ(app->Document().TileCount(), 1);
     EXPECT_EQ(Title(), "Untitled [alpha.set]");
     EXPECT_TRUE(app->Recent().IsEmpty());
@@ -144,7 +144,7 @@ TEST_F(MainFrameTest, OpenFailureNamesThePathAndKeepsTheOpenMap) {
 TEST_F(MainFrameTest, MapThatCannotOpenAtStartLeavesANewMap) {
     const std::string missing = harness.dir.Join("lost.gv");
     StartApp(WString::FromUtf8(missing));
-    EXPECT_EQ(LastMessage(), "Gridvellum|Could not open \"" + missing + "\".");
+    EXPECT_EQ(LastMessage(), "Gridvellum|Could not open \"" + missing + "\": No such file or directory.");
     EXPECT_EQ(Title(), "Untitled [alpha.set]");
 }
 
@@ -155,7 +155,7 @@ TEST_F(MainFrameTest, SaveFailureIsReportedAndTheMapStaysModified) {
     const std::string target = harness.dir.Join("no/such/folder/map.gv");
     harness.script.saveAnswers.push_back(WString::FromUtf8(target));
     EXPECT_FALSE(app->FileSaveAs());
-    EXPECT_EQ(LastMessage(), "Gridvellum|Could not save \"" + target + "\".");
+    EXPECT_EQ(LastMessage(), "Gridvellum|Could not save \"" + target + "\": No such file or directory.");
     EXPECT_TRUE(app->Document().IsModified());
     EXPECT_EQ(Title(), "Untitled [alpha.set]");
 }

@@ -53,11 +53,13 @@ bool RecordingHost::EnsureTileSet() {
     return tileSet_.IsLoaded();
 }
 
-void RecordingHost::SetTileSetByName(const WString& name) {
+bool RecordingHost::SetTileSetByName(const WString& name, WString& problem) {
     tileSetRequests.push_back(name.ToUtf8());
-    if (!name.EqualsNoCase(tileSet_.Name())) {
-        tileSet_.Load(name);
+    if (!name.EqualsNoCase(tileSet_.Name()) && !tileSet_.Load(name)) {
+        problem = u"its tileset could not be read.";
+        return false;
     }
+    return true;
 }
 
 DocumentTest::DocumentTest()

@@ -38,7 +38,7 @@ public:
     void RepaintMap() override { ++repaints; }
     ClientSize ViewClientSize() const override { return clientSize; }
     bool EnsureTileSet() override;
-    void SetTileSetByName(const WString& name) override;
+    bool SetTileSetByName(const WString& name, WString& problem) override;
     void SetTitle(const WString& title) override { titles.push_back(title.ToUtf8()); }
 
     ClientSize clientSize;

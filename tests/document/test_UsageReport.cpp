@@ -75,10 +75,10 @@ TEST_F(UsageReportTest, WritesTheSameTextToTheFileAndReportsFailure) {
     Place(kChest, 0, 0);
     const WString path = dir.WJoin("out/report.txt");
     std::filesystem::create_directories(dir.Join("out"));
-    ASSERT_TRUE(UsageReport::Write(path, doc, 1, 1));
+    ASSERT_TRUE(UsageReport::Write(path, doc, 1, 1).IsEmpty());
     EXPECT_EQ(dir.Read("out/report.txt"), Report(1, 1));
-    EXPECT_FALSE(UsageReport::Write(dir.WJoin("missing/report.txt"), doc, 1, 1));
-    EXPECT_FALSE(UsageReport::Write(dir.WJoin("out"), doc, 1, 1)); // a folder, not a file
+    EXPECT_EQ(UsageReport::Write(dir.WJoin("missing/report.txt"), doc, 1, 1).ToUtf8(), "No such file or directory");
+    EXPECT_EQ(UsageReport::Write(dir.WJoin("out"), doc, 1, 1).ToUtf8(), "Is a directory"); // a folder
 }
 
 TEST_F(UsageReportTest, ReportGoesToTheProgramFolderOrElseTheUserDataFolder) {
