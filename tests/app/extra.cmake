@@ -8,6 +8,13 @@ add_test(NAME app.cli_missing_map COMMAND gridvellum --save-as ${CMAKE_BINARY_DI
 set_tests_properties(app.cli_missing_map PROPERTIES LABELS app PASS_REGULAR_EXPRESSION "Could not open"
     ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=;XDG_CONFIG_HOME=${GV_TEST_CONFIG};${GV_TEST_SANITIZER_ENV}")
 
+# A conversion prints nothing of its own when it succeeds, and nothing of Qt's either, even where the
+# session lacks a runtime folder (root in a container).
+add_test(NAME app.cli_save_is_quiet COMMAND gridvellum --save-as ${GV_BIN_DIR}/sample.gv
+    ${CMAKE_BINARY_DIR}/quiet-save.gv)
+set_tests_properties(app.cli_save_is_quiet PROPERTIES LABELS app FAIL_REGULAR_EXPRESSION "."
+    ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=;XDG_RUNTIME_DIR=;XDG_CONFIG_HOME=${GV_TEST_CONFIG};${GV_TEST_SANITIZER_ENV}")
+
 # The editor starts on the sample map with a display, draws its first frame, saves a picture of its
 # window and quits; test_app then checks that the map view shows the map. Without DISPLAY the run
 # goes through xvfb-run.

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -117,6 +120,84 @@ TEST_F(CommandLineTest, UnreadableMapAndUnwritableOutputAreErrors) {
     dir.Write("in.gv", Map("tiles\\dungeon.set", ""));
     EXPECT_EQ(Run({"--save-as", dir.Join("in.gv"), dir.Join("no/folder/out.gv")}), CommandLine::kFailure);
     EXPECT_NE(err.str().find("Could not save"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, UnreadableTilesetIsAnErrorAndKeepsAnExistingOutput) {
+    const std::string map = Map("tiles\\dungeon.set", "   <TileRef name=\"tiles\\dungeon.set:Door\" matrix=\"" +
+                                                          Encoded(0, 0) + "\"/>\r\n");
+    dir.Write("in.gv", map);
+    dir.Write("out.gv", "the previous map");
+    const std::string setPath = dir.Join("tiles/dungeon.set");
+    const std::string whole = dir.Read("tiles/dungeon.set");
+    // Cut off in the middle of the file, as an interrupted copy leaves it.
+    dir.Write("tiles/dungeon.set", whole.substr(0, whole.size() / 2));
+    const std::string expected =
+        "Could not open \"" + dir.Join("in.gv") + "\": its tileset \"" + setPath +
+        "\" cannot be read: File is not a readable XML document.\n";
+    EXPECT_EQ(Run({"--save-as", dir.Join("in.gv"), dir.Join("out.gv")}), CommandLine::kFailure);
+    EXPECT_EQ(err.str(), expected);
+    EXPECT_EQ(dir.Read("out.gv"), "the previous map");
+    EXPECT_EQ(Run({"--report", dir.Join("in.gv"), dir.Join("usage.txt")}), CommandLine::kFailure);
+    EXPECT_EQ(err.str(), expected);
+    EXPECT_FALSE(std::filesystem::exists(dir.Join("usage.txt")));
+
+    // A base tileset that cannot be read loses the tiles defined there just the same.
+    dir.Write("tiles/dungeon.set", whole);
+    dir.Write("tiles/crypt.set", Declared("<TileSet basetilesets=\"tiles\\dungeon.set, tiles\\gone.set\">\r\n"
+                                          "</TileSet>\r\n"));
+    dir.Write("crypt.gv", Map("tiles\\crypt.set", ""));
+    EXPECT_EQ(Run({"--save-as", dir.Join("crypt.gv"), dir.Join("out.gv")}), CommandLine::kFailure);
+    EXPECT_NE(err.str().find("\"" + dir.Join("tiles/gone.set") + "\" cannot be read: File does not exist."),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(dir.Read("out.gv"), "the previous map");
+}
+
+// A file system that fills up after a few kilobytes: a small memory file system where this process may
+// mount one, else a limit on the size of the files this process writes.
+class FullDisk {
+public:
+    explicit FullDisk(const std::string& path) : path_(path) {
+        std::filesystem::create_directories(path_);
+        mounted_ = ::mount("gvtest", path_.c_str(), "tmpfs", 0, "size=16k") == 0;
+        if (!mounted_) {
+            ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
+            ::getrlimit(RLIMIT_FSIZE, &previous_);
+            rlimit small = previous_;
+            small.rlim_cur = 8192;
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+    }
+    ~FullDisk() {
+        if (mounted_) {
+            ::umount2(path_.c_str(), MNT_DETACH);
+        } else {
+            ::setrlimit(RLIMIT_FSIZE, &previous_);
+        }
+    }
+    std::string Reason() const { return mounted_ ? "No space left on device" : "File too large"; }
+
+private:
+    std::string path_;
+    bool mounted_ = false;
+    rlimit previous_{};
+};
+
+TEST_F(CommandLineTest, SaveOntoAFullDiskGivesTheReasonAndKeepsTheOldFile) {
+    std::string tiles;
+    for (int i = 0; i < 400; ++i) {
+        tiles += "   <TileRef name=\"tiles\\dungeon.set:Floor\" matrix=\"" + Encoded(64 * i, 0) + "\"/>\r\n";
+    }
+    dir.Write("big.gv", Map("tiles\\dungeon.set", tiles));
+    const std::string target = dir.Join("small/T.gv");
+    FullDisk disk(dir.Join("small"));
+    dir.Write("small/T.gv", "the previous map");
+    EXPECT_EQ(Run({"--save-as", dir.Join("big.gv"), target}), CommandLine::kFailure);
+    EXPECT_EQ(err.str(), "Could not save \"" + target + "\": " + disk.Reason() + ".\n");
+    EXPECT_EQ(dir.Read("small/T.gv"), "the previous map");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Join("small")),
+                            std::filesystem::directory_iterator()),
+              1); // the temporary file went with the failed save
 }
 
 } // namespace

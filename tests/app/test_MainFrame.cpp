@@ -141,6 +141,37 @@ TEST_F(MainFrameTest, OpenFailureNamesThePathAndKeepsTheOpenMap) {
     EXPECT_TRUE(app->Recent().IsEmpty());
 }
 
+TEST_F(MainFrameTest, MapOverAnUnreadableTilesetIsNeverOpenedEmpty) {
+    StartApp();
+    Place(0, 0, 0);
+    // The map's tileset was cut short in copying; its tiles exist in beta.set under the same names.
+    const std::string alpha = harness.dir.Read("alpha.set");
+    harness.dir.Write("gamma.set", alpha.substr(0, 20));
+    const std::string tile = "<TileRef name=\"gamma.set:Wall\" matrix=\"\"/>";
+    harness.dir.Write("far.gv", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Gridvellum xmlns=\"gridvellum\" tileset=\"gamma.set\" version=\"1\">" + tile +
+                                    tile + "</Gridvellum>");
+    const WString map = harness.dir.WJoin("far.gv");
+    const std::string problem = "its tileset \"" + harness.dir.Join("gamma.set") +
+                                "\" cannot be read: File is not a readable XML document.";
+
+    // Cancelling the choice of another tileset opens nothing and keeps the open map.
+    EXPECT_FALSE(app->OpenMap(map));
+    ASSERT_EQ(harness.script.messages.size(), 2u) << LastMessage();
+    EXPECT_NE(harness.script.messages[0].find(problem), std::string::npos) << harness.script.messages[0];
+    EXPECT_EQ(LastMessage(), "Gridvellum|Could not open \"" + map.ToUtf8() + "\": " + problem);
+    EXPECT_EQ(app->Document().TileCount(), 1);
+    EXPECT_EQ(Title(), "Untitled [alpha.set]");
+    EXPECT_EQ(app->Tiles().Name().ToUtf8(), "alpha.set");
+    EXPECT_TRUE(app->Document().PathName().IsEmpty());
+
+    // Another tileset that defines the tiles opens the map with all of them.
+    harness.script.tileSetAnswers.push_back(harness.dir.WJoin("beta.set"));
+    ASSERT_TRUE(app->OpenMap(map));
+    EXPECT_EQ(app->Document().TileCount(), 2);
+    EXPECT_EQ(app->Document().TileAt(0)->Definition()->Name().ToUtf8(), "Wall");
+    EXPECT_EQ(Title(), "far.gv [beta.set]");
+}
+
 TEST_F(MainFrameTest, MapThatCannotOpenAtStartLeavesANewMap) {
     const std::string missing = harness.dir.Join("lost.gv");
     StartApp(WString::FromUtf8(missing));

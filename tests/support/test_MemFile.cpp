@@ -1,4 +1,5 @@
 #include "support/MemFile.h"
+#include "support/SaveTemporary.h"
 
 #include "common/ScratchDir.h"
 
@@ -12,6 +13,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -228,6 +230,48 @@ TEST_F(MemFileTest, FailedSaveReportsFalseAndKeepsThePreviousFile) {
     EXPECT_FALSE(stored);
     EXPECT_EQ(ReadDisk(PathOf("map.gv")), "previous map");
     EXPECT_EQ(EntriesInDir(), 1u); // the partial temporary is gone
+}
+
+TEST_F(MemFileTest, SaveAfterAKilledSaveRemovesOnlyTheDeadSavesTemporary) {
+    WriteDisk(PathOf("T.gv"), "previous map");
+    // A save killed halfway: its temporary file is written and the process dies before the rename.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string temp = SaveTemporary::TemplateFor(PathOf("T.gv"));
+        const int fd = ::mkstemp(temp.data());
+        if (fd >= 0 && ::write(fd, "half a m", 8) == 8) {
+            ::raise(SIGKILL);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ASSERT_EQ(EntriesInDir(), 2u);
+    // What another save still running writes (this process is alive), what an older program or
+    // someone else left, and what another user's killed save left must all stay.
+    std::string running = SaveTemporary::TemplateFor(PathOf("T.gv"));
+    running.replace(running.size() - 6, 6, "abcdef");
+    WriteDisk(running, "busy");
+    WriteDisk(PathOf("T.gv.tmpQ1w2E3"), "not ours");
+    const std::string foreign = PathOf("T.gv.gvtmp-1-1-zzzzzz");
+    WriteDisk(foreign, "another user's");
+    const bool canGiveAway = ::geteuid() == 0 && ::chown(foreign.c_str(), 65534, 65534) == 0;
+    if (!canGiveAway) {
+        fs::remove(foreign);
+    }
+    const size_t keep = canGiveAway ? 3u : 2u;
+
+    auto f = MemFile::Open(NameOf("T.gv"), u"wb");
+    ASSERT_NE(f, nullptr);
+    f->Write("the new map", 1, 11);
+    ASSERT_TRUE(f->Close());
+    EXPECT_EQ(ReadDisk(PathOf("T.gv")), "the new map");
+    EXPECT_EQ(EntriesInDir(), 1u + keep);
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(PathOf("T.gv.tmpQ1w2E3")));
+    EXPECT_EQ(fs::exists(foreign), canGiveAway);
 }
 
 TEST_F(MemFileTest, SavingKeepsPermissionsAndFollowsLinks) {
