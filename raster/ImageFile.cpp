@@ -8,7 +8,9 @@
 #include "support/MemFile.h"
 #include "support/WString.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -33,30 +35,40 @@ template <typename RowPointer, typename Canvas> std::vector<RowPointer> TopDownR
     return rows;
 }
 
-bool LoadPng(RasterCanvas& canvas, const MemFile& file) {
+// A decoder's failure with its reason; the reason of a picture too large for the canvas otherwise.
+bool Refused(std::string& error, const char* decoderText) {
+    error = decoderText != nullptr && *decoderText != '\0' ? decoderText : "Not enough memory for the image";
+    return false;
+}
+
+bool LoadPng(RasterCanvas& canvas, const MemFile& file, std::string& error) {
     PngFile png;
-    if (!png.ReadHeader(file.Data(), file.Size()) ||
-        !PrepareCanvas(canvas, png.Width(), png.Height(), png.BytesPerPixel())) {
-        return false;
+    if (!png.ReadHeader(file.Data(), file.Size())) {
+        return Refused(error, png.Error());
+    }
+    if (!PrepareCanvas(canvas, png.Width(), png.Height(), png.BytesPerPixel())) {
+        return Refused(error, nullptr);
     }
     if (png.Dpi() > 0) {
         canvas.SetResolution(png.Dpi());
     }
     std::vector<std::uint8_t*> rows = TopDownRows<std::uint8_t*>(canvas);
-    return png.ReadRows(rows.data());
+    return png.ReadRows(rows.data()) || Refused(error, png.Error());
 }
 
-bool LoadJpeg(RasterCanvas& canvas, const MemFile& file) {
+bool LoadJpeg(RasterCanvas& canvas, const MemFile& file, std::string& error) {
     JpegFile jpeg;
-    if (!jpeg.ReadHeader(file.Data(), file.Size()) ||
-        !PrepareCanvas(canvas, jpeg.Width(), jpeg.Height(), jpeg.BytesPerPixel())) {
-        return false;
+    if (!jpeg.ReadHeader(file.Data(), file.Size())) {
+        return Refused(error, jpeg.Error());
+    }
+    if (!PrepareCanvas(canvas, jpeg.Width(), jpeg.Height(), jpeg.BytesPerPixel())) {
+        return Refused(error, nullptr);
     }
     if (jpeg.Dpi() > 0) {
         canvas.SetResolution(jpeg.Dpi());
     }
     std::vector<std::uint8_t*> rows = TopDownRows<std::uint8_t*>(canvas);
-    return jpeg.ReadRows(rows.data());
+    return jpeg.ReadRows(rows.data()) || Refused(error, jpeg.Error());
 }
 
 enum class ImageKind { Icr, Png, Jpeg };
@@ -72,17 +84,30 @@ ImageKind KindOfPath(const WString& path) {
     return ImageKind::Jpeg;
 }
 
-bool LoadByKind(RasterCanvas& canvas, const WString& path, ImageKind kind) {
+bool LoadByKind(RasterCanvas& canvas, const WString& path, ImageKind kind, std::string& error) {
     if (kind == ImageKind::Icr) {
-        return IcrFile::Load(canvas, path);
+        return IcrFile::Load(canvas, path) || Refused(error, "Not a readable .icr image");
     }
     std::shared_ptr<MemFile> file = MemFile::Open(path, u"rb");
-    if (file == nullptr || file->Size() == 0) {
-        return false;
+    if (file == nullptr) {
+        return Refused(error, "No such file or directory");
     }
-    const bool loaded = kind == ImageKind::Png ? LoadPng(canvas, *file) : LoadJpeg(canvas, *file);
+    if (file->Size() == 0) {
+        return Refused(error, file->LastError() != 0 ? FileUtils::ErrorText(file->LastError()).ToUtf8().c_str()
+                                                     : "The file is empty");
+    }
+    const bool loaded =
+        kind == ImageKind::Png ? LoadPng(canvas, *file, error) : LoadJpeg(canvas, *file, error);
     file->Close();
     return loaded;
+}
+
+// The reason in the caller's form, when the caller wants it.
+bool Failed(WString* reason, const std::string& text) {
+    if (reason != nullptr) {
+        *reason = WString::FromUtf8(text);
+    }
+    return false;
 }
 
 } // namespace
@@ -112,33 +137,36 @@ std::size_t StoredFileSize(const WString& path) {
     return error ? 0 : static_cast<std::size_t>(size);
 }
 
-bool LoadImageFile(RasterCanvas& canvas, const WString& path) {
+bool LoadImageFile(RasterCanvas& canvas, const WString& path, WString* reason) {
     if (path.IsEmpty() || !MemFile::Exists(path, 0)) {
-        return false;
+        return Failed(reason, "No such file or directory");
     }
-    if (!LoadByKind(canvas, path, KindOfPath(path))) {
-        return false;
+    std::string error;
+    if (!LoadByKind(canvas, path, KindOfPath(path), error)) {
+        return Failed(reason, error);
     }
     // Always recomputed: a reload of the same size keeps its level storage, whose copies would be stale.
     canvas.BuildLevels();
     return true;
 }
 
-bool SaveJpegFile(const RasterCanvas& canvas, const WString& path, int quality) {
+bool SaveJpegFile(const RasterCanvas& canvas, const WString& path, int quality, WString* reason) {
     if (!canvas.HasPixels() || canvas.Width() < 1 || canvas.Height() < 1) {
-        return false;
+        return Failed(reason, "The picture is empty");
     }
     const std::vector<const std::uint8_t*> rows = TopDownRows<const std::uint8_t*>(canvas);
     std::vector<std::uint8_t> encoded;
+    std::string error;
     if (!JpegFile::Encode(rows.data(), canvas.Width(), canvas.Height(), canvas.BytesPerPixel(),
-                          canvas.Resolution(), quality, encoded)) {
-        return false;
+                          canvas.Resolution(), quality, encoded, &error)) {
+        return Failed(reason, error);
     }
     std::shared_ptr<MemFile> file = MemFile::Open(path, u"wb");
     if (file == nullptr || file->Write(encoded.data(), 1, encoded.size()) != encoded.size()) {
-        return false; // dropped without Close: nothing is stored
+        // Dropped without Close: nothing is stored.
+        return Failed(reason, FileUtils::ErrorText(ENOMEM).ToUtf8());
     }
-    return file->Close();
+    return file->Close() || Failed(reason, FileUtils::ErrorText(file->LastError()).ToUtf8());
 }
 
 bool RasterCanvas::Load(const WString& path) {

@@ -24,9 +24,10 @@ std::size_t StoredFileSize(const WString& path);
 
 // Loads an image file into the canvas, choosing the reader by extension without regard to case:
 // ".icr" (own format), ".png", anything else JPEG. The canvas takes the depth of the file (32 bits
-// exactly when it carries alpha), and its half-size levels are rebuilt on success.
-bool LoadImageFile(RasterCanvas& canvas, const WString& path);
+// exactly when it carries alpha), and its half-size levels are rebuilt on success. On failure reason,
+// when given, says why: the system's text or the image library's ("Not a PNG file").
+bool LoadImageFile(RasterCanvas& canvas, const WString& path, WString* reason = nullptr);
 
 // Writes the canvas as JPEG; quality is clamped to 0..100. A failed save stores nothing, so a file
-// already at the path stays as it was.
-bool SaveJpegFile(const RasterCanvas& canvas, const WString& path, int quality);
+// already at the path stays as it was, and reason, when given, says why ("No space left on device").
+bool SaveJpegFile(const RasterCanvas& canvas, const WString& path, int quality, WString* reason = nullptr);

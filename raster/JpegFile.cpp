@@ -256,11 +256,19 @@ struct JpegFile::Decoder {
 JpegFile::JpegFile() = default;
 JpegFile::~JpegFile() = default;
 
+const char* JpegFile::Error() const {
+    return decoder_ != nullptr ? decoder_->trap.message : "";
+}
+
 bool JpegFile::ReadHeader(const std::uint8_t* data, std::size_t size) {
     decoder_ = std::make_unique<Decoder>();
     jpeg_decompress_struct& info = decoder_->info;
     InstallTrap(decoder_->trap, reinterpret_cast<j_common_ptr>(&info));
-    if (data == nullptr || size == 0 || !CreateDecompressGuarded(&info, &decoder_->trap)) {
+    if (data == nullptr || size == 0) {
+        std::snprintf(decoder_->trap.message, sizeof decoder_->trap.message, "The file is empty");
+        return false;
+    }
+    if (!CreateDecompressGuarded(&info, &decoder_->trap)) {
         return false;
     }
     decoder_->progress.progress_monitor = OnDecodeProgress;
@@ -281,14 +289,17 @@ bool JpegFile::ReadHeader(const std::uint8_t* data, std::size_t size) {
         layout_ = CommentSaysRgba(info) ? Layout::Rgba : Layout::Cmyk;
         break;
     default:
+        std::snprintf(decoder_->trap.message, sizeof decoder_->trap.message, "Unsupported JPEG colour space");
         return false;
     }
     width_ = static_cast<int>(std::min<JDIMENSION>(info.image_width, kMaxImageSide + 1));
     height_ = static_cast<int>(std::min<JDIMENSION>(info.image_height, kMaxImageSide + 1));
     if (!ImageSizeAllowed(width_, height_, BytesPerPixel())) {
+        std::snprintf(decoder_->trap.message, sizeof decoder_->trap.message, "Image too large");
         return false;
     }
     if (!ScanCanHoldImage(info, size)) {
+        std::snprintf(decoder_->trap.message, sizeof decoder_->trap.message, "The file ends before the image does");
         return false;
     }
     dpi_ = DensityToDpi(info);
@@ -332,10 +343,13 @@ bool JpegFile::ReadRows(std::uint8_t* const* topDownRows) {
 }
 
 bool JpegFile::Encode(const std::uint8_t* const* topDownRows, int width, int height, int bytesPerPixel,
-                      int dpi, int quality, std::vector<std::uint8_t>& out) {
+                      int dpi, int quality, std::vector<std::uint8_t>& out, std::string* error) {
     out.clear();
     if (topDownRows == nullptr || width < 1 || height < 1 || width > JPEG_MAX_DIMENSION ||
         height > JPEG_MAX_DIMENSION || (bytesPerPixel != 3 && bytesPerPixel != 4)) {
+        if (error != nullptr) {
+            *error = "Image too large for JPEG";
+        }
         return false;
     }
     const EncodeJob job{
@@ -343,6 +357,9 @@ bool JpegFile::Encode(const std::uint8_t* const* topDownRows, int width, int hei
     Compressor compressor;
     InstallTrap(compressor.trap, reinterpret_cast<j_common_ptr>(&compressor.info));
     if (!CompressGuarded(&compressor.info, &compressor.trap, &compressor.buffer, &compressor.size, &job)) {
+        if (error != nullptr) {
+            *error = compressor.trap.message;
+        }
         return false;
     }
     out.assign(compressor.buffer, compressor.buffer + compressor.size);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 // JPEG reading and writing in the canvas layout (blue, green, red and optionally alpha per pixel).
@@ -29,11 +30,13 @@ public:
     // Decodes rows top first into `topDownRows` (Width() * BytesPerPixel() bytes each). A decoding
     // error stops the read: the rows written so far stay and the result is false.
     bool ReadRows(std::uint8_t* const* topDownRows);
+    // The library's text for the last failure ("Not a JPEG file: starts with 0x89 0x50").
+    const char* Error() const;
 
     // Compresses rows in canvas layout (3 or 4 bytes per pixel), top row first, into `out`.
-    // Quality is clamped to 0..100.
+    // Quality is clamped to 0..100. On failure error, when given, holds the library's text.
     static bool Encode(const std::uint8_t* const* topDownRows, int width, int height, int bytesPerPixel,
-                       int dpi, int quality, std::vector<std::uint8_t>& out);
+                       int dpi, int quality, std::vector<std::uint8_t>& out, std::string* error = nullptr);
 
     // Colour of printing inks (each 0..255, cyan, magenta, yellow, black) as blue, green, red.
     static void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr);

@@ -188,4 +188,27 @@ TEST_F(ImageFileTest, HugeOrBrokenFilesFailAndLeaveNoPaletteBehind) {
     EXPECT_FALSE(ImageSizeAllowed(0, 5, 3));
 }
 
+TEST_F(ImageFileTest, FailuresSayWhyInTheLibrarysOrTheSystemsWords) {
+    RasterCanvas canvas;
+    WString reason;
+    EXPECT_FALSE(LoadImageFile(canvas, PathOf(dir.Join("absent.png")), &reason));
+    EXPECT_EQ(reason.ToUtf8(), "No such file or directory");
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("text.png"), Bytes{'h', 'e', 'l', 'l', 'o'}));
+    EXPECT_FALSE(LoadImageFile(canvas, PathOf(dir.Join("text.png")), &reason));
+    EXPECT_EQ(reason.ToUtf8(), "Not a PNG file");
+    // libjpeg's own message names what it found instead of a JPEG marker.
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("text.jpg"), Bytes{'h', 'e', 'l', 'l', 'o'}));
+    EXPECT_FALSE(LoadImageFile(canvas, PathOf(dir.Join("text.jpg")), &reason));
+    EXPECT_EQ(reason.ToUtf8(), "Not a JPEG file: starts with 0x68 0x65");
+    Bytes png = SmallPng();
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("cut.png"), Bytes(png.begin(), png.end() - 20)));
+    EXPECT_FALSE(LoadImageFile(canvas, PathOf(dir.Join("cut.png")), &reason));
+    EXPECT_FALSE(reason.IsEmpty());
+
+    ASSERT_TRUE(fixtures::WriteBytes(dir.Join("tile.png"), SmallPng()));
+    ASSERT_TRUE(LoadImageFile(canvas, PathOf(dir.Join("tile.png")), &reason));
+    EXPECT_FALSE(SaveJpegFile(canvas, PathOf(dir.Join("no/such/dir/x.jpg")), 50, &reason));
+    EXPECT_EQ(reason.ToUtf8(), "No such file or directory");
+}
+
 } // namespace
