@@ -190,8 +190,8 @@ bool CGridvellumApp::OpenMap(const WString& path) {
     const WString absolute = AbsolutePath(path);
     if (!doc_.OnOpenDocument(absolute)) {
         recent_.Remove(absolute);
-        prompts_->ShowMessage(kApplicationName,
-                              CGridvellumDoc::FileFailureMessage(u"Could not open", absolute, doc_.FileError()));
+        prompts_->ShowMessage(kApplicationName, CGridvellumDoc::FileFailureMessage(
+                                                    u"Could not open", absolute, doc_.FileError()));
         return false;
     }
     recent_.Add(absolute);
@@ -344,9 +344,7 @@ bool CGridvellumApp::SetTileSetByName(const WString& name, WString& problem) {
     }
     if (!tileSet_.IsWhole()) {
         // Changed on the disk since the check: the map must not be read over what is left of it.
-        problem = u"its tileset \"";
-        problem += chosen;
-        problem += u"\" could not be read whole.";
+        problem = TileSetChange::NotWholeProblem(chosen);
         if (!previous.IsEmpty()) {
             TileSetChange::SetTileSetByName(tileSet_, previous);
         }

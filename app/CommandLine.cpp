@@ -51,7 +51,8 @@ struct HeadlessSession {
     }
 
     void Fail(const char16_t* lead, const std::string& path) {
-        err << CGridvellumDoc::FileFailureMessage(lead, WString::FromUtf8(path), document.FileError()).ToUtf8()
+        err << CGridvellumDoc::FileFailureMessage(lead, WString::FromUtf8(path), document.FileError())
+                   .ToUtf8()
             << "\n";
     }
 

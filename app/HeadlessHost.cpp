@@ -1,12 +1,13 @@
 #include "app/HeadlessHost.h"
 
-#include "support/FileUtils.h"
 #include "document/TileSetChange.h"
+#include "support/FileUtils.h"
 #include "tileset/TileSet.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 HeadlessHost::HeadlessHost(TileSet& tileSet, const WString& dataDirectory)
     : tileSet_(tileSet), dataDirectory_(dataDirectory) {}
@@ -39,10 +40,7 @@ bool HeadlessHost::SetTileSetByName(const WString& name, WString& problem) {
         return false;
     }
     if (!tileSet_.Load(name)) {
-        // Changed on the disk since the check; the loader has said which file and why.
-        problem = u"its tileset \"";
-        problem += name;
-        problem += u"\" could not be read whole.";
+        problem = TileSetChange::NotWholeProblem(name);
         return false;
     }
     return true;

@@ -3,7 +3,6 @@
 #include "document/DocumentHost.h"
 #include "support/WString.h"
 
-
 class TileSet;
 
 // The document's host when the program runs without a window: there is no view to repaint and no

@@ -93,6 +93,13 @@ bool TileSetChange::CanOpenMapsWith(const WString& dataDirectory, const WString&
     return false;
 }
 
+WString TileSetChange::NotWholeProblem(const WString& name) {
+    WString problem(u"its tileset \"");
+    problem += name;
+    problem += u"\" could not be read whole.";
+    return problem;
+}
+
 bool TileSetChange::ChooseAtStart(TileSet& tileSet, const std::function<WString()>& ask) {
     if (tileSet.IsLoaded()) {
         return true;

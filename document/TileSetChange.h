@@ -36,6 +36,9 @@ public:
     // tileset it names can be read. Otherwise problem says which file and why, as a sentence that
     // follows "Could not open "map": " (its tileset "x.set" is not in /dir/.).
     static bool CanOpenMapsWith(const WString& dataDirectory, const WString& name, WString& problem);
+    // The problem of a tileset that passed that check but then did not load whole (it changed on the
+    // disk in between; the loader has said which file and why).
+    static WString NotWholeProblem(const WString& name);
 
     // At start: nothing when a tileset is loaded; else the last used one, while its file still exists;
     // else the first "*.set" of the program's directory (by name, so every start picks the same one);

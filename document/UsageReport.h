@@ -21,7 +21,8 @@ public:
 
     // Writes the report in the system's 8-bit code page, whole or not at all. Empty when the report
     // reached the disk, else the system's reason ("No space left on device").
-    static WString Write(const WString& path, const CGridvellumDoc& doc, double widthCells, double heightCells);
+    static WString Write(const WString& path, const CGridvellumDoc& doc, double widthCells,
+                         double heightCells);
     // "Can't write the report file:", the path and the reason, each on a line of its own.
     static WString WriteFailure(const WString& path, const WString& reason);
 

@@ -299,7 +299,8 @@ bool JpegFile::ReadHeader(const std::uint8_t* data, std::size_t size) {
         return false;
     }
     if (!ScanCanHoldImage(info, size)) {
-        std::snprintf(decoder_->trap.message, sizeof decoder_->trap.message, "The file ends before the image does");
+        std::snprintf(decoder_->trap.message, sizeof decoder_->trap.message,
+                      "The file ends before the image does");
         return false;
     }
     dpi_ = DensityToDpi(info);

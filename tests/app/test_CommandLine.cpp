@@ -8,13 +8,13 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <sys/mount.h>
-#include <sys/resource.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
+#include <sys/mount.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -123,17 +123,17 @@ TEST_F(CommandLineTest, UnreadableMapAndUnwritableOutputAreErrors) {
 }
 
 TEST_F(CommandLineTest, UnreadableTilesetIsAnErrorAndKeepsAnExistingOutput) {
-    const std::string map = Map("tiles\\dungeon.set", "   <TileRef name=\"tiles\\dungeon.set:Door\" matrix=\"" +
-                                                          Encoded(0, 0) + "\"/>\r\n");
+    const std::string map =
+        Map("tiles\\dungeon.set",
+            "   <TileRef name=\"tiles\\dungeon.set:Door\" matrix=\"" + Encoded(0, 0) + "\"/>\r\n");
     dir.Write("in.gv", map);
     dir.Write("out.gv", "the previous map");
     const std::string setPath = dir.Join("tiles/dungeon.set");
     const std::string whole = dir.Read("tiles/dungeon.set");
     // Cut off in the middle of the file, as an interrupted copy leaves it.
     dir.Write("tiles/dungeon.set", whole.substr(0, whole.size() / 2));
-    const std::string expected =
-        "Could not open \"" + dir.Join("in.gv") + "\": its tileset \"" + setPath +
-        "\" cannot be read: File is not a readable XML document.\n";
+    const std::string expected = "Could not open \"" + dir.Join("in.gv") + "\": its tileset \"" + setPath +
+                                 "\" cannot be read: File is not a readable XML document.\n";
     EXPECT_EQ(Run({"--save-as", dir.Join("in.gv"), dir.Join("out.gv")}), CommandLine::kFailure);
     EXPECT_EQ(err.str(), expected);
     EXPECT_EQ(dir.Read("out.gv"), "the previous map");

@@ -148,8 +148,9 @@ TEST_F(MainFrameTest, MapOverAnUnreadableTilesetIsNeverOpenedEmpty) {
     const std::string alpha = harness.dir.Read("alpha.set");
     harness.dir.Write("gamma.set", alpha.substr(0, 20));
     const std::string tile = "<TileRef name=\"gamma.set:Wall\" matrix=\"\"/>";
-    harness.dir.Write("far.gv", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Gridvellum xmlns=\"gridvellum\" tileset=\"gamma.set\" version=\"1\">" + tile +
-                                    tile + "</Gridvellum>");
+    harness.dir.Write("far.gv", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Gridvellum "
+                                "xmlns=\"gridvellum\" tileset=\"gamma.set\" version=\"1\">" +
+                                    tile + tile + "</Gridvellum>");
     const WString map = harness.dir.WJoin("far.gv");
     const std::string problem = "its tileset \"" + harness.dir.Join("gamma.set") +
                                 "\" cannot be read: File is not a readable XML document.";

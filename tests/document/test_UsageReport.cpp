@@ -77,7 +77,8 @@ TEST_F(UsageReportTest, WritesTheSameTextToTheFileAndReportsFailure) {
     std::filesystem::create_directories(dir.Join("out"));
     ASSERT_TRUE(UsageReport::Write(path, doc, 1, 1).IsEmpty());
     EXPECT_EQ(dir.Read("out/report.txt"), Report(1, 1));
-    EXPECT_EQ(UsageReport::Write(dir.WJoin("missing/report.txt"), doc, 1, 1).ToUtf8(), "No such file or directory");
+    EXPECT_EQ(UsageReport::Write(dir.WJoin("missing/report.txt"), doc, 1, 1).ToUtf8(),
+              "No such file or directory");
     EXPECT_EQ(UsageReport::Write(dir.WJoin("out"), doc, 1, 1).ToUtf8(), "Is a directory"); // a folder
 }
 
