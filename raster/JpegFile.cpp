@@ -65,7 +65,10 @@ void OnJpegMessage(j_common_ptr info, int level) {
 void OnJpegOutput(j_common_ptr) {}
 
 void OnDecodeProgress(j_common_ptr info) {
-    if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
+    if (!info->is_decompressor) {
+        return;
+    }
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
         AbortWith(info, "Too many scans in JPEG data");
     }
 }
@@ -216,14 +219,14 @@ bool CommentSaysRgba(const jpeg_decompress_struct& info) {
 
 // Sequential Huffman coding spends at least two bits on every 8 x 8 block of the first component (a DC
 // code and an end-of-block code), so a short file cannot describe a huge picture. Progressive and
-// arithmetic coding can be far denser; their cost is bounded by the decoder's memory limit instead.
+// arithmetic coding can be far denser (runs of empty blocks, zeros implied after the data), but a
+// picture that spends less than an eighth of a bit on a block is no tile anyone drew: without this
+// bound 183 bytes could declare 145 million pixels and keep the decoder busy for minutes.
 bool ScanCanHoldImage(const jpeg_decompress_struct& info, std::size_t fileBytes) {
-    if (info.progressive_mode || info.arith_code) {
-        return true;
-    }
+    const std::uint64_t blocksPerByte = info.progressive_mode || info.arith_code ? 64 : 4;
     const std::uint64_t blocks =
         (std::uint64_t{info.image_width} + 7) / 8 * ((std::uint64_t{info.image_height} + 7) / 8);
-    return blocks / 4 <= fileBytes;
+    return blocks / blocksPerByte <= fileBytes;
 }
 
 void ExpandGreyRow(const std::uint8_t* grey, std::uint8_t* bgr, int width) {

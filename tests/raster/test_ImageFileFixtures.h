@@ -120,6 +120,7 @@ struct JpegRecipe {
     int yDensity = 1;
     std::string comment; // none when empty
     bool progressive = false;
+    bool arithmetic = false;
 };
 
 // A JPEG as another program would write it: any colour space, density and comment. Fixtures are valid,
@@ -144,6 +145,7 @@ inline std::vector<std::uint8_t> WriteJpeg(const JpegRecipe& recipe) {
     if (recipe.progressive) {
         jpeg_simple_progression(&info);
     }
+    info.arith_code = recipe.arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&info, TRUE);
     if (!recipe.comment.empty()) {
         jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(recipe.comment.data()),

@@ -279,4 +279,38 @@ TEST(JpegFile, TruncatedFilesFailButKeepTheRowsThatArrived) {
     EXPECT_TRUE(Decode(Bytes(file.begin(), file.end() - 2)).rowsOk);
 }
 
+TEST(JpegFile, ArithmeticCodedFilesLoadLikeHuffmanCodedOnes) {
+    fixtures::JpegRecipe recipe;
+    recipe.width = 40;
+    recipe.height = 200;
+    recipe.quality = 90;
+    for (int y = 0; y < recipe.height; ++y) {
+        for (int x = 0; x < recipe.width; ++x) {
+            recipe.rows.insert(recipe.rows.end(), {std::uint8_t(x * 6), std::uint8_t(y), std::uint8_t(x ^ y)});
+        }
+    }
+    for (const bool progressive : {false, true}) {
+        recipe.progressive = progressive;
+        recipe.arithmetic = false;
+        const Decoded huffman = Decode(fixtures::WriteJpeg(recipe));
+        recipe.arithmetic = true;
+        const Bytes file = fixtures::WriteJpeg(recipe);
+        // The coding is lossless, so both codings of one picture decode to the same pixels.
+        const Decoded arithmetic = Decode(file);
+        ASSERT_TRUE(huffman.rowsOk) << "progressive " << progressive;
+        ASSERT_TRUE(arithmetic.rowsOk) << "progressive " << progressive;
+        EXPECT_EQ(arithmetic.pixels, huffman.pixels) << "progressive " << progressive;
+        EXPECT_TRUE(Decode(Bytes(file.begin(), file.end() - 2)).rowsOk) << "progressive " << progressive;
+    }
+}
+
+TEST(JpegFile, ATinyArithmeticFileDeclaringAHugePictureFailsAtOnce) {
+    // Found by fuzzing: 183 bytes declaring 11,785 x 12,359 ink pixels, which took minutes to fill.
+    const Bytes file = fixtures::ReadBytes(std::string(GV_SOURCE_DIR) + "/fuzz/corpus/jpeg/arithmetic-huge-frame.jpg");
+    ASSERT_EQ(file.size(), 183u);
+    JpegFile jpeg;
+    EXPECT_FALSE(jpeg.ReadHeader(file.data(), file.size()));
+    EXPECT_STREQ(jpeg.Error(), "The file ends before the image does");
+}
+
 } // namespace
