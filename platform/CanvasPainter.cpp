@@ -208,14 +208,18 @@ struct CanvasPainter::Impl {
 
     bool ThinPen() const { return state.penWidth <= 1; }
 
-    // Where shapes are cut before the rasterizer sees them: further beyond the canvas than the widest
-    // pen reaches, so that cut ends, caps and joins, and the edges a cut adds, all fall outside it.
-    ClipBox ShapeBox() const {
-        return ClipBox::AroundCanvas(image.width(), image.height(), std::max(state.penWidth, 1) + 2.0);
-    }
+    // Polygons and thick lines reach Qt cut to this box. A closer cut would move their pixels: Qt
+    // rounds a stroke's or fill's edges from its corners (a cut corner lands them a 1/128 pixel
+    // elsewhere) and starts a dash pattern where the outline starts. Within the box, Qt's rasterizer
+    // works only on the canvas's rows and spans, with coordinates well inside its fixed-point range.
+    ClipBox ReachBox() const { return ClipBox::ClientReach(image.width(), image.height()); }
 
-    // Clip areas are cut to the canvas and a pixel more: the same pixels stay inside them.
-    ClipBox ClipAreaBox() const { return ClipBox::AroundCanvas(image.width(), image.height(), 2.0); }
+    // Axis-aligned rectangles cut to a box with whole-pixel edges keep their pixels exactly, so
+    // they are cut close: `margin` pixels beyond the canvas, more than their pen reaches.
+    ClipBox NearBox(double margin) const {
+        return ClipBox::AroundCanvas(image.width(), image.height(), margin);
+    }
+    ClipBox PenNearBox() const { return NearBox(std::max(state.penWidth, 1) + 2.0); }
 
     void WalkLine(int x0, int y0, int x1, int y1, int& phase, QPolygon& pixels) const {
         AddLinePixels(x0, y0, x1, y1, state.penStyle, image.width(), image.height(), phase, pixels);
@@ -379,7 +383,7 @@ bool CanvasPainter::SetFont(const FontDescription& fontDescription) {
 
 void CanvasPainter::SetClipRect(int left, int top, int right, int bottom) {
     QPainterPath path;
-    if (const auto area = Intersect(left, top, right, bottom, impl_->ClipAreaBox());
+    if (const auto area = Intersect(left, top, right, bottom, impl_->NearBox(2.0));
         area && right > left && bottom > top) {
         path.addRect(*area);
     }
@@ -391,7 +395,7 @@ void CanvasPainter::SetClipPolygon(const ClientPoint* points, int count) {
     QPainterPath path;
     if (points != nullptr && count >= 3) {
         const std::vector<PlanePoint> corners = ToPlane(points, count);
-        path.addPolygon(ToQPolygon(impl_->ClipAreaBox().ClipPolygon(corners.data(), count)));
+        path.addPolygon(ToQPolygon(impl_->ReachBox().ClipPolygon(corners.data(), count)));
         path.closeSubpath();
     }
     impl_->state.clipKind = ClipKind::Polygon;
@@ -436,7 +440,7 @@ void CanvasPainter::DrawLine(int x0, int y0, int x1, int y1) {
         impl_->DrawPixels(painter, pixels);
         return;
     }
-    const auto visible = impl_->ShapeBox().ClipSegment({double(x0), double(y0)}, {double(x1), double(y1)});
+    const auto visible = impl_->ReachBox().ClipSegment({double(x0), double(y0)}, {double(x1), double(y1)});
     if (!visible) {
         return;
     }
@@ -468,7 +472,7 @@ void CanvasPainter::Polygon(const ClientPoint* points, int count) {
         return;
     }
     const std::vector<PlanePoint> corners = ToPlane(points, count);
-    const QPolygonF polygon = ToQPolygon(impl_->ShapeBox().ClipPolygon(corners.data(), count));
+    const QPolygonF polygon = ToQPolygon(impl_->ReachBox().ClipPolygon(corners.data(), count));
     if (polygon.isEmpty()) {
         return;
     }
@@ -495,8 +499,7 @@ void CanvasPainter::Rectangle(int left, int top, int right, int bottom) {
     if (painter == nullptr || right <= left || bottom <= top) {
         return;
     }
-    const ClipBox box = impl_->ShapeBox();
-    const auto area = Intersect(left, top, right, bottom, box);
+    const auto area = Intersect(left, top, right, bottom, impl_->PenNearBox());
     if (!area) {
         return;
     }
@@ -528,8 +531,8 @@ void CanvasPainter::Rectangle(int left, int top, int right, int bottom) {
     painter->setPen(impl_->Pen());
     painter->setBrush(Qt::NoBrush);
     painter->setTransform(impl_->StrokeToStored());
-    // The outline runs through pixel centres; cut to the box, its added sides lie beyond the canvas.
-    if (const auto outline = Intersect(left, top, right - 1.0, bottom - 1.0, box)) {
+    // The outline runs through pixel centres; a cut adds sides only beyond the canvas.
+    if (const auto outline = Intersect(left, top, right - 1.0, bottom - 1.0, impl_->ReachBox())) {
         painter->drawRect(*outline);
     }
 }
@@ -537,7 +540,7 @@ void CanvasPainter::Rectangle(int left, int top, int right, int bottom) {
 void CanvasPainter::Ellipse(int left, int top, int right, int bottom) {
     QPainter* painter = impl_->Begin();
     if (painter == nullptr || right <= left || bottom <= top ||
-        !Intersect(left, top, right, bottom, impl_->ShapeBox())) {
+        !Intersect(left, top, right, bottom, impl_->PenNearBox())) {
         return;
     }
     painter->setPen(impl_->Pen());
@@ -551,7 +554,7 @@ void CanvasPainter::FillRect(int left, int top, int right, int bottom, std::uint
     if (painter == nullptr || right <= left || bottom <= top) {
         return;
     }
-    if (const auto area = Intersect(left, top, right, bottom, impl_->ClipAreaBox())) {
+    if (const auto area = Intersect(left, top, right, bottom, impl_->NearBox(2.0))) {
         painter->fillRect(*area, ToQColor(color));
     }
 }
