@@ -5,11 +5,13 @@
 #include "document/ProgramState.h"
 #include "document/TileContext.h"
 #include "raster/DcRasterCanvas.h"
+#include "support/ClipBox.h"
 #include "support/XmlElement.h"
 #include "tileset/TileDef.h"
 #include "tileset/TileSet.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <string_view>
@@ -22,6 +24,9 @@ constexpr double kBaselineShare = 0.33;
 // Beyond this many pixels per image unit the text would not be readable anyway, and pixel positions
 // would leave the range of integers.
 constexpr double kMaxDrawScale = 1e5;
+// A text is drawn only from a start this close to the canvas, in pixels: far enough for a text of
+// any length at a readable scale that reaches the canvas, near enough to stay an int.
+constexpr double kTextReach = 1e9;
 
 std::uint32_t ColorRef(const Rgb8& color) {
     return static_cast<std::uint32_t>(color.r) | (static_cast<std::uint32_t>(color.g) << 8) |
@@ -32,9 +37,22 @@ std::u16string_view View(const WString& text) {
     return std::u16string_view(text.c_str(), static_cast<size_t>(text.Length()));
 }
 
-ClientPoint ToClient(const Vec2& viewPt, int canvasHeight) {
-    return ClientPoint{static_cast<int>(std::lround(viewPt.X())),
-                       canvasHeight - static_cast<int>(std::lround(viewPt.Y()))};
+PlanePoint ToPlane(const Vec2& viewPt) {
+    return PlanePoint{viewPt.X(), viewPt.Y()};
+}
+
+// Only for points within reach of the canvas: rounding anything further would leave int.
+ClientPoint ToClient(const PlanePoint& viewPt, int canvasHeight) {
+    return ClientPoint{static_cast<int>(std::lround(viewPt.x)),
+                       canvasHeight - static_cast<int>(std::lround(viewPt.y))};
+}
+
+// The box of a text width x height image units, in view pixels (y up), from the text's origin round.
+std::array<PlanePoint, 4> BoxCorners(const Matrix3& tileToView, float width, float height) {
+    return {ToPlane(tileToView.TransformPoint(Vec2(0, 0))),
+            ToPlane(tileToView.TransformPoint(Vec2(width, 0))),
+            ToPlane(tileToView.TransformPoint(Vec2(width, height))),
+            ToPlane(tileToView.TransformPoint(Vec2(0, height)))};
 }
 
 } // namespace
@@ -242,18 +260,22 @@ void TextTile::DrawSoftware(DcRasterCanvas& target, const Matrix3& view, const R
 
 void TextTile::DrawBox(DcRasterCanvas& target, const Matrix3& tileToView) const {
     const TileSetSettings& settings = Context().Tiles().Settings();
-    const int canvasHeight = target.Height();
-    const ClientPoint corners[4] = {
-        ToClient(tileToView.TransformPoint(Vec2(0, 0)), canvasHeight),
-        ToClient(tileToView.TransformPoint(Vec2(width_, 0)), canvasHeight),
-        ToClient(tileToView.TransformPoint(Vec2(width_, height_)), canvasHeight),
-        ToClient(tileToView.TransformPoint(Vec2(0, height_)), canvasHeight),
-    };
+    // Cut to where pixels stay ints; a box partly off the canvas keeps its exact corners there.
+    const std::array<PlanePoint, 4> viewCorners = BoxCorners(tileToView, width_, height_);
+    const std::vector<PlanePoint> reachable =
+        ClipBox::ClientReach(target.Width(), target.Height()).ClipPolygon(viewCorners.data(), 4);
+    if (reachable.empty()) {
+        return;
+    }
+    std::vector<ClientPoint> corners;
+    for (const PlanePoint& viewPt : reachable) {
+        corners.push_back(ToClient(viewPt, target.Height()));
+    }
     CanvasPainter& painter = target.Painter();
     painter.SetRasterOp(RasterOp::CopyPen);
     painter.SetPen(PenStyle::Solid, 1, ColorRef(settings.backColor));
     painter.SetBrush(ColorRef(settings.gridColor));
-    painter.Polygon(corners, 4);
+    painter.Polygon(corners.data(), static_cast<int>(corners.size()));
 }
 
 void TextTile::DrawLetters(DcRasterCanvas& target, const Matrix3& tileToView, bool publish) const {
@@ -264,6 +286,16 @@ void TextTile::DrawLetters(DcRasterCanvas& target, const Matrix3& tileToView, bo
         return;
     }
     const double grid = Context().Tiles().GridSize();
+    // A text whose box (and a box height around it, for overhanging glyphs) misses the canvas costs
+    // no font; a start beyond reach would not fit an int.
+    const std::array<PlanePoint, 4> viewCorners = BoxCorners(tileToView, width_, height_);
+    const PlanePoint startPt =
+        ToPlane(tileToView.TransformPoint(Vec2(0, static_cast<float>(kBaselineShare * grid))));
+    const ClipBox nearCanvas = ClipBox::AroundCanvas(target.Width(), target.Height(), yLength * grid);
+    if (nearCanvas.ClipPolygon(viewCorners.data(), 4).empty() ||
+        !ClipBox::AroundCanvas(target.Width(), target.Height(), kTextReach).Contains(startPt)) {
+        return;
+    }
     const Rgb8 color =
         IsTinted() ? TintColor() : (publish ? settings.textPublishColor : settings.textScreenColor);
 
@@ -294,7 +326,6 @@ void TextTile::DrawLetters(DcRasterCanvas& target, const Matrix3& tileToView, bo
     painter.SetTextColor(ColorRef(color));
     painter.SetTextBackground(false, 0);
     painter.SetTextAlign(TextAlign::Baseline);
-    const ClientPoint start = ToClient(
-        tileToView.TransformPoint(Vec2(0, static_cast<float>(kBaselineShare * grid))), target.Height());
+    const ClientPoint start = ToClient(startPt, target.Height());
     painter.TextOut(start.x, start.y, View(text_), advances.data());
 }

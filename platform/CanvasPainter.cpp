@@ -1,6 +1,7 @@
 #include "platform/CanvasPainter.h"
 
 #include "platform/QtFontChoice.h"
+#include "support/ClipBox.h"
 
 #include <QColor>
 #include <QFontMetricsF>
@@ -8,11 +9,14 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
+#include <QRectF>
 #include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -102,36 +106,85 @@ struct DrawState {
 // Dash patterns of one-pixel pens, in pixels: on, off.
 constexpr int kDashOn = 18, kDashOff = 6;
 constexpr int kDotOn = 3, kDotOff = 3;
+// Pattern positions repeat after this many pixels for every style, so a phase is kept below it.
+constexpr int kPatternPeriod = kDashOn + kDashOff;
+static_assert(kPatternPeriod % (kDotOn + kDotOff) == 0);
 
-// The pixels of a one-pixel line from (x0, y0) towards (x1, y1), the end pixel left out so that
-// connected segments meet without drawing a pixel twice (which would undo an inverting pen).
-// `phase` counts pixels along the pen's dash pattern and carries on into the next segment.
-void AddLinePixels(int x0, int y0, int x1, int y1, PenStyle style, int& phase, QPolygon& pixels) {
-    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+bool PatternOn(PenStyle style, int phase) {
+    if (style == PenStyle::Dash) {
+        return phase % (kDashOn + kDashOff) < kDashOn;
+    }
+    if (style == PenStyle::Dot) {
+        return phase % (kDotOn + kDotOff) < kDotOn;
+    }
+    return true;
+}
+
+// Products of two line lengths, each up to 2^32 pixels, and their doubles.
+using WideInt = __int128;
+
+// The pixels of a one-pixel line from (x0, y0) towards (x1, y1) that fall on a width x height canvas,
+// the end pixel left out so that connected segments meet without drawing a pixel twice (which would
+// undo an inverting pen). Step k of the line moves k pixels along its major axis and
+// round(k * minor / major) pixels across, halves rounding forwards: the pixels of the error-term
+// walk, found here without walking the steps that lie off the canvas, so a line billions of pixels
+// long costs what it shows. `phase` counts pixels along the pen's dash pattern and carries on into the
+// next segment as if every step had been walked.
+void AddLinePixels(int x0, int y0, int x1, int y1, PenStyle style, int width, int height, int& phase,
+                   QPolygon& pixels) {
+    const std::int64_t dx = std::abs(std::int64_t{x1} - x0), dy = std::abs(std::int64_t{y1} - y0);
+    const std::int64_t steps = std::max(dx, dy), minor = std::min(dx, dy);
+    const int startPhase = phase;
+    phase = static_cast<int>((phase + steps) % kPatternPeriod);
+    // Every pixel lies within half a pixel of the line across its major axis, so the stretch of the
+    // line within a box one pixel wider than the canvas holds every step that lands on the canvas.
+    const auto span =
+        ClipBox::AroundCanvas(width, height, 1.0).Span({double(x0), double(y0)}, {double(x1), double(y1)});
+    if (steps == 0 || !span) {
+        return;
+    }
+    const std::int64_t first = std::max<std::int64_t>(0, static_cast<std::int64_t>(span->enter * steps) - 1);
+    const std::int64_t last =
+        std::min<std::int64_t>(steps - 1, static_cast<std::int64_t>(std::ceil(span->leave * steps)) + 1);
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int error = dx + dy;
-    int x = x0, y = y0;
-    while (x != x1 || y != y1) {
-        bool on = true;
-        if (style == PenStyle::Dash) {
-            on = phase % (kDashOn + kDashOff) < kDashOn;
-        } else if (style == PenStyle::Dot) {
-            on = phase % (kDotOn + kDotOff) < kDotOn;
-        }
-        ++phase;
-        if (on) {
-            pixels << QPoint(x, y);
-        }
-        const int twice = 2 * error;
-        if (twice >= dy) {
-            error += dy;
-            x += sx;
-        }
-        if (twice <= dx) {
-            error += dx;
-            y += sy;
+    const bool alongX = dx >= dy;
+    for (std::int64_t k = first; k <= last; ++k) {
+        const auto across =
+            static_cast<std::int64_t>((2 * WideInt{k} * minor + steps) / (2 * WideInt{steps}));
+        const std::int64_t x = x0 + sx * (alongX ? k : across);
+        const std::int64_t y = y0 + sy * (alongX ? across : k);
+        if (x >= 0 && x < width && y >= 0 && y < height &&
+            PatternOn(style, static_cast<int>((startPhase + k) % kPatternPeriod))) {
+            pixels << QPoint(static_cast<int>(x), static_cast<int>(y));
         }
     }
+}
+
+QPolygonF ToQPolygon(const std::vector<PlanePoint>& points) {
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const PlanePoint& p : points) {
+        polygon << QPointF(p.x, p.y);
+    }
+    return polygon;
+}
+
+std::vector<PlanePoint> ToPlane(const ClientPoint* points, int count) {
+    std::vector<PlanePoint> plane(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        plane[static_cast<std::size_t>(i)] = PlanePoint{double(points[i].x), double(points[i].y)};
+    }
+    return plane;
+}
+
+// The part of the rectangle left .. right, top .. bottom inside the box; nullopt when they do not meet.
+std::optional<QRectF> Intersect(double left, double top, double right, double bottom, const ClipBox& box) {
+    const double l = std::max(left, box.Left()), t = std::max(top, box.Top());
+    const double r = std::min(right, box.Right()), b = std::min(bottom, box.Bottom());
+    if (r < l || b < t) {
+        return std::nullopt;
+    }
+    return QRectF(l, t, r - l, b - t);
 }
 } // namespace
 
@@ -155,6 +208,23 @@ struct CanvasPainter::Impl {
 
     bool ThinPen() const { return state.penWidth <= 1; }
 
+    // Polygons and thick lines reach Qt cut to this box. A closer cut would move their pixels: Qt
+    // rounds a stroke's or fill's edges from its corners (a cut corner lands them a 1/128 pixel
+    // elsewhere) and starts a dash pattern where the outline starts. Within the box, Qt's rasterizer
+    // works only on the canvas's rows and spans, with coordinates well inside its fixed-point range.
+    ClipBox ReachBox() const { return ClipBox::ClientReach(image.width(), image.height()); }
+
+    // Axis-aligned rectangles cut to a box with whole-pixel edges keep their pixels exactly, so
+    // they are cut close: `margin` pixels beyond the canvas, more than their pen reaches.
+    ClipBox NearBox(double margin) const {
+        return ClipBox::AroundCanvas(image.width(), image.height(), margin);
+    }
+    ClipBox PenNearBox() const { return NearBox(std::max(state.penWidth, 1) + 2.0); }
+
+    void WalkLine(int x0, int y0, int x1, int y1, int& phase, QPolygon& pixels) const {
+        AddLinePixels(x0, y0, x1, y1, state.penStyle, image.width(), image.height(), phase, pixels);
+    }
+
     // One-pixel outlines are laid down pixel by pixel so that every pixel is drawn exactly once.
     void DrawPixels(QPainter* painter, const QPolygon& pixels) {
         if (pixels.isEmpty()) {
@@ -176,7 +246,7 @@ struct CanvasPainter::Impl {
         for (int i = 0; i < count; ++i) {
             const ClientPoint& from = points[i];
             const ClientPoint& to = points[(i + 1) % count];
-            AddLinePixels(from.x, from.y, to.x, to.y, state.penStyle, phase, pixels);
+            WalkLine(from.x, from.y, to.x, to.y, phase, pixels);
         }
         DrawPixels(painter, pixels);
     }
@@ -313,8 +383,9 @@ bool CanvasPainter::SetFont(const FontDescription& fontDescription) {
 
 void CanvasPainter::SetClipRect(int left, int top, int right, int bottom) {
     QPainterPath path;
-    if (right > left && bottom > top) {
-        path.addRect(QRectF(left, top, right - left, bottom - top));
+    if (const auto area = Intersect(left, top, right, bottom, impl_->NearBox(2.0));
+        area && right > left && bottom > top) {
+        path.addRect(*area);
     }
     impl_->state.clipKind = ClipKind::Rect;
     impl_->state.clip = path;
@@ -323,11 +394,8 @@ void CanvasPainter::SetClipRect(int left, int top, int right, int bottom) {
 void CanvasPainter::SetClipPolygon(const ClientPoint* points, int count) {
     QPainterPath path;
     if (points != nullptr && count >= 3) {
-        QPolygonF polygon;
-        for (int i = 0; i < count; ++i) {
-            polygon << QPointF(points[i].x, points[i].y);
-        }
-        path.addPolygon(polygon);
+        const std::vector<PlanePoint> corners = ToPlane(points, count);
+        path.addPolygon(ToQPolygon(impl_->ReachBox().ClipPolygon(corners.data(), count)));
         path.closeSubpath();
     }
     impl_->state.clipKind = ClipKind::Polygon;
@@ -368,14 +436,24 @@ void CanvasPainter::DrawLine(int x0, int y0, int x1, int y1) {
     }
     if (impl_->ThinPen()) {
         QPolygon pixels;
-        AddLinePixels(x0, y0, x1, y1, impl_->state.penStyle, impl_->dashPhase, pixels);
+        impl_->WalkLine(x0, y0, x1, y1, impl_->dashPhase, pixels);
         impl_->DrawPixels(painter, pixels);
         return;
     }
-    painter->setPen(impl_->Pen());
+    const auto visible = impl_->ReachBox().ClipSegment({double(x0), double(y0)}, {double(x1), double(y1)});
+    if (!visible) {
+        return;
+    }
+    QPen pen = impl_->Pen();
+    const double cutAway = std::hypot(visible->first.x - x0, visible->first.y - y0);
+    if (impl_->state.penStyle != PenStyle::Solid && cutAway > 0.0) {
+        // The pattern, measured in pen widths, continues from where the line started.
+        pen.setDashOffset(cutAway / pen.widthF());
+    }
+    painter->setPen(pen);
     painter->setBrush(Qt::NoBrush);
     painter->setTransform(impl_->StrokeToStored());
-    painter->drawLine(QPoint(x0, y0), QPoint(x1, y1));
+    painter->drawLine(QLineF(visible->first.x, visible->first.y, visible->second.x, visible->second.y));
 }
 
 void CanvasPainter::Polyline(const ClientPoint* points, int count) {
@@ -393,9 +471,10 @@ void CanvasPainter::Polygon(const ClientPoint* points, int count) {
     if (painter == nullptr || points == nullptr || count < 2) {
         return;
     }
-    QPolygon polygon;
-    for (int i = 0; i < count; ++i) {
-        polygon << QPoint(points[i].x, points[i].y);
+    const std::vector<PlanePoint> corners = ToPlane(points, count);
+    const QPolygonF polygon = ToQPolygon(impl_->ReachBox().ClipPolygon(corners.data(), count));
+    if (polygon.isEmpty()) {
+        return;
     }
     if (impl_->state.brushOn) {
         painter->setPen(Qt::NoPen);
@@ -420,21 +499,27 @@ void CanvasPainter::Rectangle(int left, int top, int right, int bottom) {
     if (painter == nullptr || right <= left || bottom <= top) {
         return;
     }
+    const auto area = Intersect(left, top, right, bottom, impl_->PenNearBox());
+    if (!area) {
+        return;
+    }
     if (impl_->state.brushOn) {
         painter->setPen(Qt::NoPen);
         painter->setBrush(impl_->Brush());
-        painter->drawRect(QRect(left, top, right - left, bottom - top));
+        painter->drawRect(*area);
     }
     if (impl_->state.penStyle == PenStyle::Null) {
         return;
     }
     if (impl_->ThinPen()) {
-        if (right - left == 1 || bottom - top == 1) {
+        if (std::int64_t{right} - left == 1 || std::int64_t{bottom} - top == 1) {
             // A one-pixel-thin box is a single run; an outline would cover its pixels twice.
             QPolygon pixels;
             int phase = 0;
-            AddLinePixels(left, top, right - 1, bottom - 1, impl_->state.penStyle, phase, pixels);
-            pixels << QPoint(right - 1, bottom - 1);
+            impl_->WalkLine(left, top, right - 1, bottom - 1, phase, pixels);
+            if (right - 1 < Width() && bottom - 1 < Height()) {
+                pixels << QPoint(right - 1, bottom - 1);
+            }
             impl_->DrawPixels(painter, pixels);
         } else {
             const ClientPoint corners[4] = {
@@ -446,18 +531,22 @@ void CanvasPainter::Rectangle(int left, int top, int right, int bottom) {
     painter->setPen(impl_->Pen());
     painter->setBrush(Qt::NoBrush);
     painter->setTransform(impl_->StrokeToStored());
-    painter->drawRect(QRectF(left, top, right - left - 1, bottom - top - 1));
+    // The outline runs through pixel centres; a cut adds sides only beyond the canvas.
+    if (const auto outline = Intersect(left, top, right - 1.0, bottom - 1.0, impl_->ReachBox())) {
+        painter->drawRect(*outline);
+    }
 }
 
 void CanvasPainter::Ellipse(int left, int top, int right, int bottom) {
     QPainter* painter = impl_->Begin();
-    if (painter == nullptr || right <= left || bottom <= top) {
+    if (painter == nullptr || right <= left || bottom <= top ||
+        !Intersect(left, top, right, bottom, impl_->PenNearBox())) {
         return;
     }
     painter->setPen(impl_->Pen());
     painter->setBrush(impl_->Brush());
     painter->setTransform(impl_->StrokeToStored());
-    painter->drawEllipse(QRectF(left, top, right - left - 1, bottom - top - 1));
+    painter->drawEllipse(QRectF(left, top, double(right) - left - 1, double(bottom) - top - 1));
 }
 
 void CanvasPainter::FillRect(int left, int top, int right, int bottom, std::uint32_t color) {
@@ -465,7 +554,9 @@ void CanvasPainter::FillRect(int left, int top, int right, int bottom, std::uint
     if (painter == nullptr || right <= left || bottom <= top) {
         return;
     }
-    painter->fillRect(QRectF(left, top, right - left, bottom - top), ToQColor(color));
+    if (const auto area = Intersect(left, top, right, bottom, impl_->NearBox(2.0))) {
+        painter->fillRect(*area, ToQColor(color));
+    }
 }
 
 void CanvasPainter::TextOut(int x, int y, std::u16string_view text, const int* advances) {
@@ -513,13 +604,26 @@ void CanvasPainter::TextOut(int x, int y, std::u16string_view text, const int* a
         totalWidth = position;
     }
 
+    // Only what reaches the canvas goes to the rasterizer: a text far off it costs nothing. Areas are
+    // in the text frame; a glyph lies within `reach` of its origin.
+    const QRectF canvas(0, 0, Width(), Height());
+    auto reachesCanvas = [&](const QRectF& area) {
+        return frame.mapRect(area.normalized()).intersects(canvas);
+    };
+    const double reach = metrics.height() + metrics.maxWidth() * scale;
+    const QRectF cells(0, baseline - metrics.ascent(), totalWidth, metrics.height());
+    if (!reachesCanvas(cells.normalized().adjusted(-reach, -reach, reach, reach))) {
+        return;
+    }
     if (state.textOpaque) {
         painter->setTransform(frame * toStored);
-        painter->fillRect(QRectF(0, baseline - metrics.ascent(), totalWidth, metrics.height()),
-                          ToQColor(state.textBackground));
+        painter->fillRect(cells, ToQColor(state.textBackground));
     }
     painter->setPen(ToQColor(state.textColor));
     for (const Piece& piece : pieces) {
+        if (!reachesCanvas(QRectF(piece.position - reach, baseline - reach, 2 * reach, 2 * reach))) {
+            continue;
+        }
         QTransform glyphFrame;
         glyphFrame.translate(piece.position, baseline);
         glyphFrame.scale(scale, 1.0);

@@ -7,6 +7,7 @@
 #include "raster/DrawTransformedLoops.h"
 #include "raster/RasterCanvas.h"
 #include "support/BandRunner.h"
+#include "support/ClipBox.h"
 #include "support/Matrix3.h"
 
 #include <algorithm>
@@ -439,9 +440,6 @@ public:
     bool hasAlpha = false;
 };
 
-// Clip polygons are kept within a range platform drawing handles without overflow.
-constexpr int kClipLimit = 1 << 20;
-
 std::uint32_t GreyOf(std::uint32_t colour) {
     std::uint32_t g = ((colour >> 16 & 255) + (colour >> 8 & 255) + (colour & 255)) / 3;
     return g << 16 | g << 8 | g;
@@ -551,17 +549,21 @@ void RasterCanvas::DrawTransformedPlatform(CanvasPainter& painter, int originX, 
     const float angle = toPainter.Angle(0.0f, false);
     const bool rotates = angle > 1e-6f && angle < float(2 * M_PI - 1e-6);
     if (rotates) {
-        ClientPoint polygon[4];
+        PlanePoint corners[4];
         const double xs[4] = {0, double(Width()), double(Width()), 0};
         const double ys[4] = {0, 0, double(Height()), double(Height())};
         for (int k = 0; k < 4; ++k) {
             double x = xs[k] * toPainter.m11() + ys[k] * toPainter.m21() + toPainter.m31();
             double y = xs[k] * toPainter.m12() + ys[k] * toPainter.m22() + toPainter.m32();
             // Destination pixel centres sit on whole stored-row coordinates; client rows count down.
-            polygon[k] = {ClampToInt(std::round(x + 0.5), -kClipLimit, kClipLimit),
-                          ClampToInt(std::round(paintH - 0.5 - y), -kClipLimit, kClipLimit)};
+            corners[k] = {x + 0.5, paintH - 0.5 - y};
         }
-        painter.SetClipPolygon(polygon, 4);
+        // Cut, not clamped: clamping a far corner on its own would turn the picture's outline.
+        std::vector<ClientPoint> polygon;
+        for (const PlanePoint& clientPt : ClipBox::ClientReach(paintW, paintH).ClipPolygon(corners, 4)) {
+            polygon.push_back({int(std::round(clientPt.x)), int(std::round(clientPt.y))});
+        }
+        painter.SetClipPolygon(polygon.data(), int(polygon.size()));
     }
     const int clientTop = paintH - (box.y0 + box.height);
     PixelBlock indexBlock{box.indices.data(), box.width, box.height, box.stride, 1, colours};

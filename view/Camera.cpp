@@ -261,7 +261,11 @@ Vec2 Camera::ClientToWorld(double clientX, double clientY) const {
 
 ClientPoint Camera::WorldToClient(const Vec2& worldPt) const {
     const Vec2 viewPt = WorldToView(worldPt);
-    return ClientPoint{ToClientInt(viewPt.X()), clientHeight_ - ToClientInt(viewPt.Y())};
+    return ViewToClient(PlanePoint{viewPt.X(), viewPt.Y()});
+}
+
+ClientPoint Camera::ViewToClient(PlanePoint viewPt) const {
+    return ClientPoint{ToClientInt(viewPt.x), clientHeight_ - ToClientInt(viewPt.y)};
 }
 
 Vec2 Camera::WorldToClientExact(const Vec2& worldPt) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CanvasPainter.h"
+#include "support/ClipBox.h"
 #include "support/Matrix3.h"
 #include "support/Rect2.h"
 #include "support/Vec2.h"
@@ -15,7 +16,8 @@ class CGridvellumDoc;
 // the inverse of ViewMatrix.
 //
 // Spaces: worldPt (world units, y up), viewPt (pixels, y up from the bottom row), clientPt (pixels,
-// y down from the top row). ClientToWorld and WorldToClient are the only conversions between them.
+// y down from the top row). ClientToWorld and WorldToClient are the only conversions between them,
+// with ViewToClient for lines and shapes that were first cut to ClientReach.
 //
 // The camera holds the client size it was last given; the widget that owns it feeds every resize
 // and repaints after every operation that returns or changes something.
@@ -95,6 +97,11 @@ public:
     Vec2 WorldToClientExact(const Vec2& worldPt) const;
     Vec2 WorldToView(const Vec2& worldPt) const { return viewMatrix_.TransformPoint(worldPt); }
     Vec2 ViewToWorld(const Vec2& viewPt) const { return inverseViewMatrix_.TransformPoint(viewPt); }
+    // Where view points may become client pixels: lines and outlines are cut to this box first, which
+    // leaves every point near the client area where it is, so their pixels do not change.
+    ClipBox ClientReach() const { return ClipBox::ClientReach(clientWidth_, clientHeight_); }
+    // The client pixel of a view point as WorldToClient rounds it.
+    ClientPoint ViewToClient(PlanePoint viewPt) const;
 
     // The world rectangle under the client area: spanned by the world points under the view corners
     // (0, 0) and (W, H).

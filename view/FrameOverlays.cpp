@@ -4,11 +4,31 @@
 #include "platform/CanvasPainter.h"
 #include "view/Camera.h"
 
+#include <vector>
+
 namespace {
 constexpr std::uint32_t kBlack = 0x00000000;
 // Pen widths in pixels; 0 is the thinnest line the platform draws.
 constexpr int kHairline = 0;
 constexpr int kCaretWidth = 2;
+
+PlanePoint ViewPointOf(const Camera& camera, const Vec2& worldPt) {
+    const Vec2 viewPt = camera.WorldToView(worldPt);
+    return PlanePoint{viewPt.X(), viewPt.Y()};
+}
+
+// The closed outline through the view points as client points, back at its first point, cut to the
+// camera's reach: a band dragged far beyond the window still draws only what the window shows.
+std::vector<ClientPoint> ClosedOutline(const Camera& camera, const PlanePoint* viewPts, int count) {
+    std::vector<ClientPoint> outline;
+    for (const PlanePoint& viewPt : camera.ClientReach().ClipPolygon(viewPts, count)) {
+        outline.push_back(camera.ViewToClient(viewPt));
+    }
+    if (!outline.empty()) {
+        outline.push_back(outline.front());
+    }
+    return outline;
+}
 } // namespace
 
 void FrameOverlays::StartBand(const Vec2& anchorWorldPt, const Vec2& currentWorldPt) {
@@ -41,21 +61,23 @@ void FrameOverlays::Draw(CanvasPainter& painter, const Camera& camera) const {
 }
 
 void FrameOverlays::DrawBand(CanvasPainter& painter, const Camera& camera) const {
-    const ClientPoint a = camera.WorldToClient(bandAnchor_);
-    const ClientPoint b = camera.WorldToClient(bandCurrent_);
-    const ClientPoint corners[5] = {{a.x, a.y}, {b.x, a.y}, {b.x, b.y}, {a.x, b.y}, {a.x, a.y}};
+    // The camera never rotates, so the band's corners take their x and y from its two ends.
+    const PlanePoint a = ViewPointOf(camera, bandAnchor_);
+    const PlanePoint b = ViewPointOf(camera, bandCurrent_);
+    const PlanePoint corners[4] = {{a.x, a.y}, {b.x, a.y}, {b.x, b.y}, {a.x, b.y}};
+    const std::vector<ClientPoint> outline = ClosedOutline(camera, corners, 4);
     painter.SetPen(PenStyle::Dot, kHairline, kBlack);
-    painter.Polyline(corners, 5);
+    painter.Polyline(outline.data(), static_cast<int>(outline.size()));
 }
 
 void FrameOverlays::DrawTextBox(CanvasPainter& painter, const Camera& camera) const {
-    ClientPoint corners[5];
+    PlanePoint corners[4];
     for (int i = 0; i < 4; ++i) {
-        corners[i] = camera.WorldToClient(textBox_[i]);
+        corners[i] = ViewPointOf(camera, textBox_[i]);
     }
-    corners[4] = corners[0];
+    const std::vector<ClientPoint> outline = ClosedOutline(camera, corners, 4);
     painter.SetPen(PenStyle::Solid, kHairline, kBlack);
-    painter.Polyline(corners, 5);
+    painter.Polyline(outline.data(), static_cast<int>(outline.size()));
 }
 
 void FrameOverlays::DrawCaret(CanvasPainter& painter, const Camera& camera) const {
@@ -66,8 +88,13 @@ void FrameOverlays::DrawCaret(CanvasPainter& painter, const Camera& camera) cons
     if (!caret) {
         return;
     }
-    const ClientPoint lower = camera.WorldToClient(caret->first);
-    const ClientPoint upper = camera.WorldToClient(caret->second);
+    const auto visible = camera.ClientReach().ClipSegment(ViewPointOf(camera, caret->first),
+                                                          ViewPointOf(camera, caret->second));
+    if (!visible) {
+        return;
+    }
+    const ClientPoint lower = camera.ViewToClient(visible->first);
+    const ClientPoint upper = camera.ViewToClient(visible->second);
     painter.SetPen(PenStyle::Solid, kCaretWidth, kBlack);
     painter.DrawLine(lower.x, lower.y, upper.x, upper.y);
 }

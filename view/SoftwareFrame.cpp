@@ -208,8 +208,16 @@ void SoftwareFrame::DrawHandles(const Camera& camera) {
     painter.SetRasterOp(RasterOp::CopyPen);
     painter.SetPen(PenStyle::Solid, 1, kBlack);
     painter.SetBrush(kWhite);
+    // Handles further off the client area than they reach are left out before they become pixels;
+    // the margin covers rounding and the flip from view rows to client rows.
+    const ClipBox nearClient =
+        ClipBox::AroundCanvas(camera.ClientWidth(), camera.ClientHeight(), kHandleReach + 2.0);
     for (const Vec2& worldPt : handleWorldPts_) {
-        const ClientPoint at = camera.WorldToClient(worldPt);
+        const Vec2 viewPt = camera.WorldToView(worldPt);
+        if (!nearClient.Contains(PlanePoint{viewPt.X(), viewPt.Y()})) {
+            continue;
+        }
+        const ClientPoint at = camera.ViewToClient(PlanePoint{viewPt.X(), viewPt.Y()});
         painter.Ellipse(at.x - kHandleReach, at.y - kHandleReach, at.x + kHandleReach + 1,
                         at.y + kHandleReach + 1);
     }
