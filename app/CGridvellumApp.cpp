@@ -249,6 +249,10 @@ void CGridvellumApp::ChangeTileSet() {
         return;
     }
     SetTitle(TitleFor(doc_.PathName(), tileSet_.Name()));
+    if (frame_) {
+        // The tiles came back as new objects; what the tools held of the old ones is gone.
+        frame_->View().ForgetTiles();
+    }
     RepaintMap();
 }
 

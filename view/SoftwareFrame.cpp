@@ -5,10 +5,10 @@
 #include "document/TileRef.h"
 #include "platform/CanvasPainter.h"
 #include "support/SettingsStore.h"
-#include "tileset/TileDef.h"
 #include "tileset/TileSet.h"
 #include "view/Camera.h"
 #include "view/FrameOverlays.h"
+#include "view/ResizeHandles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -108,7 +108,6 @@ FrameTimingReport SoftwareFrame::Draw(const Camera& camera, CGridvellumDoc& doc,
     const int height = camera.ClientHeight();
     const ProgramState& state = doc.State();
     if (width < 1 || height < 1 || !canvas_.EnsureSize(width, height)) {
-        handlesShown_ = false;
         return timing_.EndFrame(state.showDrawTime);
     }
     const TileSet& tileSet = doc.Tiles();
@@ -122,19 +121,13 @@ FrameTimingReport SoftwareFrame::Draw(const Camera& camera, CGridvellumDoc& doc,
     // The tiles write the pixels directly; what the painter drew must be in memory first.
     painter.Flush();
 
-    TileRef* single = doc.DrawTiles(canvas_, camera.ViewMatrix(), camera.VisibleWorld(), quickDraw_, false);
+    doc.DrawTiles(canvas_, camera.ViewMatrix(), camera.VisibleWorld(), quickDraw_, false);
 
     DrawBorder(width, height);
     overlays.Draw(painter, camera);
 
-    handlesShown_ = false;
-    if (single != nullptr) {
-        const TileDef* definition = single->Definition();
-        if (state.showResizeHandles || (definition != nullptr && definition->ShowHandles())) {
-            handleWorldPts_ = single->HandlePoints();
-            handlesShown_ = true;
-            DrawHandles(camera);
-        }
+    if (const auto handles = ShownResizeHandles(doc)) {
+        DrawHandles(camera, *handles);
     }
     painter.Flush();
     return timing_.EndFrame(state.showDrawTime);
@@ -202,13 +195,13 @@ void SoftwareFrame::DrawBorder(int width, int height) {
     painter.Restore();
 }
 
-void SoftwareFrame::DrawHandles(const Camera& camera) {
+void SoftwareFrame::DrawHandles(const Camera& camera, const std::array<Vec2, 4>& handleWorldPts) {
     CanvasPainter& painter = canvas_.Painter();
     painter.Save();
     painter.SetRasterOp(RasterOp::CopyPen);
     painter.SetPen(PenStyle::Solid, 1, kBlack);
     painter.SetBrush(kWhite);
-    for (const Vec2& worldPt : handleWorldPts_) {
+    for (const Vec2& worldPt : handleWorldPts) {
         const ClientPoint at = camera.WorldToClient(worldPt);
         painter.Ellipse(at.x - kHandleReach, at.y - kHandleReach, at.x + kHandleReach + 1,
                         at.y + kHandleReach + 1);
