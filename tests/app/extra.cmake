@@ -48,3 +48,7 @@ add_test(NAME app.smoke_editor
         -DMAP=${GV_BIN_DIR}/sample.gv -DSHOT=${CMAKE_BINARY_DIR}/smoke-editor.png
         -DCONFIG=${GV_TEST_CONFIG}/smoke-editor -P ${GV_SMOKE_SCRIPT})
 set_tests_properties(app.smoke_editor PROPERTIES LABELS app TIMEOUT 180 ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
+
+# The map tools' tests drive the real widgets with the test library's synthetic events.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+target_link_libraries(test_app PRIVATE Qt6::Test)
