@@ -8,6 +8,7 @@
 #include "document/CGridvellumDoc.h"
 #include "document/TextTile.h"
 #include "document/TileRef.h"
+#include "support/Matrix3.h"
 #include "tileset/TileSet.h"
 #include "view/tools/EditTool.h"
 #include "view/tools/PanTool.h"
@@ -410,6 +411,79 @@ TEST_F(MapToolsTest, HoverShowsTheMoveCursorAndATipWithTheCounts) {
     f.Hover(f.At(-50, -50));
     EXPECT_EQ(f.view->cursor().shape(), Qt::ArrowCursor);
     EXPECT_TRUE(f.view->ToolTipText().IsEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MapToolsTest, HandleDragResizesTheTileToWholeCellsAndShowsTheCross) {
+    TileRef* floor = f.Place(kFloor, 0, 0);
+    floor->SetSelected(true);
+    f.Doc().State().showResizeHandles = true;
+    const QPoint right = f.At(64, 32);
+    f.Hover(right + QPoint(3, -4));
+    EXPECT_EQ(f.view->cursor().shape(), Qt::CrossCursor);
+    QTest::mousePress(f.view, Qt::LeftButton, Qt::NoModifier, right + QPoint(3, -4));
+    EXPECT_EQ(f.view->Tools().Edit().State(), EditTool::Drag::Resize);
+    QTest::mouseMove(f.view, right + QPoint(70, 0));
+    QTest::mouseRelease(f.view, Qt::LeftButton, Qt::NoModifier, right + QPoint(70, 0));
+    EXPECT_NEAR(floor->Transform().m11(), 2.0, 1e-9); // 134 units wide, rounded to two cells
+    EXPECT_NEAR(floor->Transform().m22(), 1.0, 1e-9);
+    EXPECT_EQ(floor->Transform().m31(), 0.0);
+    EXPECT_EQ(f.UndoSteps(), 1);
+}
+
+TEST_F(MapToolsTest, DraggingPastTheWindowEdgeScrollsTenPixelsPerMoveWithTheTileUnderTheMouse) {
+    TileRef* floor = f.Place(kFloor, 0, 0);
+    QTest::mousePress(f.view, Qt::LeftButton, Qt::NoModifier, f.At(32, 32));
+    const float grabOffset = CentreOf(*floor).X() - f.WorldAt(f.At(32, 32)).X();
+    const QPoint outside(f.view->width() + 5, f.At(32, 32).y());
+    const QPoint origin = f.At(0, 0);
+    QTest::mouseMove(f.view, outside);
+    EXPECT_EQ(f.At(0, 0), origin - QPoint(10, 0));
+    QTest::mouseMove(f.view, outside + QPoint(1, 0));
+    EXPECT_EQ(f.At(0, 0), origin - QPoint(20, 0));
+    EXPECT_NEAR(CentreOf(*floor).X(), f.WorldAt(outside + QPoint(1, 0)).X() + grabOffset, 0.01);
+    // Inside the window again, nothing scrolls.
+    QTest::mouseMove(f.view, outside - QPoint(100, 0));
+    EXPECT_EQ(f.At(0, 0), origin - QPoint(20, 0));
+    QTest::mouseRelease(f.view, Qt::LeftButton, Qt::NoModifier, outside - QPoint(100, 0));
+}
+
+TEST_F(MapToolsTest, EscapeDuringATurnPutsTheTilesBackAndTheReleaseRecordsNothing) {
+    TileRef* floor = f.Place(kFloor, 0, 0);
+    const QPoint press = f.At(50, 32);
+    QTest::mousePress(f.view, Qt::RightButton, Qt::NoModifier, press);
+    QTest::mouseMove(f.view, f.At(32, 50));
+    EXPECT_GT(std::fabs(AngleDegrees(*floor)), 45.0);
+    QTest::keyClick(f.view, Qt::Key_Escape);
+    EXPECT_TRUE(floor->Transform().Equals(Matrix3()));
+    QTest::mouseRelease(f.view, Qt::RightButton, Qt::NoModifier, f.At(32, 50));
+    EXPECT_TRUE(floor->Transform().Equals(Matrix3()));
+    EXPECT_EQ(f.UndoSteps(), 0);
+}
+
+TEST_F(MapToolsTest, KeysFlipDeleteAndZoomAndWaitWhileADragRuns) {
+    TileRef* door = f.Place(kDoor, 0, 0);
+    door->SetSelected(true);
+    QTest::keyClick(f.view, Qt::Key_F);
+    EXPECT_TRUE(door->IsFlipped());
+    QTest::keyClick(f.view, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_NEAR(f.view->GetCamera().ZoomFactor(), 1.1f, 1e-4f);
+    QTest::keyClick(f.view, Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_NEAR(f.view->GetCamera().ZoomFactor(), 1.0f, 1e-4f);
+    // DELETE during a move would pull the tile from under the drag: it waits.
+    const QPoint centre = f.At(16, 16);
+    QTest::mousePress(f.view, Qt::LeftButton, Qt::NoModifier, centre);
+    QTest::mouseMove(f.view, centre + QPoint(64, 0));
+    QTest::keyClick(f.view, Qt::Key_Delete);
+    EXPECT_EQ(f.Doc().TileCount(), 1);
+    QTest::mouseRelease(f.view, Qt::LeftButton, Qt::NoModifier, centre + QPoint(64, 0));
+    EXPECT_EQ(door->Transform().m31(), 64.0);
+    QTest::keyClick(f.view, Qt::Key_Delete);
+    EXPECT_EQ(f.Doc().TileCount(), 0);
+    EXPECT_EQ(f.UndoSteps(), 3); // flip, move, delete
 }
 
 } // namespace
