@@ -81,6 +81,7 @@ void CLeftView::resizeEvent(QResizeEvent* event) {
 }
 
 void CLeftView::mousePressEvent(QMouseEvent* event) {
+    passingToMap_ = false;
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -120,10 +121,12 @@ bool CLeftView::PassMoveToMap(QMouseEvent* event) {
         return false;
     }
     const QPoint mapPt = mapView_.mapFromGlobal(event->globalPosition().toPoint());
-    if (!passingToMap_ && !mapView_.rect().contains(mapPt)) {
+    // Over the map a move is the map's. Beyond it, only while the map holds the mouse: a tile it
+    // took from the panel follows the mouse anywhere and scrolls the map past its edges.
+    passingToMap_ = mapView_.rect().contains(mapPt) || (passingToMap_ && mapView_.WantsMouse());
+    if (!passingToMap_) {
         return false;
     }
-    passingToMap_ = true;
     mapView_.PanelMouseMove(*event, mapPt);
     return true;
 }

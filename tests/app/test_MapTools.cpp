@@ -80,6 +80,10 @@ TEST_F(MapToolsTest, TileDraggedFromThePanelIsOneStepCentredUnderTheMouseAndSnap
     QTest::mouseMove(f.panel, f.PanelPointOverMap(second));
     EXPECT_NEAR(CentreOf(*door).X(), f.WorldAt(second).X(), 0.01);
     EXPECT_NEAR(CentreOf(*door).Y(), f.WorldAt(second).Y(), 0.01);
+    // Past the map's far edge the panel still passes the drag on, and the map scrolls under it.
+    const QPoint origin = f.At(0, 0);
+    QTest::mouseMove(f.panel, f.PanelPointOverMap(QPoint(f.view->width() + 4, second.y())));
+    EXPECT_EQ(f.At(0, 0), origin - QPoint(10, 0));
     QTest::mouseRelease(f.panel, Qt::LeftButton, Qt::NoModifier, f.PanelPointOverMap(second));
 
     EXPECT_EQ(f.view->Tools().Edit().State(), EditTool::Drag::None);

@@ -142,8 +142,7 @@ void EditTool::LeftPress(const PointerEvent& event) {
 }
 
 void EditTool::StartDropMove(TileRef& tile) {
-    drag_ = Drag::None;
-    RememberPress(ctx_.camera.WorldToClient(tile.Bounds().Centre()));
+    pressPt_ = ctx_.camera.WorldToClient(tile.Bounds().Centre());
     // Escape after a drop leaves the map as it was: without the new tile, the old selection kept.
     selectionAtPress_.clear();
     for (int i = 0; i < ctx_.doc.TileCount(); ++i) {
@@ -317,6 +316,8 @@ void EditTool::RightRelease(const PointerEvent& event) {
                                        event.client.y - rightPressPt_.y);
     if (shortClick && drag_ != Drag::Move && ContainsTile(menuTile_) && menuTile_->LocalFlagCount() > 0) {
         if (drag_ == Drag::Rotate) {
+            // A click turns nothing, not even by the hair the mouse trembled.
+            ctx_.edits.RestoreSelectedTransforms(savedTransforms_);
             drag_ = Drag::None;
             savedTransforms_.clear();
             SettleSelection();
