@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Drives the real editor with real X pointer and key events: drags three tiles from the tile panel
 # onto the map, turns one with a right drag, moves it with the arrow key, saves with Ctrl+S, and lets
-# test_app check the saved map. Usage: e2e_drag.sh GRIDVELLUM TEST_APP. Without DISPLAY it runs itself
-# inside a virtual X server.
+# test_app check the saved map. Usage: e2e_drag.sh GRIDVELLUM TEST_APP. It always runs itself inside a
+# virtual X server of its own: on a shared display another test's window could take its clicks.
 set -euo pipefail
 program="$1"
 checker="$2"
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$@"
+if [ -z "${GV_E2E_OWN_DISPLAY:-}" ]; then
+    GV_E2E_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$@"
 fi
 
 work="$(mktemp -d)"
@@ -78,7 +78,7 @@ xdotool key Right Right
 sleep 0.1
 before="$(stat -c %Y.%s "$work/map.gv")"
 xdotool key ctrl+s
-for _ in $(seq 50); do
+for _ in $(seq 100); do
     [ "$(stat -c %Y.%s "$work/map.gv")" != "$before" ] && break
     sleep 0.1
 done
