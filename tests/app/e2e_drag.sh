@@ -69,8 +69,9 @@ drag_cell 2 192 64
 move "$(world_at 40 64)"
 xdotool mousedown 3
 for degrees in 15 30 45 60 75 90; do
-    move "$(awk -v d="$degrees" 'BEGIN { a = d * 3.14159265 / 180; printf "%d %d\n", 40 * cos(a), 64 + 40 * sin(a) }' |
-        { read -r x y; world_at "$x" "$y"; })"
+    read -r x y < <(awk -v d="$degrees" \
+        'BEGIN { a = d * 3.14159265 / 180; printf "%d %d\n", 40 * cos(a), 64 + 40 * sin(a) }')
+    move "$(world_at "$x" "$y")"
 done
 xdotool mouseup 3
 sleep 0.1
