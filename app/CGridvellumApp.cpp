@@ -10,10 +10,12 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QString>
+#include <QTextStream>
 #include <QTimer>
 
 #include <filesystem>
@@ -28,6 +30,10 @@ constexpr const char16_t* kMapExtension = u".gv";
 // Set to a file path, the editor saves a picture of its window once the map has been drawn for the
 // first time and quits: the smoke test of a real start.
 constexpr const char* kScreenshotVariable = "GRIDVELLUM_SCREENSHOT";
+// Set to a file path, the editor writes where the tile panel and the map view are on the screen once
+// the map has been drawn for the first time ("panel x y width height", then "map ..."), so that a
+// test can drive the real window with real pointer events.
+constexpr const char* kGeometryVariable = "GRIDVELLUM_GEOMETRY";
 
 QString ToQString(const WString& text) {
     return QString::fromUtf16(text.c_str(), text.Length());
@@ -243,6 +249,10 @@ void CGridvellumApp::ChangeTileSet() {
         return;
     }
     SetTitle(TitleFor(doc_.PathName(), tileSet_.Name()));
+    if (frame_) {
+        // The tiles came back as new objects; what the tools held of the old ones is gone.
+        frame_->View().ForgetTiles();
+    }
     RepaintMap();
 }
 
@@ -374,6 +384,28 @@ void CGridvellumApp::ShowError(const WString& caption, const WString& text) {
     prompts_->ShowMessage(caption, text);
 }
 
+namespace {
+
+// One line per window: its name and its screen rectangle.
+bool WriteGeometry(CMainFrame& frame, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return false;
+    }
+    QTextStream out(&file);
+    auto line = [&out](const char* name, const QWidget& widget) {
+        const QPoint origin = widget.mapToGlobal(QPoint(0, 0));
+        out << name << ' ' << origin.x() << ' ' << origin.y() << ' ' << widget.width() << ' '
+            << widget.height() << '\n';
+    };
+    line("panel", frame.LeftView());
+    line("map", frame.View());
+    out.flush();
+    return file.error() == QFileDevice::NoError;
+}
+
+} // namespace
+
 int RunEditor(int argc, char** argv) {
     QApplication application(argc, argv);
     const CommandLine line = CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
@@ -392,6 +424,14 @@ int RunEditor(int argc, char** argv) {
                 }
                 application.quit();
             });
+        });
+    }
+    const QString geometry = qEnvironmentVariable(kGeometryVariable);
+    if (!geometry.isEmpty() && screenshot.isEmpty()) {
+        app.Frame()->View().SetFirstFrameHandler([&app, &status, geometry] {
+            if (!WriteGeometry(*app.Frame(), geometry)) {
+                status = 1;
+            }
         });
     }
     const int loopStatus = application.exec();

@@ -1,28 +1,59 @@
 #include "app/CGridvellumView.h"
 
+#include "app/PanCursor.h"
+#include "app/ToolEvents.h"
 #include "document/CGridvellumDoc.h"
 #include "document/ProgramState.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QString>
+#include <QToolTip>
 #include <QTransform>
 #include <QWheelEvent>
 
+namespace {
+
+QString ToQString(const WString& text) {
+    return QString::fromUtf16(text.c_str(), text.Length());
+}
+
+// The tip's rectangle: the pixels around the mouse, so that it follows every move.
+QRect TipRect(QPoint clientPt) {
+    return QRect(clientPt.x() - 1, clientPt.y() - 1, 3, 3);
+}
+
+} // namespace
+
 CGridvellumView::CGridvellumView(CGridvellumDoc& doc, SettingsStore& settings, TilePanel& panel,
                                  QWidget* parent)
-    : QWidget(parent), doc_(doc), settings_(settings), panel_(panel), camera_(true) {
+    : QWidget(parent), doc_(doc), settings_(settings), panel_(panel), camera_(true), edits_(doc),
+      tools_(doc, edits_, camera_, overlays_, *this, frame_.Timing(), &panel), panCursor_(MakePanCursor()) {
     setFocusPolicy(Qt::StrongFocus);
     // Every frame covers the whole client area, so the toolkit need not erase it first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Hovering shows cursors, tips and the text tool's box.
+    setMouseTracking(true);
     setMinimumSize(32, 32);
+    tools_.ShowToolState();
+}
+
+void CGridvellumView::SetStatusSink(StatusSink sink) {
+    status_ = std::move(sink);
+    tools_.ShowToolState();
 }
 
 CGridvellumView::~CGridvellumView() = default;
 
 void CGridvellumView::OnInitialUpdate() {
+    tools_.DocumentReplaced();
     frame_.LoadQuickDraw(settings_);
     fitPending_ = true;
     FitIfPending();
@@ -54,15 +85,69 @@ void CGridvellumView::ToggleQuickDraw() {
     update();
 }
 
-PanelPick CGridvellumView::TakePendingPick() {
-    const PanelPick pick = panel_.Pick();
-    panel_.ClearPick();
-    return pick;
-}
-
 void CGridvellumView::ShowStatus(const WString& text) {
     if (status_ && !text.IsEmpty()) {
-        status_(QString::fromUtf16(text.c_str(), text.Length()));
+        status_(ToQString(text));
+    }
+}
+
+void CGridvellumView::Repaint() {
+    update();
+    if (repaintHandler_) {
+        repaintHandler_();
+    }
+}
+
+void CGridvellumView::SetCursor(CursorShape shape) {
+    switch (shape) {
+    case CursorShape::Arrow:
+        setCursor(Qt::ArrowCursor);
+        break;
+    case CursorShape::Cross:
+        setCursor(Qt::CrossCursor);
+        break;
+    case CursorShape::SizeAll:
+        setCursor(Qt::SizeAllCursor);
+        break;
+    case CursorShape::Pan:
+        setCursor(panCursor_);
+        break;
+    case CursorShape::IBeam:
+        setCursor(Qt::IBeamCursor);
+        break;
+    case CursorShape::Forbidden:
+        setCursor(Qt::ForbiddenCursor);
+        break;
+    }
+}
+
+void CGridvellumView::SetToolTip(const WString& text) {
+    toolTip_ = text;
+    if (toolTip_.IsEmpty()) {
+        QToolTip::hideText();
+    } else if (QToolTip::isVisible()) {
+        // A tip already showing follows the mouse onto the next tile at once.
+        const QPoint clientPt = mapFromGlobal(QCursor::pos());
+        QToolTip::showText(QCursor::pos(), ToQString(toolTip_), this, TipRect(clientPt));
+    }
+}
+
+int CGridvellumView::PopupMenu(const WString& title, const std::vector<PopupItem>& items, ClientPoint at) {
+    QMenu menu(ToQString(title), this);
+    for (const PopupItem& item : items) {
+        QAction* action = menu.addAction(ToQString(item.label));
+        action->setCheckable(true);
+        action->setChecked(item.checked);
+        action->setData(item.id);
+    }
+    const QPoint globalPt = mapToGlobal(QPoint(at.x, at.y));
+    QAction* chosen = menuRunner_ ? menuRunner_(menu, globalPt) : menu.exec(globalPt);
+    return chosen != nullptr ? chosen->data().toInt() : 0;
+}
+
+void CGridvellumView::ToolChanged(ViewTool) {
+    if (toolChanged_) {
+        toolChanged_();
     }
 }
 
@@ -112,32 +197,80 @@ void CGridvellumView::wheelEvent(QWheelEvent* event) {
 }
 
 bool CGridvellumView::HandleKeyPress(QKeyEvent* event) {
-    const bool keypad = (event->modifiers() & Qt::KeypadModifier) != 0;
-    switch (event->key()) {
-    case Qt::Key_Plus:
-        if (!keypad) {
-            return false;
-        }
-        camera_.KeypadZoomIn();
-        break;
-    case Qt::Key_Minus:
-        if (!keypad) {
-            return false;
-        }
-        camera_.KeypadZoomOut();
-        break;
-    case Qt::Key_F9:
-        frame_.Timing().StartMeasurement();
-        break;
-    default:
+    // Menu shortcuts (Ctrl+S and the like) are not the tools' keys.
+    if ((event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0) {
         return false;
     }
-    update();
-    return true;
+    bool used = tools_.KeyDown(toolevents::KeyOf(*event));
+    // The key's characters follow its key-down, as typing into a text needs them.
+    const QString text = event->text();
+    for (QChar unit : text) {
+        used = tools_.Character(unit.unicode()) || used;
+    }
+    return used;
+}
+
+bool CGridvellumView::HandleKeyRelease(QKeyEvent* event) {
+    // Holding SPACE repeats its release too; only the real one ends the temporary pan.
+    return !event->isAutoRepeat() && tools_.KeyUp(toolevents::KeyOf(*event));
 }
 
 void CGridvellumView::keyPressEvent(QKeyEvent* event) {
     if (!HandleKeyPress(event)) {
         QWidget::keyPressEvent(event);
     }
+}
+
+void CGridvellumView::keyReleaseEvent(QKeyEvent* event) {
+    if (!HandleKeyRelease(event)) {
+        QWidget::keyReleaseEvent(event);
+    }
+}
+
+void CGridvellumView::TakeFocusWhileActive() {
+    if (!hasFocus() && QApplication::focusWidget() != nullptr) {
+        setFocus(Qt::MouseFocusReason);
+    }
+}
+
+void CGridvellumView::mousePressEvent(QMouseEvent* event) {
+    camera_.Resize(width(), height());
+    tools_.Press(toolevents::FromMouse(*event));
+    event->accept();
+}
+
+void CGridvellumView::mouseMoveEvent(QMouseEvent* event) {
+    TakeFocusWhileActive();
+    camera_.Resize(width(), height());
+    tools_.Move(toolevents::FromMouse(*event));
+    event->accept();
+}
+
+void CGridvellumView::mouseReleaseEvent(QMouseEvent* event) {
+    tools_.Release(toolevents::FromMouse(*event));
+    event->accept();
+}
+
+void CGridvellumView::PanelMouseMove(const QMouseEvent& event, QPoint clientPt) {
+    TakeFocusWhileActive();
+    camera_.Resize(width(), height());
+    tools_.Move(toolevents::FromMouse(event, clientPt));
+}
+
+void CGridvellumView::PanelMouseRelease(const QMouseEvent& event, QPoint clientPt) {
+    tools_.Release(toolevents::FromMouse(event, clientPt));
+}
+
+bool CGridvellumView::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
+    }
+    const auto* help = static_cast<QHelpEvent*>(event);
+    if (toolTip_.IsEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), ToQString(toolTip_), this, TipRect(help->pos()));
+    }
+    return true;
 }

@@ -1,30 +1,42 @@
 #pragma once
 
+#include "document/EditOps.h"
 #include "tileset/TilePanel.h"
 #include "view/Camera.h"
 #include "view/FrameOverlays.h"
 #include "view/SoftwareFrame.h"
+#include "view/tools/ToolBox.h"
+#include "view/tools/ToolHost.h"
 
+#include <QCursor>
 #include <QWidget>
 
 #include <functional>
 
 class CGridvellumDoc;
+class QAction;
 class QKeyEvent;
+class QMenu;
+class QMouseEvent;
 class QString;
 class SettingsStore;
 struct ProgramState;
 
 // The map view: shows the document through the camera, drawn by the program's own renderer into a
-// screen-sized canvas that is copied to the window in one block. It zooms with the wheel and the
-// keypad, measures the frame rate on F9 and reports transient text to the status bar.
+// screen-sized canvas that is copied to the window in one block. Its mouse and keys go to the tools
+// (edit, pan, text) as plain values; it zooms with the wheel and reports transient text to the
+// status bar.
 //
-// The tile the user pressed on in the tile panel stays pending in the panel until the map takes it.
-class CGridvellumView : public QWidget {
+// The tile the user pressed on in the tile panel stays pending in the panel until the first move of
+// the held button over the map takes it.
+class CGridvellumView : public QWidget, public ToolHost {
     Q_OBJECT
 
 public:
     using StatusSink = std::function<void(const QString& text)>;
+    // Shows a pop-up menu at a global position and returns the chosen action (null for none); tests
+    // replace the modal run of the menu with a choice of their own.
+    using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& globalPt)>;
 
     CGridvellumView(CGridvellumDoc& doc, SettingsStore& settings, TilePanel& panel,
                     QWidget* parent = nullptr);
@@ -36,7 +48,16 @@ public:
     FrameOverlays& Overlays() { return overlays_; }
     CGridvellumDoc& Document() { return doc_; }
 
-    void SetStatusSink(StatusSink sink) { status_ = std::move(sink); }
+    // Shows the current tool's status text at once.
+    void SetStatusSink(StatusSink sink);
+    // Runs after the tools repaint the map, for windows that show counts of the map's tiles.
+    void SetRepaintHandler(std::function<void()> handler) { repaintHandler_ = std::move(handler); }
+    void SetToolChangedHandler(std::function<void()> handler) { toolChanged_ = std::move(handler); }
+    void SetMenuRunner(MenuRunner runner) { menuRunner_ = std::move(runner); }
+    ToolBox& Tools() { return tools_; }
+    EditOps& Edits() { return edits_; }
+    // The tiles were replaced behind the tools' back (a tileset change): they forget every tile.
+    void ForgetTiles() { tools_.DocumentReplaced(); }
     // Called once, after the first frame reached the window.
     void SetFirstFrameHandler(std::function<void()> handler) { firstFrame_ = std::move(handler); }
     int FramesPainted() const { return framesPainted_; }
@@ -49,24 +70,40 @@ public:
     void SetZoomPercent(int percent);
     void ToggleQuickDraw();
 
-    // The tile picked in the panel that the map has not taken yet.
-    const PanelPick& PendingPick() const { return panel_.Pick(); }
-    // The map takes the pick; the panel forgets it.
-    PanelPick TakePendingPick();
-
     // Keys of the view; the tile panel forwards its keys here so they work while it has the focus.
     // True when the key was used.
     bool HandleKeyPress(QKeyEvent* event);
+    bool HandleKeyRelease(QKeyEvent* event);
+    // A move or release of a button pressed in the tile panel, at a client point of this view.
+    void PanelMouseMove(const QMouseEvent& event, QPoint clientPt);
+    void PanelMouseRelease(const QMouseEvent& event, QPoint clientPt);
+    // The view asked to keep the mouse while a button is held (a tile dragged in from the panel).
+    bool WantsMouse() const { return captured_; }
+    const WString& ToolTipText() const { return toolTip_; }
+
+    // ToolHost.
+    void Repaint() override;
+    void ShowStatus(const WString& text) override;
+    void SetCursor(CursorShape shape) override;
+    void SetToolTip(const WString& text) override;
+    int PopupMenu(const WString& title, const std::vector<PopupItem>& items, ClientPoint at) override;
+    void CaptureMouse(bool on) override { captured_ = on; }
+    void ToolChanged(ViewTool tool) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void FitIfPending();
-    void ShowStatus(const WString& text);
+    void TakeFocusWhileActive();
 
     CGridvellumDoc& doc_;
     SettingsStore& settings_;
@@ -74,8 +111,16 @@ private:
     Camera camera_;
     SoftwareFrame frame_;
     FrameOverlays overlays_;
+    EditOps edits_;
+    ToolBox tools_;
+    QCursor panCursor_;
     StatusSink status_;
     std::function<void()> firstFrame_;
+    std::function<void()> repaintHandler_;
+    std::function<void()> toolChanged_;
+    MenuRunner menuRunner_;
+    WString toolTip_;
+    bool captured_ = false;
     bool fitPending_ = false;
     int framesPainted_ = 0;
 };

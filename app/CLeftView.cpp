@@ -81,6 +81,7 @@ void CLeftView::resizeEvent(QResizeEvent* event) {
 }
 
 void CLeftView::mousePressEvent(QMouseEvent* event) {
+    passingToMap_ = false;
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -104,14 +105,36 @@ void CLeftView::mousePressEvent(QMouseEvent* event) {
 
 void CLeftView::mouseReleaseEvent(QMouseEvent* event) {
     // A release over the panel ends the drag; one over the map (the mouse left with the button held)
-    // leaves the pick for the map view.
-    if (rect().contains(event->position().toPoint())) {
-        panel_.MouseUp();
+    // belongs to the map view, which finishes the drop with it.
+    if (passingToMap_) {
+        passingToMap_ = false;
+        mapView_.PanelMouseRelease(*event, mapView_.mapFromGlobal(event->globalPosition().toPoint()));
+        return;
     }
+    panel_.MouseUp();
     QWidget::mouseReleaseEvent(event);
 }
 
+bool CLeftView::PassMoveToMap(QMouseEvent* event) {
+    if ((event->buttons() & Qt::LeftButton) == 0) {
+        passingToMap_ = false;
+        return false;
+    }
+    const QPoint mapPt = mapView_.mapFromGlobal(event->globalPosition().toPoint());
+    // Over the map a move is the map's. Beyond it, only while the map holds the mouse: a tile it
+    // took from the panel follows the mouse anywhere and scrolls the map past its edges.
+    passingToMap_ = mapView_.rect().contains(mapPt) || (passingToMap_ && mapView_.WantsMouse());
+    if (!passingToMap_) {
+        return false;
+    }
+    mapView_.PanelMouseMove(*event, mapPt);
+    return true;
+}
+
 void CLeftView::mouseMoveEvent(QMouseEvent* event) {
+    if (PassMoveToMap(event)) {
+        return;
+    }
     // Take the focus while the program is active, so that the wheel scrolls the panel under the mouse.
     if (!hasFocus() && QApplication::focusWidget() != nullptr) {
         setFocus(Qt::MouseFocusReason);
@@ -131,6 +154,13 @@ void CLeftView::wheelEvent(QWheelEvent* event) {
 void CLeftView::keyPressEvent(QKeyEvent* event) {
     if (!mapView_.HandleKeyPress(event)) {
         QWidget::keyPressEvent(event);
+    }
+}
+
+void CLeftView::keyReleaseEvent(QKeyEvent* event) {
+    // Releasing SPACE over the panel must end the map's temporary pan.
+    if (!mapView_.HandleKeyRelease(event)) {
+        QWidget::keyReleaseEvent(event);
     }
 }
 

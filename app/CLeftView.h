@@ -12,6 +12,10 @@ class TilePanel;
 // The tile panel's window: paints the panel, turns presses into panel clicks, scrolls with its bar
 // and the wheel, shows tooltips and passes keys on to the map view so that keyboard commands work
 // while the panel has the focus.
+//
+// The toolkit keeps sending the moves of a button pressed here to this window, wherever the mouse
+// goes. Once such a move reaches the map view, this window passes it and every later move and the
+// release on to the map, so a tile dragged out of the panel arrives with the button still held.
 class CLeftView : public QWidget {
     Q_OBJECT
 
@@ -33,12 +37,15 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
     void SyncScrollBar();
     void OnScrollBarMoved(int value);
     int CountPlaced(int definition) const;
+    // Passes a held-button move on to the map view once it is over it; true when passed on.
+    bool PassMoveToMap(QMouseEvent* event);
 
     TilePanel& panel_;
     CGridvellumDoc& doc_;
@@ -46,4 +53,6 @@ private:
     QScrollBar* scrollBar_; // a child widget, owned by this window
     DcRasterCanvas canvas_;
     bool syncing_ = false;
+    // The held button's moves go to the map view until it is released.
+    bool passingToMap_ = false;
 };

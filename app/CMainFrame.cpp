@@ -54,6 +54,9 @@ CMainFrame::CMainFrame(CGridvellumApp& app) : app_(app) {
     splitter_->setStretchFactor(1, 1);
     setCentralWidget(splitter_);
     view_->SetStatusSink([this](const QString& text) { SetStatusText(text); });
+    // The panel's count marks follow every change the tools make to the map.
+    view_->SetRepaintHandler([this] { leftView_->update(); });
+    view_->SetToolChangedHandler([this] { UpdateCommands(); });
 
     BuildMenus();
     BuildToolBar();
@@ -133,6 +136,10 @@ void CMainFrame::BuildViewMenu() {
     viewMenu_->addAction(MakeAction(CommandTable::kZoomExtents));
     for (int percent : Camera::kZoomMenuPercents) {
         viewMenu_->addAction(MakeAction(CommandTable::ZoomCommand(percent), true));
+    }
+    viewMenu_->addSeparator();
+    for (int id : {CommandTable::kPanTool, CommandTable::kEditTool, CommandTable::kTextTool}) {
+        viewMenu_->addAction(MakeAction(id, true));
     }
     viewMenu_->addSeparator();
     viewMenu_->addAction(MakeAction(CommandTable::kSuperWheel, true));
@@ -222,6 +229,15 @@ void CMainFrame::RunCommand(int id) {
         case CommandTable::kPreviousPane:
             SwitchPane();
             break;
+        case CommandTable::kPanTool:
+            view_->Tools().SetTool(ViewTool::Pan);
+            break;
+        case CommandTable::kEditTool:
+            view_->Tools().SetTool(ViewTool::Edit);
+            break;
+        case CommandTable::kTextTool:
+            view_->Tools().SetTool(ViewTool::Text);
+            break;
         default:
             break;
         }
@@ -250,6 +266,10 @@ void CMainFrame::UpdateCommands() {
     // The check shows how this run draws, not what the next start will do.
     check(CommandTable::kOpenGl, state.openGlThisRun);
     check(CommandTable::kShowDrawTime, state.showDrawTime);
+    const ViewTool tool = view_->Tools().Current();
+    check(CommandTable::kPanTool, tool == ViewTool::Pan);
+    check(CommandTable::kEditTool, tool == ViewTool::Edit);
+    check(CommandTable::kTextTool, tool == ViewTool::Text);
 }
 
 void CMainFrame::ApplyPanelWidth() {

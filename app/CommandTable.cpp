@@ -41,6 +41,9 @@ constexpr CommandInfo kAllCommands[] = {
     {CommandTable::kOpenGl, "OpenGL", ""},
     {CommandTable::kShowDrawTime, "Show Drawtime", ""},
     {CommandTable::kZoomPopup, "Zoom", ""},
+    {CommandTable::kPanTool, "&Pan Tool", ""},
+    {CommandTable::kEditTool, "&Edit Tool", ""},
+    {CommandTable::kTextTool, "Text Tool", ""},
     {CommandTable::kNextPane, "Next Pane", "F6"},
     {CommandTable::kPreviousPane, "Previous Pane", "Shift+F6"},
 };

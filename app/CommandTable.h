@@ -35,6 +35,9 @@ public:
     static constexpr int kOpenGl = 32844;
     static constexpr int kShowDrawTime = 32841;
     static constexpr int kZoomPopup = 32796; // toolbar button with the ten zoom entries
+    static constexpr int kPanTool = 32772;
+    static constexpr int kEditTool = 32773;
+    static constexpr int kTextTool = 32818;
     // Keyboard only: move the focus between the tile panel and the map view.
     static constexpr int kNextPane = 57680;
     static constexpr int kPreviousPane = 57681;

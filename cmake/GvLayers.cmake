@@ -1,9 +1,10 @@
 # gv_layer(NAME DEPENDS deps... [EXCLUDE files...])
-# Builds every .cpp in the folder NAME into the library gv_NAME. New files join the layer without
-# touching the build files; a layer with no sources yet is an interface library.
+# Builds every .cpp in the folder NAME and its subfolders (view/tools, for instance) into the library
+# gv_NAME. New files join the layer without touching the build files; a layer with no sources yet is
+# an interface library.
 function(gv_layer name)
     cmake_parse_arguments(L "" "" "DEPENDS;EXCLUDE" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.cpp)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.cpp)
     foreach(ex ${L_EXCLUDE})
         list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/${name}/${ex})
     endforeach()
@@ -11,7 +12,7 @@ function(gv_layer name)
         add_library(gv_${name} STATIC ${sources})
         target_include_directories(gv_${name} PUBLIC ${CMAKE_SOURCE_DIR})
         target_link_libraries(gv_${name} PUBLIC ${L_DEPENDS})
-        file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.h)
+        file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.h)
         foreach(h ${headers})
             file(STRINGS ${h} qobject REGEX "Q_OBJECT")
             if(qobject)

@@ -201,10 +201,22 @@ void EditOps::RotateSelectedAbout(const std::vector<Matrix3>& saved, const Vec2&
     }
     const Matrix3 turn = Matrix3::Translation(-pivot.X(), -pivot.Y()) * Matrix3::Rotation(angle) *
                          Matrix3::Translation(pivot.X(), pivot.Y());
+    PlaceSelectedFrom(saved, turn);
+}
+
+void EditOps::MoveSelectedFrom(const std::vector<Matrix3>& saved, double worldDx, double worldDy) {
+    PlaceSelectedFrom(saved, Matrix3::Translation(worldDx, worldDy));
+}
+
+void EditOps::RestoreSelectedTransforms(const std::vector<Matrix3>& saved) {
+    PlaceSelectedFrom(saved, Matrix3());
+}
+
+void EditOps::PlaceSelectedFrom(const std::vector<Matrix3>& saved, const Matrix3& change) {
     size_t index = 0;
     ForEachSelected([&](TileRef& tile) {
         if (index < saved.size()) {
-            tile.SetTransform(saved[index] * turn);
+            tile.SetTransform(saved[index] * change);
         }
         ++index;
         tile.UpdateBounds();

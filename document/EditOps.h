@@ -56,6 +56,11 @@ public:
     void SaveSelectedTransforms(std::vector<Matrix3>& out) const;
     // Turns the selection about pivot, always relative to the transforms saved when the drag began.
     void RotateSelectedAbout(const std::vector<Matrix3>& saved, const Vec2& pivot, double angle);
+    // Moves the selection by a world offset from the transforms saved when the drag began, so that
+    // rounding never accumulates over a long drag and the saved transforms can always be put back.
+    void MoveSelectedFrom(const std::vector<Matrix3>& saved, double worldDx, double worldDy);
+    // Gives the selected tiles the saved transforms back, in document order.
+    void RestoreSelectedTransforms(const std::vector<Matrix3>& saved);
     void ResizeSelected(const Vec2& worldPt, int handle, bool snap);
     // Moves the group so that its first snapping tile lands on the grid, then snaps each tile.
     void SnapSelection();
@@ -67,6 +72,8 @@ private:
     bool MayPaste(const TileRef& copy) const;
     void Repaint() const;
     template <typename Action> void ForEachSelected(Action action);
+    // Every selected tile gets saved[i] * change, bounds refreshed; tiles beyond the list keep theirs.
+    void PlaceSelectedFrom(const std::vector<Matrix3>& saved, const Matrix3& change);
 
     CGridvellumDoc& doc_;
     DocumentHost* host_ = nullptr;

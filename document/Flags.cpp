@@ -8,7 +8,6 @@
 #include "tileset/TileSet.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -92,9 +91,4 @@ std::vector<Flags::MenuItem> Flags::GlobalFlagMenu(const TileSet& tileSet) {
         items.push_back(MenuItem{tileSet.GlobalFlagLabel(index), tileSet.GlobalFlag(index)});
     }
     return items;
-}
-
-bool Flags::IsShortRightClick(long long heldMilliseconds, int dx, int dy) {
-    return heldMilliseconds < kShortClickMilliseconds && std::abs(dx) < kShortClickPixels &&
-           std::abs(dy) < kShortClickPixels;
 }

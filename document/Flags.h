@@ -15,9 +15,6 @@ class Flags {
 public:
     // The menus offer at most this many flags.
     static constexpr int kMenuItems = 10;
-    // A right click opens the local flag menu only when released this soon and this close.
-    static constexpr int kShortClickMilliseconds = 500;
-    static constexpr int kShortClickPixels = 3;
 
     struct MenuItem {
         WString label;
@@ -42,7 +39,4 @@ public:
     // Not an edit; false for a number the tileset does not have. The caller repaints the map.
     static bool ToggleGlobalFlag(TileSet& tileSet, int index);
     static std::vector<MenuItem> GlobalFlagMenu(const TileSet& tileSet);
-
-    // A right click released within half a second and less than 3 pixels away in both directions.
-    static bool IsShortRightClick(long long heldMilliseconds, int dx, int dy);
 };

@@ -5,10 +5,10 @@
 #include "document/TileRef.h"
 #include "platform/CanvasPainter.h"
 #include "support/SettingsStore.h"
-#include "tileset/TileDef.h"
 #include "tileset/TileSet.h"
 #include "view/Camera.h"
 #include "view/FrameOverlays.h"
+#include "view/ResizeHandles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -108,7 +108,6 @@ FrameTimingReport SoftwareFrame::Draw(const Camera& camera, CGridvellumDoc& doc,
     const int height = camera.ClientHeight();
     const ProgramState& state = doc.State();
     if (width < 1 || height < 1 || !canvas_.EnsureSize(width, height)) {
-        handlesShown_ = false;
         return timing_.EndFrame(state.showDrawTime);
     }
     const TileSet& tileSet = doc.Tiles();
@@ -122,19 +121,13 @@ FrameTimingReport SoftwareFrame::Draw(const Camera& camera, CGridvellumDoc& doc,
     // The tiles write the pixels directly; what the painter drew must be in memory first.
     painter.Flush();
 
-    TileRef* single = doc.DrawTiles(canvas_, camera.ViewMatrix(), camera.VisibleWorld(), quickDraw_, false);
+    doc.DrawTiles(canvas_, camera.ViewMatrix(), camera.VisibleWorld(), quickDraw_, false);
 
     DrawBorder(width, height);
     overlays.Draw(painter, camera);
 
-    handlesShown_ = false;
-    if (single != nullptr) {
-        const TileDef* definition = single->Definition();
-        if (state.showResizeHandles || (definition != nullptr && definition->ShowHandles())) {
-            handleWorldPts_ = single->HandlePoints();
-            handlesShown_ = true;
-            DrawHandles(camera);
-        }
+    if (const auto handles = ShownResizeHandles(doc)) {
+        DrawHandles(camera, *handles);
     }
     painter.Flush();
     return timing_.EndFrame(state.showDrawTime);
@@ -202,7 +195,7 @@ void SoftwareFrame::DrawBorder(int width, int height) {
     painter.Restore();
 }
 
-void SoftwareFrame::DrawHandles(const Camera& camera) {
+void SoftwareFrame::DrawHandles(const Camera& camera, const std::array<Vec2, 4>& handleWorldPts) {
     CanvasPainter& painter = canvas_.Painter();
     painter.Save();
     painter.SetRasterOp(RasterOp::CopyPen);
@@ -212,7 +205,7 @@ void SoftwareFrame::DrawHandles(const Camera& camera) {
     // the margin covers rounding and the flip from view rows to client rows.
     const ClipBox nearClient =
         ClipBox::AroundCanvas(camera.ClientWidth(), camera.ClientHeight(), kHandleReach + 2.0);
-    for (const Vec2& worldPt : handleWorldPts_) {
+    for (const Vec2& worldPt : handleWorldPts) {
         const Vec2 viewPt = camera.WorldToView(worldPt);
         if (!nearClient.Contains(PlanePoint{viewPt.X(), viewPt.Y()})) {
             continue;

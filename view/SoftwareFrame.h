@@ -46,11 +46,6 @@ public:
     // F9 and the frame counter.
     FrameTiming& Timing() { return timing_; }
 
-    // Written by every frame for the edit tool's handle hit test: whether handles were shown and
-    // the world points of the single selected tile's four handles.
-    bool HandlesShown() const { return handlesShown_; }
-    const std::array<Vec2, 4>& HandleWorldPts() const { return handleWorldPts_; }
-
     // The drawn grid: lines every drawGridSize world units through the visible area, one pixel wide,
     // in client pixels. No lines for a size of 0 or less. The publish renderer draws the same grid.
     static void DrawGrid(CanvasPainter& painter, const Camera& camera, int drawGridSize, std::uint32_t color);
@@ -58,12 +53,10 @@ public:
 private:
     void DrawBackground(const TileSet& tileSet);
     void DrawBorder(int width, int height);
-    void DrawHandles(const Camera& camera);
+    void DrawHandles(const Camera& camera, const std::array<Vec2, 4>& handleWorldPts);
 
     DcRasterCanvas canvas_;
     StretchedBackground background_;
     FrameTiming timing_;
     bool quickDraw_ = false;
-    bool handlesShown_ = false;
-    std::array<Vec2, 4> handleWorldPts_{};
 };

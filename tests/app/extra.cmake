@@ -55,3 +55,17 @@ add_test(NAME app.smoke_editor
         -DMAP=${GV_BIN_DIR}/sample.gv -DSHOT=${CMAKE_BINARY_DIR}/smoke-editor.png
         -DCONFIG=${GV_TEST_CONFIG}/smoke-editor -P ${GV_SMOKE_SCRIPT})
 set_tests_properties(app.smoke_editor PROPERTIES LABELS app TIMEOUT 180 ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
+
+# The map tools' tests drive the real widgets with the test library's synthetic events.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+target_link_libraries(test_app PRIVATE Qt6::Test)
+
+# The editor under a virtual X server, driven by real pointer and key events (xdotool): tiles
+# dragged from the panel, turned, moved with the keys and saved with Ctrl+S.
+find_program(GV_XDOTOOL xdotool)
+if(GV_XDOTOOL)
+    add_test(NAME app.e2e_drag_turn_move_save
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/app/e2e_drag.sh $<TARGET_FILE:gridvellum> $<TARGET_FILE:test_app>)
+    set_tests_properties(app.e2e_drag_turn_move_save PROPERTIES LABELS app TIMEOUT 120
+        ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
+endif()

@@ -9,6 +9,7 @@
 #include "document/TileRef.h"
 #include "platform/QtSettingsStore.h"
 #include "support/Matrix3.h"
+#include "view/tools/EditTool.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,7 +101,8 @@ TEST_F(MainFrameTest, FirstStartLoadsTheFirstTileSetTitlesUntitledAndStoresOpenG
     EXPECT_EQ(StoredBinary(u"OpenGL"), std::vector<std::uint8_t>{0});
     EXPECT_EQ(QtSettingsStore(harness.SettingsPath()).ReadString(u"LastTileSet", u"").ToUtf8(), "alpha.set");
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(frame->StatusText().toStdString(), "Ready");
+    // The view starts in the edit tool and says how to use it.
+    EXPECT_EQ(frame->StatusText().toStdString(), WString(EditTool::kStatusText).ToUtf8());
     EXPECT_TRUE(harness.script.messages.empty()) << LastMessage();
 }
 

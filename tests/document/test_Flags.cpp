@@ -164,12 +164,4 @@ TEST_F(FlagsTest, GlobalFlagMenuOffersTheFirstTen) {
     EXPECT_FALSE(items[9].checked);
 }
 
-TEST(FlagsClick, OnlyAShortStillRightClickOpensTheMenu) {
-    EXPECT_TRUE(Flags::IsShortRightClick(0, 0, 0));
-    EXPECT_TRUE(Flags::IsShortRightClick(499, 2, -2));
-    EXPECT_FALSE(Flags::IsShortRightClick(500, 0, 0));
-    EXPECT_FALSE(Flags::IsShortRightClick(100, 3, 0));
-    EXPECT_FALSE(Flags::IsShortRightClick(100, 0, -3));
-}
-
 } // namespace

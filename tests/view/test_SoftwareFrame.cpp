@@ -3,6 +3,7 @@
 #include "document/TileRef.h"
 #include "view/Camera.h"
 #include "view/FrameOverlays.h"
+#include "view/ResizeHandles.h"
 #include "view/SoftwareFrame.h"
 
 #include <gtest/gtest.h>
@@ -249,14 +250,15 @@ TEST(SoftwareFrame, HandlesShowForASingleSelectedTileWhenSwitchedOn) {
     SoftwareFrame frame;
 
     frame.Draw(camera, fixture.doc, overlays);
-    EXPECT_FALSE(frame.HandlesShown()); // switch off, definition without handles
+    EXPECT_FALSE(ShownResizeHandles(fixture.doc)); // switch off, definition without handles
+    EXPECT_NE(ClientPixel(frame.Canvas(), 65, 85), kWhite);
 
     fixture.state.showResizeHandles = true;
     frame.Draw(camera, fixture.doc, overlays);
-    ASSERT_TRUE(frame.HandlesShown());
+    ASSERT_TRUE(ShownResizeHandles(fixture.doc));
     const std::array<Vec2, 4> expected = tile->HandlePoints();
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(frame.HandleWorldPts()[i], expected[i]) << i;
+        EXPECT_EQ((*ShownResizeHandles(fixture.doc))[i], expected[i]) << i;
         const ClientPoint at = camera.WorldToClient(expected[i]);
         EXPECT_EQ(ClientPixel(frame.Canvas(), at.x, at.y), kWhite) << i;
         int blacks = 0;
@@ -274,7 +276,7 @@ TEST(SoftwareFrame, HandlesShowForASingleSelectedTileWhenSwitchedOn) {
     // Two selected tiles: no handles, and the edit tool finds none.
     fixture.Place(viewtest::kRed, 0, 0)->SetSelected(true);
     frame.Draw(camera, fixture.doc, overlays);
-    EXPECT_FALSE(frame.HandlesShown());
+    EXPECT_FALSE(ShownResizeHandles(fixture.doc));
     EXPECT_NE(ClientPixel(frame.Canvas(), 65, 85), kWhite);
 }
 
@@ -284,12 +286,15 @@ TEST(SoftwareFrame, DefinitionThatAsksForHandlesShowsThemWithoutTheSwitch) {
     Camera camera = SizedCamera();
     FrameOverlays overlays;
     SoftwareFrame frame;
+    EXPECT_TRUE(ShownResizeHandles(fixture.doc));
     frame.Draw(camera, fixture.doc, overlays);
-    EXPECT_TRUE(frame.HandlesShown());
-    // Deselected: the next frame clears the flag.
+    const ClientPoint left = camera.WorldToClient((*ShownResizeHandles(fixture.doc))[0]);
+    EXPECT_EQ(ClientPixel(frame.Canvas(), left.x, left.y), kWhite);
+    // Deselected: no handles to find, none drawn.
     fixture.doc.DeselectAll();
+    EXPECT_FALSE(ShownResizeHandles(fixture.doc));
     frame.Draw(camera, fixture.doc, overlays);
-    EXPECT_FALSE(frame.HandlesShown());
+    EXPECT_NE(ClientPixel(frame.Canvas(), left.x, left.y), kWhite);
 }
 
 TEST(SoftwareFrame, EmptyClientAreaDrawsNothing) {
@@ -300,7 +305,6 @@ TEST(SoftwareFrame, EmptyClientAreaDrawsNothing) {
     SoftwareFrame frame;
     frame.Draw(camera, fixture.doc, overlays);
     EXPECT_FALSE(frame.Canvas().HasPixels());
-    EXPECT_FALSE(frame.HandlesShown());
 }
 
 TEST(SoftwareFrame, QuickDrawIsReadAndWrittenAsOneByte) {
