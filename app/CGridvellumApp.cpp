@@ -4,6 +4,7 @@
 #include "app/CLeftView.h"
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
+#include "app/WindowIcon.h"
 #include "document/TileSetChange.h"
 #include "platform/QtSettingsStore.h"
 #include "support/FileUtils.h"
@@ -378,6 +379,9 @@ void CGridvellumApp::ShowError(const WString& caption, const WString& text) {
 
 int RunEditor(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The desktop matches the windows to the menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("gridvellum"));
+    QApplication::setWindowIcon(WindowIcon::FromDirectory(FileUtils::ProgramDirectory()));
     const CommandLine line = CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
     CGridvellumApp app{CGridvellumApp::Options{}};
     if (!app.Start(WString::FromUtf8(line.MapPath()))) {
