@@ -44,7 +44,8 @@ bool MapThumbnail::Draw(CGridvellumDoc& doc, int size, DcRasterCanvas& picture) 
 
 bool MapThumbnail::Write(CGridvellumDoc& doc, int size, const WString& path, WString& reason) {
     if (size < 1 || size > kMaxSize) {
-        reason = WString(u"The thumbnail size must be a whole number from 1 to 4096");
+        reason = WString(u"The thumbnail size must be a whole number from 1 to ");
+        reason.Append(WString::FromInt(kMaxSize));
         return false;
     }
     DcRasterCanvas picture;

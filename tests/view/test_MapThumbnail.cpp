@@ -123,6 +123,7 @@ TEST(MapThumbnail, WriteStoresAPngOrNothing) {
     EXPECT_EQ(ClientPixel(loaded, 16, 16), kRed);
 
     EXPECT_FALSE(MapThumbnail::Write(fixture.doc, 0, fixture.dir.WJoin("zero.png"), reason));
+    EXPECT_EQ(reason.ToUtf8(), "The thumbnail size must be a whole number from 1 to 4096");
     EXPECT_FALSE(
         MapThumbnail::Write(fixture.doc, MapThumbnail::kMaxSize + 1, fixture.dir.WJoin("big.png"), reason));
     EXPECT_FALSE(MapThumbnail::Write(fixture.doc, 32, fixture.dir.WJoin("no/dir/x.png"), reason));
