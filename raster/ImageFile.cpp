@@ -10,8 +10,8 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <string>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -93,8 +93,9 @@ bool LoadByKind(RasterCanvas& canvas, const WString& path, ImageKind kind, std::
         return Refused(error, "No such file or directory");
     }
     if (file->Size() == 0) {
-        return Refused(error, file->LastError() != 0 ? FileUtils::ErrorText(file->LastError()).ToUtf8().c_str()
-                                                     : "The file is empty");
+        return Refused(error, file->LastError() != 0
+                                  ? FileUtils::ErrorText(file->LastError()).ToUtf8().c_str()
+                                  : "The file is empty");
     }
     const bool loaded =
         kind == ImageKind::Png ? LoadPng(canvas, *file, error) : LoadJpeg(canvas, *file, error);

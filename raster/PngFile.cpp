@@ -264,8 +264,8 @@ bool PngFile::ReadRows(std::uint8_t* const* topDownRows) {
     return ReadImageGuarded(decoder_->png, const_cast<png_bytepp>(topDownRows));
 }
 
-bool PngFile::Encode(const std::uint8_t* const* topDownRows, int width, int height, int bytesPerPixel, int dpi,
-                     std::vector<std::uint8_t>& out, std::string* error) {
+bool PngFile::Encode(const std::uint8_t* const* topDownRows, int width, int height, int bytesPerPixel,
+                     int dpi, std::vector<std::uint8_t>& out, std::string* error) {
     out.clear();
     if (topDownRows == nullptr || (bytesPerPixel != 3 && bytesPerPixel != 4) ||
         !ImageSizeAllowed(width, height, bytesPerPixel)) {

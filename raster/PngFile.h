@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-// Decoder and encoder for PNG files held in memory. Every colour type is expanded to 8-bit blue, green, red and,
-// when the file carries alpha (an alpha channel or a transparency chunk), alpha: the canvas layout.
+// Decoder and encoder for PNG files held in memory. Every colour type is expanded to 8-bit blue, green, red
+// and, when the file carries alpha (an alpha channel or a transparency chunk), alpha: the canvas layout.
 // Decoding happens in two steps so that the caller can size its storage between them.
 class PngFile {
 public:
