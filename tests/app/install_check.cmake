@@ -92,6 +92,18 @@ if(NOT status EQUAL 0)
     fail("the build's program drew no thumbnail")
 endif()
 
+# The file manager's call, as the thumbnailer entry spells it: %i the map, %o the picture, %s the size.
+file(STRINGS "${root}/share/thumbnailers/gridvellum.thumbnailer" exec REGEX "^Exec=")
+string(REGEX REPLACE "^Exec=gridvellum " "" arguments "${exec}")
+string(REPLACE "%i" "${map}" arguments "${arguments}")
+string(REPLACE "%o" "${DEST}/sample-large.png" arguments "${arguments}")
+string(REPLACE "%s" "256" arguments "${arguments}")
+separate_arguments(arguments UNIX_COMMAND "${arguments}")
+execute_process(COMMAND "${link}" ${arguments} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT EXISTS "${DEST}/sample-large.png")
+    fail("the thumbnailer entry's command (${exec}) gave ${status}: ${out}${err}")
+endif()
+
 # A map that cannot be opened: a failure, and no picture.
 file(WRITE "${DEST}/broken.gv" "<Gridvellum tileset=")
 execute_process(COMMAND "${link}" --thumbnail "${DEST}/broken.gv" "${DEST}/broken.png" 128
