@@ -1,4 +1,5 @@
-# The desktop's view of the program: the menu entry and the metainfo pass their validators, and the
+# The desktop's view of the program: the menu entry and the metainfo pass their validators, the manual
+# page formats without a warning, and the
 # file types, registered in a scratch shared-mime-info folder ahead of the system's, name maps and
 # tilesets by their names and, where a name says nothing, by their content -- without taking graph
 # descriptions, which share the .gv extension.
@@ -17,7 +18,7 @@ function(run_tool)
     message("${ARGN}: ${out}")
 endfunction()
 
-foreach(tool desktop-file-validate appstreamcli update-mime-database gio)
+foreach(tool desktop-file-validate appstreamcli update-mime-database gio groff)
     find_program(${tool}_path ${tool})
     if(NOT ${tool}_path)
         fail("${tool} is missing; scripts/setup installs it")
@@ -26,6 +27,12 @@ endforeach()
 
 run_tool(${desktop-file-validate_path} "${SOURCE}/desktop/gridvellum.desktop")
 run_tool(${appstreamcli_path} validate --no-net "${SOURCE}/desktop/org.gridvellum.Gridvellum.metainfo.xml")
+
+execute_process(COMMAND ${groff_path} -man -ww -z "${SOURCE}/desktop/gridvellum.1"
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT status EQUAL 0 OR NOT out STREQUAL "")
+    fail("the manual page does not format cleanly:\n${out}")
+endif()
 
 file(REMOVE_RECURSE "${DEST}")
 file(MAKE_DIRECTORY "${DEST}/share/mime/packages" "${DEST}/home" "${DEST}/files")
