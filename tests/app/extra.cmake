@@ -69,3 +69,9 @@ add_test(NAME app.desktop_files
     COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR} -DDEST=${CMAKE_BINARY_DIR}/desktop-check
         -DSAMPLE_DIR=${GV_BIN_DIR} -P ${CMAKE_CURRENT_SOURCE_DIR}/app/desktop_check.cmake)
 set_tests_properties(app.desktop_files PROPERTIES LABELS app TIMEOUT 120)
+
+# The Debian package as CPack makes it from this build.
+add_test(NAME app.debian_package
+    COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DDEST=${CMAKE_BINARY_DIR}/package-check
+        -P ${CMAKE_CURRENT_SOURCE_DIR}/app/package_check.cmake)
+set_tests_properties(app.debian_package PROPERTIES LABELS app TIMEOUT 180 ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
