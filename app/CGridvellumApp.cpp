@@ -4,6 +4,7 @@
 #include "app/CLeftView.h"
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
+#include "app/WindowIcon.h"
 #include "document/TileSetChange.h"
 #include "platform/QtSettingsStore.h"
 #include "support/FileUtils.h"
@@ -408,6 +409,9 @@ bool WriteGeometry(CMainFrame& frame, const QString& path) {
 
 int RunEditor(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The desktop matches the windows to the menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("gridvellum"));
+    QApplication::setWindowIcon(WindowIcon::FromDirectory(FileUtils::ProgramDirectory()));
     const CommandLine line = CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
     CGridvellumApp app{CGridvellumApp::Options{}};
     if (!app.Start(WString::FromUtf8(line.MapPath()))) {

@@ -6,7 +6,9 @@
 #include "document/UsageReport.h"
 #include "support/MessageSink.h"
 #include "tileset/TileSet.h"
+#include "view/MapThumbnail.h"
 
+#include <charconv>
 #include <ostream>
 
 namespace {
@@ -69,6 +71,17 @@ bool IsOption(const std::string& arg) {
     return arg.size() > 1 && arg[0] == '-';
 }
 
+// A whole decimal number from 1 to MapThumbnail::kMaxSize and nothing else; 0 otherwise.
+int ParseSize(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || last != end || value < 1 || value > MapThumbnail::kMaxSize) {
+        return 0;
+    }
+    return value;
+}
+
 } // namespace
 
 CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
@@ -101,6 +114,8 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
         line.inputPath_ = args[1];
         line.outputPath_ = args.size() == 3 ? args[2] : std::string();
         return line;
+    } else if (first == "--thumbnail") {
+        return ParseThumbnail(args);
     } else if (IsOption(first)) {
         line.mode_ = Mode::Invalid;
         line.error_ = "Unknown option " + first + ".";
@@ -112,6 +127,26 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
         line.mode_ = Mode::Invalid;
         line.error_ = "Unexpected argument " + args[1] + ".";
     }
+    return line;
+}
+
+CommandLine CommandLine::ParseThumbnail(const std::vector<std::string>& args) {
+    CommandLine line;
+    if (args.size() != 4) {
+        line.mode_ = Mode::Invalid;
+        line.error_ = "--thumbnail needs the map, the PNG file to write and the size in pixels.";
+        return line;
+    }
+    line.thumbnailSize_ = ParseSize(args[3]);
+    if (line.thumbnailSize_ == 0) {
+        line.mode_ = Mode::Invalid;
+        line.error_ = "The thumbnail size must be a whole number from 1 to " +
+                      std::to_string(MapThumbnail::kMaxSize) + ", not " + args[3] + ".";
+        return line;
+    }
+    line.mode_ = Mode::Thumbnail;
+    line.inputPath_ = args[1];
+    line.outputPath_ = args[2];
     return line;
 }
 
@@ -132,13 +167,18 @@ std::string CommandLine::HelpText(const std::string& programName) {
            " --report MAP.gv [OUT]    write the tile usage report of MAP.gv to OUT (or print it)\n"
            "  " +
            programName +
+           " --thumbnail MAP.gv OUT.png SIZE\n"
+           "                                     draw MAP.gv in its publish colours, fitted to SIZE x SIZE\n"
+           "                                     pixels, into the PNG file OUT.png\n"
+           "  " +
+           programName +
            " --help                   show this text\n"
            "  " +
            programName +
            " --version                show the version\n"
            "\n"
-           "Tilesets named by a map are read from the program's directory. --save-as and --report need no\n"
-           "display.\n";
+           "Tilesets named by a map are read from the program's directory. --save-as, --report and\n"
+           "--thumbnail need no display.\n";
 }
 
 int CommandLine::Run(const WString& dataDirectory, std::ostream& out, std::ostream& err,
@@ -154,6 +194,8 @@ int CommandLine::Run(const WString& dataDirectory, std::ostream& out, std::ostre
         return RunSaveAs(dataDirectory, err);
     case Mode::Report:
         return RunReport(dataDirectory, out, err);
+    case Mode::Thumbnail:
+        return RunThumbnail(dataDirectory, err);
     case Mode::Invalid:
         err << programName << ": " << error_ << "\n"
             << "Try " << programName << " --help.\n";
@@ -185,5 +227,19 @@ int CommandLine::RunReport(const WString& dataDirectory, std::ostream& out, std:
         return kFailure;
     }
     out << text.ToUtf8();
+    return kSuccess;
+}
+
+int CommandLine::RunThumbnail(const WString& dataDirectory, std::ostream& err) const {
+    HeadlessSession session(dataDirectory, err);
+    if (!session.Open(inputPath_)) {
+        return kFailure;
+    }
+    const WString path = WString::FromUtf8(outputPath_);
+    WString reason;
+    if (!MapThumbnail::Write(session.document, thumbnailSize_, path, reason)) {
+        err << CGridvellumDoc::FileFailureMessage(u"Could not write", path, reason).ToUtf8() << "\n";
+        return kFailure;
+    }
     return kSuccess;
 }

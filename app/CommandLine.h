@@ -10,10 +10,11 @@
 // the options run without any window, so maps can be converted on machines without a display:
 //   --save-as IN.gv OUT.gv   opens IN exactly as the editor does and saves it as OUT
 //   --report MAP.gv [OUT]    writes the tile usage report of MAP to OUT, or to standard output
+//   --thumbnail MAP.gv OUT.png SIZE   draws MAP in its publish colours, fitted to SIZE x SIZE pixels
 //   --help, --version
 class CommandLine {
 public:
-    enum class Mode { Editor, Help, Version, SaveAs, Report, Invalid };
+    enum class Mode { Editor, Help, Version, SaveAs, Report, Thumbnail, Invalid };
 
     // Exit statuses of the headless modes.
     static constexpr int kSuccess = 0;
@@ -25,11 +26,16 @@ public:
 
     Mode GetMode() const { return mode_; }
     bool IsHeadless() const { return mode_ != Mode::Editor; }
+    // Modes that draw or save text tiles, which measure with platform fonts: they need an
+    // application object, which the offscreen platform gives without a display.
+    bool NeedsFonts() const { return mode_ == Mode::SaveAs || mode_ == Mode::Thumbnail; }
     // The map the editor opens at start; empty for a new map.
     const std::string& MapPath() const { return mapPath_; }
     const std::string& InputPath() const { return inputPath_; }
     const std::string& OutputPath() const { return outputPath_; }
     const std::string& ErrorText() const { return error_; }
+    // The side of the thumbnail's square in pixels.
+    int ThumbnailSize() const { return thumbnailSize_; }
 
     static std::string VersionText();
     static std::string HelpText(const std::string& programName);
@@ -42,10 +48,13 @@ public:
 private:
     int RunSaveAs(const WString& dataDirectory, std::ostream& err) const;
     int RunReport(const WString& dataDirectory, std::ostream& out, std::ostream& err) const;
+    int RunThumbnail(const WString& dataDirectory, std::ostream& err) const;
+    static CommandLine ParseThumbnail(const std::vector<std::string>& args);
 
     Mode mode_ = Mode::Editor;
     std::string mapPath_;
     std::string inputPath_;
     std::string outputPath_;
     std::string error_;
+    int thumbnailSize_ = 0;
 };

@@ -34,11 +34,9 @@ void KeepQtQuiet(QtMsgType type, const QMessageLogContext&, const QString& messa
 
 int RunHeadless(const CommandLine& line, int argc, char** argv) {
     qInstallMessageHandler(KeepQtQuiet);
-    if (line.GetMode() != CommandLine::Mode::SaveAs) {
+    if (!line.NeedsFonts()) {
         return line.Run(FileUtils::ProgramDirectory(), std::cout, std::cerr);
     }
-    // Text tiles measure with platform fonts, which need an application object; the offscreen platform
-    // gives one without any display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     return line.Run(FileUtils::ProgramDirectory(), std::cout, std::cerr);

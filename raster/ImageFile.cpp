@@ -111,6 +111,16 @@ bool Failed(WString* reason, const std::string& text) {
     return false;
 }
 
+// Encoded bytes reach the disk through a memory file: all of them or, on failure, none.
+bool StoreWhole(const std::vector<std::uint8_t>& encoded, const WString& path, WString* reason) {
+    std::shared_ptr<MemFile> file = MemFile::Open(path, u"wb");
+    if (file == nullptr || file->Write(encoded.data(), 1, encoded.size()) != encoded.size()) {
+        // Dropped without Close: nothing is stored.
+        return Failed(reason, FileUtils::ErrorText(ENOMEM).ToUtf8());
+    }
+    return file->Close() || Failed(reason, FileUtils::ErrorText(file->LastError()).ToUtf8());
+}
+
 } // namespace
 
 bool ImageSizeAllowed(long long width, long long height, int bytesPerPixel) {
@@ -162,12 +172,21 @@ bool SaveJpegFile(const RasterCanvas& canvas, const WString& path, int quality, 
                           canvas.Resolution(), quality, encoded, &error)) {
         return Failed(reason, error);
     }
-    std::shared_ptr<MemFile> file = MemFile::Open(path, u"wb");
-    if (file == nullptr || file->Write(encoded.data(), 1, encoded.size()) != encoded.size()) {
-        // Dropped without Close: nothing is stored.
-        return Failed(reason, FileUtils::ErrorText(ENOMEM).ToUtf8());
+    return StoreWhole(encoded, path, reason);
+}
+
+bool SavePngFile(const RasterCanvas& canvas, const WString& path, WString* reason) {
+    if (!canvas.HasPixels() || canvas.Width() < 1 || canvas.Height() < 1) {
+        return Failed(reason, "The picture is empty");
     }
-    return file->Close() || Failed(reason, FileUtils::ErrorText(file->LastError()).ToUtf8());
+    const std::vector<const std::uint8_t*> rows = TopDownRows<const std::uint8_t*>(canvas);
+    std::vector<std::uint8_t> encoded;
+    std::string error;
+    if (!PngFile::Encode(rows.data(), canvas.Width(), canvas.Height(), canvas.BytesPerPixel(),
+                         canvas.Resolution(), encoded, &error)) {
+        return Failed(reason, error);
+    }
+    return StoreWhole(encoded, path, reason);
 }
 
 bool RasterCanvas::Load(const WString& path) {

@@ -31,3 +31,7 @@ bool LoadImageFile(RasterCanvas& canvas, const WString& path, WString* reason = 
 // Writes the canvas as JPEG; quality is clamped to 0..100. A failed save stores nothing, so a file
 // already at the path stays as it was, and reason, when given, says why ("No space left on device").
 bool SaveJpegFile(const RasterCanvas& canvas, const WString& path, int quality, WString* reason = nullptr);
+
+// Writes the canvas as PNG: 8-bit RGB, or RGBA for a 32-bit canvas, with its resolution. Stored whole
+// or not at all, like the JPEG writer.
+bool SavePngFile(const RasterCanvas& canvas, const WString& path, WString* reason = nullptr);

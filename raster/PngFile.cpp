@@ -4,7 +4,9 @@
 
 #include <png.h>
 
+#include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -97,6 +99,85 @@ bool FileCanHoldImage(png_structp png, png_infop info, std::size_t fileBytes) {
     return CompressedDataCanHold(fileBytes, pixels * bitsPerPixel / 8);
 }
 
+// The encoded bytes grow in a vector. Running out of memory must not unwind through libpng's C
+// frames, so the callback turns it into a libpng error after the handler has ended.
+void WriteToVector(png_structp png, png_bytep data, png_size_t count) {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    bool stored = true;
+    try {
+        out->insert(out->end(), data, data + count);
+    } catch (const std::bad_alloc&) {
+        stored = false;
+    }
+    if (!stored) {
+        png_error(png, "Not enough memory for the image");
+    }
+}
+
+void FlushNothing(png_structp) {}
+
+struct EncodeJob {
+    const std::uint8_t* const* rows;
+    int width;
+    int height;
+    int bytesPerPixel;
+    int dpi;
+};
+
+bool WriteGuarded(png_structp png, png_infop info, const EncodeJob* job) {
+    if (setjmp(png_jmpbuf(png))) {
+        return false;
+    }
+    const int colorType = job->bytesPerPixel == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+    png_set_IHDR(png, info, static_cast<png_uint_32>(job->width), static_cast<png_uint_32>(job->height), 8,
+                 colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (job->dpi > 0) {
+        const auto perMetre = static_cast<png_uint_32>(std::lround(job->dpi / kInchesPerMetre));
+        png_set_pHYs(png, info, perMetre, perMetre, PNG_RESOLUTION_METER);
+    }
+    png_write_info(png, info);
+    png_set_bgr(png);
+    png_write_image(png, const_cast<png_bytepp>(job->rows));
+    png_write_end(png, nullptr);
+    return true;
+}
+
+// Owner of libpng's write structures.
+struct Encoder {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ErrorSink errors;
+
+    Encoder() = default;
+    Encoder(const Encoder&) = delete;
+    Encoder& operator=(const Encoder&) = delete;
+    ~Encoder() {
+        if (png != nullptr) {
+            png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
+        }
+    }
+
+    bool Create(std::vector<std::uint8_t>& out) {
+        png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors, OnPngError, OnPngWarning);
+        if (png == nullptr) {
+            return false;
+        }
+        info = png_create_info_struct(png);
+        if (info == nullptr) {
+            return false;
+        }
+        png_set_write_fn(png, &out, WriteToVector, FlushNothing);
+        return true;
+    }
+};
+
+bool EncodeFailed(std::string* error, const char* text) {
+    if (error != nullptr) {
+        *error = text != nullptr && *text != '\0' ? text : "Not enough memory for the image";
+    }
+    return false;
+}
+
 } // namespace
 
 struct PngFile::Decoder {
@@ -181,4 +262,23 @@ bool PngFile::ReadRows(std::uint8_t* const* topDownRows) {
         return false;
     }
     return ReadImageGuarded(decoder_->png, const_cast<png_bytepp>(topDownRows));
+}
+
+bool PngFile::Encode(const std::uint8_t* const* topDownRows, int width, int height, int bytesPerPixel,
+                     int dpi, std::vector<std::uint8_t>& out, std::string* error) {
+    out.clear();
+    if (topDownRows == nullptr || (bytesPerPixel != 3 && bytesPerPixel != 4) ||
+        !ImageSizeAllowed(width, height, bytesPerPixel)) {
+        return EncodeFailed(error, "Image size not allowed for PNG");
+    }
+    Encoder encoder;
+    if (!encoder.Create(out)) {
+        return EncodeFailed(error, nullptr);
+    }
+    const EncodeJob job{topDownRows, width, height, bytesPerPixel, dpi};
+    if (!WriteGuarded(encoder.png, encoder.info, &job)) {
+        out.clear();
+        return EncodeFailed(error, encoder.errors.message);
+    }
+    return true;
 }

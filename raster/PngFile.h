@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
-// Decoder for PNG files held in memory. Every colour type is expanded to 8-bit blue, green, red and,
-// when the file carries alpha (an alpha channel or a transparency chunk), alpha: the canvas layout.
+// Decoder and encoder for PNG files held in memory. Every colour type is expanded to 8-bit blue, green, red
+// and, when the file carries alpha (an alpha channel or a transparency chunk), alpha: the canvas layout.
 // Decoding happens in two steps so that the caller can size its storage between them.
 class PngFile {
 public:
@@ -28,6 +30,12 @@ public:
     bool ReadRows(std::uint8_t* const* topDownRows);
 
     const char* Error() const;
+
+    // Compresses rows in canvas layout (3 bytes blue, green, red, or 4 with alpha), top row first, into
+    // `out` as 8-bit RGB or RGBA. A dpi above 0 is stored as the pixel size. On failure error, when
+    // given, holds the library's text.
+    static bool Encode(const std::uint8_t* const* topDownRows, int width, int height, int bytesPerPixel,
+                       int dpi, std::vector<std::uint8_t>& out, std::string* error = nullptr);
 
 private:
     struct Decoder;

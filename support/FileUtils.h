@@ -44,7 +44,9 @@ public:
     // The running program's directory followed by fileName; empty when the result would not fit
     // in capacity units (terminator included) or the program's path cannot be found.
     static WString ProgramPath(const WString& fileName, int capacity = 1024);
-    // The directory of the running program with its trailing '/'; empty when unknown.
+    // The directory of the running program with its trailing '/'; empty when unknown. Symbolic links
+    // are resolved (the kernel names the executable itself), so a program started through an
+    // installed link such as bin/gridvellum finds its files beside its real location.
     static WString ProgramDirectory();
 
     // accessMode: 0 exists, 2 writable, 4 readable, 6 both.

@@ -69,3 +69,23 @@ if(GV_XDOTOOL)
     set_tests_properties(app.e2e_drag_turn_move_save PROPERTIES LABELS app TIMEOUT 120
         ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
 endif()
+
+# The installed program: cmake --install into a scratch DESTDIR, then the program run through its bin/
+# link (version, report and a 128-pixel thumbnail of the installed sample map, which test_app checks).
+add_test(NAME app.install_runs
+    COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DDEST=${CMAKE_BINARY_DIR}/install-check
+        -DCHECKER=$<TARGET_FILE:test_app> -DBUILT_PROGRAM=$<TARGET_FILE:gridvellum>
+        -P ${CMAKE_CURRENT_SOURCE_DIR}/app/install_check.cmake)
+set_tests_properties(app.install_runs PROPERTIES LABELS app TIMEOUT 180 ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
+
+# The menu entry, the metainfo and the file types, as the desktop's own tools see them.
+add_test(NAME app.desktop_files
+    COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR} -DDEST=${CMAKE_BINARY_DIR}/desktop-check
+        -DSAMPLE_DIR=${GV_BIN_DIR} -P ${CMAKE_CURRENT_SOURCE_DIR}/app/desktop_check.cmake)
+set_tests_properties(app.desktop_files PROPERTIES LABELS app TIMEOUT 120)
+
+# The Debian package as CPack makes it from this build.
+add_test(NAME app.debian_package
+    COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DDEST=${CMAKE_BINARY_DIR}/package-check
+        -P ${CMAKE_CURRENT_SOURCE_DIR}/app/package_check.cmake)
+set_tests_properties(app.debian_package PROPERTIES LABELS app TIMEOUT 180 ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")

@@ -224,3 +224,54 @@ TEST_F(CommandLineTest, ReportPrintsOrWritesTheUsageOfTheMap) {
     EXPECT_NE(err.str().find("Could not open"), std::string::npos);
     EXPECT_EQ(CommandLine::Parse({"--report"}).GetMode(), CommandLine::Mode::Invalid);
 }
+
+TEST(CommandLineParse, ThumbnailTakesAMapAPictureAndASize) {
+    const CommandLine line = CommandLine::Parse({"--thumbnail", "a.gv", "a.png", "128"});
+    EXPECT_EQ(line.GetMode(), CommandLine::Mode::Thumbnail);
+    EXPECT_EQ(line.InputPath(), "a.gv");
+    EXPECT_EQ(line.OutputPath(), "a.png");
+    EXPECT_EQ(line.ThumbnailSize(), 128);
+    EXPECT_TRUE(line.NeedsFonts());
+    for (const char* size : {"0", "-5", "12px", "", "4097", "99999999999"}) {
+        const CommandLine bad = CommandLine::Parse({"--thumbnail", "a.gv", "a.png", size});
+        EXPECT_EQ(bad.GetMode(), CommandLine::Mode::Invalid) << size;
+        EXPECT_NE(bad.ErrorText().find("whole number from 1 to 4096"), std::string::npos) << size;
+    }
+    EXPECT_EQ(CommandLine::Parse({"--thumbnail", "a.gv", "a.png"}).GetMode(), CommandLine::Mode::Invalid);
+}
+
+TEST_F(CommandLineTest, ThumbnailWritesAFittedPngOrNothing) {
+    // Two floor tiles side by side, their missing pictures 10 x 10 grey squares: a map of 74 x 10 units,
+    // drawn at half size into a square of 37 pixels.
+    dir.Write("in.gv", Map("tiles\\dungeon.set",
+                           "   <TileRef name=\"tiles\\dungeon.set:Floor\" matrix=\"" + Encoded(0, 0) +
+                               "\"/>\r\n"
+                               "   <TileRef name=\"tiles\\dungeon.set:Floor\" matrix=\"" +
+                               Encoded(64, 0) + "\"/>\r\n"));
+    ASSERT_EQ(Run({"--thumbnail", dir.Join("in.gv"), dir.Join("in.png"), "37"}), CommandLine::kSuccess)
+        << err.str();
+    EXPECT_TRUE(err.str().empty()) << err.str();
+    const std::string png = dir.Read("in.png");
+    ASSERT_GE(png.size(), 24u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    // The header's width and height, big-endian at bytes 16 and 20.
+    auto field = [&](std::size_t at) {
+        return (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+    };
+    EXPECT_EQ(field(16), 37);
+    EXPECT_EQ(field(20), 5);
+
+    EXPECT_EQ(Run({"--thumbnail", dir.Join("absent.gv"), dir.Join("absent.png"), "100"}),
+              CommandLine::kFailure);
+    EXPECT_NE(err.str().find("Could not open"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.Join("absent.png")));
+    dir.Write("crypt.gv", Map("tiles\\crypt.set", ""));
+    EXPECT_EQ(Run({"--thumbnail", dir.Join("crypt.gv"), dir.Join("crypt.png"), "100"}),
+              CommandLine::kFailure);
+    EXPECT_FALSE(std::filesystem::exists(dir.Join("crypt.png")));
+    EXPECT_EQ(Run({"--thumbnail", dir.Join("in.gv"), dir.Join("no/folder/x.png"), "100"}),
+              CommandLine::kFailure);
+    EXPECT_NE(err.str().find("Could not write \"" + dir.Join("no/folder/x.png") + "\": No such file"),
+              std::string::npos)
+        << err.str();
+}

@@ -211,4 +211,38 @@ TEST_F(ImageFileTest, FailuresSayWhyInTheLibrarysOrTheSystemsWords) {
     EXPECT_EQ(reason.ToUtf8(), "No such file or directory");
 }
 
+TEST_F(ImageFileTest, PngSaveStoresTheWholeCanvasOrNothing) {
+    RasterCanvas canvas;
+    ASSERT_TRUE(canvas.SetBitsPerPixel(32));
+    ASSERT_TRUE(canvas.Create(5, 3));
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            std::uint8_t* p = canvas.Rows()[y] + 4 * x;
+            p[0] = static_cast<std::uint8_t>(x * 50);
+            p[1] = static_cast<std::uint8_t>(y * 80);
+            p[2] = 7;
+            p[3] = static_cast<std::uint8_t>(x * 60);
+        }
+    }
+    canvas.SetResolution(72);
+    WString reason;
+    ASSERT_TRUE(SavePngFile(canvas, PathOf(dir.Join("out.png")), &reason)) << reason.ToUtf8();
+    RasterCanvas loaded;
+    ASSERT_TRUE(LoadImageFile(loaded, PathOf(dir.Join("out.png"))));
+    EXPECT_EQ(loaded.BitsPerPixel(), 32);
+    EXPECT_EQ(loaded.Resolution(), 72);
+    for (int y = 0; y < 3; ++y) {
+        EXPECT_EQ(StoredRow(loaded, y), StoredRow(canvas, y)) << "stored row " << y;
+    }
+
+    // A failed save leaves the file that was there.
+    const Bytes before = fixtures::ReadBytes(dir.Join("out.png"));
+    RasterCanvas empty;
+    EXPECT_FALSE(SavePngFile(empty, PathOf(dir.Join("out.png")), &reason));
+    EXPECT_EQ(reason.ToUtf8(), "The picture is empty");
+    EXPECT_EQ(fixtures::ReadBytes(dir.Join("out.png")), before);
+    EXPECT_FALSE(SavePngFile(canvas, PathOf(dir.Join("no/such/dir/x.png")), &reason));
+    EXPECT_EQ(reason.ToUtf8(), "No such file or directory");
+}
+
 } // namespace

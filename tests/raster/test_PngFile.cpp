@@ -2,6 +2,7 @@
 
 #include "test_ImageFileFixtures.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -205,6 +206,66 @@ TEST(PngFile, CorruptCompressedDataFailsWithoutCrashing) {
     }
     // Chunk checksums catch every flipped byte between the header and the end chunk.
     EXPECT_EQ(failures, 200);
+}
+
+// Canvas-layout pixels (blue, green, red[, alpha]) of a seeded random picture, top row first.
+Bytes RandomPixels(int width, int height, int bytesPerPixel, std::uint32_t seed) {
+    Bytes pixels(static_cast<std::size_t>(width) * height * bytesPerPixel);
+    std::mt19937 random(seed);
+    for (auto& byte : pixels) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    return pixels;
+}
+
+Bytes Encode(Bytes& pixels, int width, int height, int bytesPerPixel, int dpi) {
+    const auto rows = fixtures::RowsOf(pixels, height);
+    Bytes encoded;
+    std::string error;
+    EXPECT_TRUE(PngFile::Encode(rows.data(), width, height, bytesPerPixel, dpi, encoded, &error)) << error;
+    return encoded;
+}
+
+TEST(PngFile, EncodedPicturesDecodeToTheSameBytesAndResolution) {
+    for (const int bytesPerPixel : {3, 4}) {
+        Bytes pixels = RandomPixels(9, 5, bytesPerPixel, 11u + bytesPerPixel);
+        const Decoded d = Decode(Encode(pixels, 9, 5, bytesPerPixel, 96));
+        ASSERT_TRUE(d.headerOk && d.rowsOk) << bytesPerPixel;
+        EXPECT_EQ(d.width, 9);
+        EXPECT_EQ(d.height, 5);
+        EXPECT_EQ(d.bytesPerPixel, bytesPerPixel);
+        EXPECT_EQ(d.dpi, 96);
+        EXPECT_EQ(d.pixels, pixels) << bytesPerPixel << " bytes per pixel";
+    }
+    Bytes plain = RandomPixels(2, 2, 3, 5);
+    EXPECT_EQ(Decode(Encode(plain, 2, 2, 3, 0)).dpi, 0);
+}
+
+TEST(PngFile, AnotherReaderSeesRedGreenBlueAndAlphaWhereTheyBelong) {
+    // Top row: a blue-green-red triple (1, 2, 3) and an opaque pure red; bottom row half-transparent
+    // green and transparent white.
+    Bytes pixels = {1, 2, 3, 255, 0, 0, 255, 255, 0, 255, 0, 128, 255, 255, 255, 0};
+    const Bytes encoded = Encode(pixels, 2, 2, 4, 0);
+    const QImage image = QImage::fromData(encoded.data(), static_cast<int>(encoded.size()), "PNG");
+    ASSERT_FALSE(image.isNull());
+    EXPECT_TRUE(image.hasAlphaChannel());
+    EXPECT_EQ(image.pixel(0, 0), qRgba(3, 2, 1, 255));
+    EXPECT_EQ(image.pixel(1, 0), qRgba(255, 0, 0, 255));
+    EXPECT_EQ(qGreen(image.pixel(0, 1)), 255);
+    EXPECT_EQ(qAlpha(image.pixel(0, 1)), 128);
+    EXPECT_EQ(qAlpha(image.pixel(1, 1)), 0);
+}
+
+TEST(PngFile, EncodingRefusesWhatCannotBeAPicture) {
+    Bytes pixels = RandomPixels(2, 2, 3, 1);
+    const auto rows = fixtures::RowsOf(pixels, 2);
+    Bytes encoded{1, 2, 3};
+    std::string error;
+    EXPECT_FALSE(PngFile::Encode(rows.data(), 0, 2, 3, 0, encoded, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(encoded.empty());
+    EXPECT_FALSE(PngFile::Encode(rows.data(), 2, 2, 2, 0, encoded));
+    EXPECT_FALSE(PngFile::Encode(nullptr, 2, 2, 3, 0, encoded));
 }
 
 } // namespace
