@@ -28,7 +28,7 @@ TextTile* ReadCorpusText(ViewDocument& fixture, const char* name) {
     if (!file.Load(WString::FromUtf8(std::string(GV_SOURCE_DIR "/fuzz/corpus/map/") + name))) {
         return nullptr;
     }
-    fixture.doc.ReadXml(file, false, false);
+    fixture.doc.ReadXml(file, false);
     TextTile* found = nullptr;
     for (int i = 0; i < fixture.doc.TileCount(); ++i) {
         auto* text = dynamic_cast<TextTile*>(fixture.doc.TileAt(i));
