@@ -32,12 +32,6 @@ const char* kBetaSet = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r
                        "<Tile name=\"Wall\" type=\"0\">floor.png</Tile>"
                        "</Set>\r\n";
 
-// A width x height PNG of one colour, given as 0xRRGGBB.
-void WritePng(const ScratchDir& dir, const std::string& relative, int width, int height, unsigned rgb) {
-    dir.Write(relative, testsupport::SolidPng(width, height, std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8),
-                                              std::uint8_t(rgb)));
-}
-
 } // namespace
 
 CGridvellumApp::Prompts::SaveChoice ScriptedPrompts::AskSaveChanges(const WString& documentTitle) {
@@ -65,14 +59,14 @@ void ScriptedPrompts::ShowMessage(const WString& caption, const WString& text) {
 AppHarness::AppHarness() {
     dir.Write("alpha.set", kAlphaSet);
     dir.Write("beta.set", kBetaSet);
-    WritePng(dir, "floor.png", 32, 32, 0xC08040);
-    WritePng(dir, "wall.png", 32, 16, 0x4080C0);
-    WritePng(dir, "chest.png", 16, 16, 0x20E020);
-    WritePng(dir, "gui_typebutton_expanded.png", 111, 17, 0x303030);
-    WritePng(dir, "gui_typebutton_collapsed.png", 111, 17, 0x505050);
-    WritePng(dir, "gui_typebutton_unlocked.png", 17, 17, 0x00FF00);
-    WritePng(dir, "gui_typebutton_locked.png", 17, 17, 0xFF8000);
-    WritePng(dir, "gui_typebutton_hidden.png", 17, 17, 0x800000);
+    dir.Write("floor.png", testsupport::SolidPng(32, 32, 0xC08040));
+    dir.Write("wall.png", testsupport::SolidPng(32, 16, 0x4080C0));
+    dir.Write("chest.png", testsupport::SolidPng(16, 16, 0x20E020));
+    dir.Write("gui_typebutton_expanded.png", testsupport::SolidPng(111, 17, 0x303030));
+    dir.Write("gui_typebutton_collapsed.png", testsupport::SolidPng(111, 17, 0x505050));
+    dir.Write("gui_typebutton_unlocked.png", testsupport::SolidPng(17, 17, 0x00FF00));
+    dir.Write("gui_typebutton_locked.png", testsupport::SolidPng(17, 17, 0xFF8000));
+    dir.Write("gui_typebutton_hidden.png", testsupport::SolidPng(17, 17, 0x800000));
 }
 
 AppHarness::~AppHarness() = default;

@@ -32,25 +32,20 @@ const char* kToolsSet =
     "<Tile name=\"Chest\" type=\"2\" maxcount=\"1\">chest.png</Tile>"
     "</Set>\r\n";
 
-void WritePng(const ScratchDir& dir, const std::string& name, int width, int height, unsigned rgb) {
-    dir.Write(name, testsupport::SolidPng(width, height, std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8),
-                                          std::uint8_t(rgb)));
-}
-
 } // namespace
 
 MapToolsFixture::MapToolsFixture() {
     dir.Write("tools.set", kToolsSet);
-    WritePng(dir, "floor.png", 64, 64, 0xC08040);
-    WritePng(dir, "door.png", 32, 32, 0x4080C0);
-    WritePng(dir, "doorflip.png", 32, 32, 0x40C080);
-    WritePng(dir, "marker.png", 32, 32, 0xE02020);
-    WritePng(dir, "chest.png", 16, 16, 0x20E020);
-    WritePng(dir, "gui_typebutton_expanded.png", 111, 17, 0x303030);
-    WritePng(dir, "gui_typebutton_collapsed.png", 111, 17, 0x505050);
-    WritePng(dir, "gui_typebutton_unlocked.png", 17, 17, 0x00FF00);
-    WritePng(dir, "gui_typebutton_locked.png", 17, 17, 0xFF8000);
-    WritePng(dir, "gui_typebutton_hidden.png", 17, 17, 0x800000);
+    dir.Write("floor.png", testsupport::SolidPng(64, 64, 0xC08040));
+    dir.Write("door.png", testsupport::SolidPng(32, 32, 0x4080C0));
+    dir.Write("doorflip.png", testsupport::SolidPng(32, 32, 0x40C080));
+    dir.Write("marker.png", testsupport::SolidPng(32, 32, 0xE02020));
+    dir.Write("chest.png", testsupport::SolidPng(16, 16, 0x20E020));
+    dir.Write("gui_typebutton_expanded.png", testsupport::SolidPng(111, 17, 0x303030));
+    dir.Write("gui_typebutton_collapsed.png", testsupport::SolidPng(111, 17, 0x505050));
+    dir.Write("gui_typebutton_unlocked.png", testsupport::SolidPng(17, 17, 0x00FF00));
+    dir.Write("gui_typebutton_locked.png", testsupport::SolidPng(17, 17, 0xFF8000));
+    dir.Write("gui_typebutton_hidden.png", testsupport::SolidPng(17, 17, 0x800000));
 
     CGridvellumApp::Options options;
     options.dataDirectory = WString::FromUtf8(dir.Path() + "/");

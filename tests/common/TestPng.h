@@ -12,5 +12,9 @@ std::string EncodePng(int width, int height, int channels, const std::vector<std
 
 // A width x height RGB PNG of one colour.
 std::string SolidPng(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+// The same with the colour given as 0xRRGGBB.
+inline std::string SolidPng(int width, int height, unsigned rgb) {
+    return SolidPng(width, height, std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb));
+}
 
 } // namespace testsupport
