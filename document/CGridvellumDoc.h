@@ -108,7 +108,8 @@ public:
     SelectedColor GetSelectedColor() const;
 
     // Draws every tile whose category is not hidden, in order, through the software renderer; returns
-    // the selected tile when exactly one is selected.
+    // the selected tile when exactly one is selected. Long runs of tiles without text share their rows
+    // between two threads; the bytes are those of drawing each tile in turn.
     TileRef* DrawTiles(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld, bool quickDraw,
                        bool publish);
 
@@ -131,6 +132,10 @@ public:
     WString& PreEditSnapshot() { return preEditSnapshot_; }
 
 private:
+    struct TileDrawing;
+    void DrawTileRun(const TileDrawing& drawing, std::size_t first, std::size_t end,
+                     const Rect2* rowsWorld = nullptr) const;
+    void DrawTileRunShared(const TileDrawing& drawing, std::size_t first, std::size_t end) const;
     void ForgetEditState();
     void SetDocumentTitle(const WString& title);
     WString TitleFor(const WString& path) const;

@@ -73,6 +73,10 @@ TileKind TextTile::Kind() const {
     return TileKinds::kText;
 }
 
+int TextTile::CategoryPosition(const TileSet& tileSet) const {
+    return tileSet.CategoryOfKind(TileKinds::kText);
+}
+
 int TextTile::Sort() const {
     return -1;
 }

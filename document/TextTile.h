@@ -27,6 +27,7 @@ public:
     void ReadXml(const XmlElement& element) override;
     void WriteAttributes(AttributeSink& sink) const override;
     TileKind Kind() const override;
+    int CategoryPosition(const TileSet& tileSet) const override;
     int Sort() const override;
     bool HitTest(const Vec2& worldPt) const override;
     // Copies tint colour, free flag, text and transform; the strength stays the default one.
@@ -35,6 +36,7 @@ public:
     void UpdateBounds() override;
     void DrawSoftware(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld, bool quickDraw,
                       bool publish) override;
+    bool DrawsThroughPainter() const override { return true; }
     bool IsFree() const override;
 
     const WString& Text() const { return text_; }

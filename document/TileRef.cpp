@@ -99,6 +99,10 @@ TileKind TileRef::Kind() const {
     return definition != nullptr ? definition->Kind() : 0;
 }
 
+int TileRef::CategoryPosition(const TileSet& tileSet) const {
+    return tileSet.CategoryOfDefinition(definitionIndex_);
+}
+
 int TileRef::Sort() const {
     const TileDef* definition = Definition();
     return definition != nullptr ? definition->Sort() : 0;
@@ -549,6 +553,14 @@ void TileRef::DrawOwnImage(RasterCanvas& target, const Matrix3& tileToView, bool
     DrawImage(Image(flipped_), target, tileToView, plain,
               ColorRef(std::min(red, 255), std::min(green, 255), std::min(blue, 255)), tintOn,
               TintAmount(weight), 1.0f);
+}
+
+bool TileRef::MayDrawInto(const Rect2& world) const {
+    if (bounds_.Intersects(world) || PathLength() >= 2) {
+        return true;
+    }
+    const TileDef* definition = Definition();
+    return definition != nullptr && (!definition->PreDraw().empty() || !definition->PostDraw().empty());
 }
 
 void TileRef::DrawSoftware(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld,

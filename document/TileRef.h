@@ -15,6 +15,7 @@ class DcRasterCanvas;
 class RasterCanvas;
 class TileContext;
 class TileDef;
+class TileSet;
 class WString;
 struct DrawEntry;
 class XmlElement;
@@ -48,6 +49,9 @@ public:
     virtual void WriteAttributes(AttributeSink& sink) const;
     // 0 without a definition.
     virtual TileKind Kind() const;
+    // Position in tileSet of the category of Kind(), as TileSet::CategoryOfKind finds it, without
+    // reading the definition: frames and bands ask it of every placed tile.
+    virtual int CategoryPosition(const TileSet& tileSet) const;
     // The layer; compared as unsigned so that text tiles (-1) lie above every map tile.
     virtual int Sort() const;
     // True when the world point lies on an opaque enough pixel (alpha above 10).
@@ -67,6 +71,12 @@ public:
     // target's stored-row pixels. publish is set when drawing a published image.
     virtual void DrawSoftware(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld,
                               bool quickDraw, bool publish);
+    // True when DrawSoftware goes through the target's platform painter, which one thread at a time
+    // may use; otherwise it only lays pictures onto the pixels and may share its rows between threads.
+    virtual bool DrawsThroughPainter() const { return false; }
+    // False when DrawSoftware cannot lay a pixel inside world: the picture lies outside it and there
+    // are no pre- or post-draw tiles or movement path, which may reach beyond the picture.
+    bool MayDrawInto(const Rect2& world) const;
     // Gives the image's own axes the lengths sx and sy in world units, keeping origin and rotation.
     virtual void SetScale(double sx, double sy);
     // World points of the four resize handles: left, right, top and bottom edge middles.

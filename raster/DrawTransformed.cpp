@@ -6,6 +6,7 @@
 #include "raster/DrawLoopsWide.h"
 #include "raster/DrawTransformedLoops.h"
 #include "raster/RasterCanvas.h"
+#include "raster/RowWindow.h"
 #include "support/BandRunner.h"
 #include "support/ClipBox.h"
 #include "support/Matrix3.h"
@@ -126,6 +127,9 @@ int NearestTexel(double i, double n, int size, bool reversed) {
 void DrawLine(const RasterPlane& image, const RasterPlane& dst, const Box& box, bool alongX, bool reversed) {
     if (alongX) {
         int y = ClampToInt(box.y0, 0, dst.height - 1);
+        if (y < RowWindow::First() || y > RowWindow::Last()) {
+            return;
+        }
         double n = box.x1 - box.x0;
         int from = ClampToInt(box.x0, 0, dst.width - 1);
         int to = ClampToInt(box.x1, 0, dst.width - 1);
@@ -137,8 +141,8 @@ void DrawLine(const RasterPlane& image, const RasterPlane& dst, const Box& box, 
     }
     int x = ClampToInt(box.x0, 0, dst.width - 1);
     double n = box.y1 - box.y0;
-    int from = ClampToInt(box.y0, 0, dst.height - 1);
-    int to = ClampToInt(box.y1, 0, dst.height - 1);
+    int from = std::max(ClampToInt(box.y0, 0, dst.height - 1), RowWindow::First());
+    int to = std::min(ClampToInt(box.y1, 0, dst.height - 1), RowWindow::Last());
     for (int y = from; y <= to; ++y) {
         int row = NearestTexel(y - box.y0, n, image.height, reversed);
         CopyColour(image.rows[row], dst.rows[y] + x * dst.bytesPerPixel);
@@ -193,6 +197,21 @@ int FootprintTaps(double fu, double fv) {
     return taps;
 }
 
+// Narrows the loop to the rows of this thread's window, starting from the position the whole loop
+// reaches there by stepping. False when no row is left.
+bool KeepWindowRows(LoopParams& p) {
+    const int first = std::max(p.y0, RowWindow::First());
+    const int last = std::min(p.y1, RowWindow::Last());
+    if (first > last) {
+        return false;
+    }
+    p.u0 += (first - p.y0) * p.dudy;
+    p.v0 += (first - p.y0) * p.dvdy;
+    p.y0 = first;
+    p.y1 = last;
+    return true;
+}
+
 using drawloops::LoopFn;
 
 LoopFn PickLoop(int srcBytes, int dstBytes, Sampling sampling, bool opaque, bool tint) {
@@ -233,6 +252,10 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
     }
     // A picture wholly beside the destination draws nothing, not a clamped line along its border.
     if (box.x1 < 0 || box.y1 < 0 || box.x0 > dst.width - 1 || box.y0 > dst.height - 1) {
+        return;
+    }
+    // Nor does one whose rows all lie outside this thread's window.
+    if (box.y1 < RowWindow::First() || box.y0 > RowWindow::Last()) {
         return;
     }
     const bool thinX = box.x1 - box.x0 < 2;
@@ -337,7 +360,9 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
         p.v0 -= kOne / 2;
     }
     // Rows that follow one source row or column (no turn, or quarter turns) share their vertical mix.
-    std::vector<float> line;
+    // The line's memory stays with the thread: a frame draws thousands of small pictures.
+    thread_local std::vector<float> line;
+    line.clear();
     if (sampling == Sampling::Bilinear && (p.dvdx == 0 || p.dudx == 0)) {
         sampling = Sampling::AxisBilinear;
         // When every sample point sits on a texel centre no row mixes texels, so no line is needed.
@@ -358,6 +383,9 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
         p.tintAdd[1] = tintRow[(style.tintColour >> 8) & 0xFF];
         p.tintAdd[2] = tintRow[style.tintColour & 0xFF];
     }
+    if (!KeepWindowRows(p)) {
+        return;
+    }
     LoopFn loop = PickLoop(sourceBytes, dst.bytesPerPixel, sampling, blendOpaque, tint);
     RunLoop(loop, p, line);
 }
@@ -375,13 +403,12 @@ SourceLevels LevelsOf(RasterCanvas& canvas) {
     if (!canvas.HasPixels() || !canvas.Rows()) {
         return levels;
     }
-    if (canvas.LevelsMissing()) {
-        canvas.BuildLevels(); // when this fails the picture itself is sampled at every scale
-    }
+    // The map's frame may draw the same picture from two threads at once.
+    canvas.EnsureLevels(); // when this fails the picture itself is sampled at every scale
     levels.alwaysSmooth = canvas.AlwaysSmooth();
     levels.levels[0] = {canvas.Width(), canvas.Height(), canvas.BytesPerPixel(), canvas.Rows()};
     levels.levelCount = 1;
-    if (canvas.LevelsMissing()) {
+    if (!canvas.LevelsReady()) {
         return levels;
     }
     for (int k = 1; k <= canvas.DeepestLevel() && k <= SourceLevels::kMaxLevel; ++k) {

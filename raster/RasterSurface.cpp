@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 namespace {
@@ -189,6 +190,7 @@ bool RasterSurface::PositionOfAddress(const std::uint8_t* address, int& x, int& 
 }
 
 void RasterSurface::ReleaseLevels() {
+    levelsReady_.store(false, std::memory_order_release);
     levels_.Release();
     levelsBuilt_ = false;
 }
@@ -209,7 +211,17 @@ bool RasterSurface::BuildLevels() {
         levelsBuilt_ = true;
     }
     levels_.Compute(rows_.data());
+    levelsReady_.store(true, std::memory_order_release);
     return true;
+}
+
+bool RasterSurface::EnsureLevels() {
+    if (LevelsReady()) {
+        return true;
+    }
+    static std::mutex building;
+    const std::lock_guard<std::mutex> lock(building);
+    return LevelsReady() || BuildLevels();
 }
 
 const RasterLevel& RasterSurface::Level(int k) const {

@@ -3,6 +3,8 @@
 #include "platform/PixelBlock.h"
 #include "raster/HalfSizeLevels.h"
 
+#include <atomic>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -92,6 +94,11 @@ public:
     // Half-size levels. Level(0) is the image itself; Level(k), k = 1 .. 7, exists only when the image
     // is at least 2^k pixels wide and high, and only once BuildLevels has run.
     bool LevelsMissing() const { return !levelsBuilt_; }
+    // True once BuildLevels has filled every level; safe to ask while another thread builds them.
+    bool LevelsReady() const { return levelsReady_.load(std::memory_order_acquire); }
+    // BuildLevels for drawing shared between threads: the first caller builds the levels while the
+    // others wait for it, so no thread reads a level half computed.
+    bool EnsureLevels();
     // Lays out the levels when missing, then recomputes them all from the current pixels (call again
     // after the pixels change). False for images that are not 3 or 4 bytes per pixel.
     bool BuildLevels();
@@ -125,5 +132,6 @@ private:
     RasterLevel level0_;
     HalfSizeLevels levels_;
     bool levelsBuilt_ = false;
+    std::atomic<bool> levelsReady_{false};
     bool memoryOnly_ = true;
 };

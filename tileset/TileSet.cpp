@@ -50,6 +50,7 @@ bool TileSet::Load(const WString& name) {
 
 void TileSet::Clear() {
     definitions_.clear();
+    definitionCategories_.clear();
     keyIndex_.clear();
     nameIndex_.clear();
     categories_.clear();
@@ -96,6 +97,23 @@ int TileSet::CategoryOfKind(TileKind kind) const {
         }
     }
     return 0;
+}
+
+int TileSet::CategoryOfDefinition(std::uint32_t index) const {
+    // The table is made after the last definition of a load; until then (and for other indices) the
+    // categories are searched as CategoryOfKind does.
+    if (definitionCategories_.size() == definitions_.size() && index < definitionCategories_.size()) {
+        return definitionCategories_[index];
+    }
+    return CategoryOfKind(index < definitions_.size() ? definitions_[index]->Kind() : 0);
+}
+
+void TileSet::MapDefinitionCategories() {
+    definitionCategories_.clear();
+    definitionCategories_.reserve(definitions_.size());
+    for (const auto& definition : definitions_) {
+        definitionCategories_.push_back(CategoryOfKind(definition->Kind()));
+    }
 }
 
 int TileSet::PanelCategoryCount() const {
@@ -209,6 +227,7 @@ void TileSet::FinishCategories() {
     std::stable_sort(
         categories_.begin(), categories_.end(),
         [](const TileCategory& a, const TileCategory& b) { return CategorySortKey(a) < CategorySortKey(b); });
+    MapDefinitionCategories();
 }
 
 void TileSet::UpdateSnapSizes() {

@@ -8,6 +8,7 @@
 #include "tileset/TileSetContext.h"
 #include "tileset/TileSetSettings.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -59,6 +60,9 @@ public:
     void SetCategoryExpanded(int position, bool expanded);
     // Position of the first category of kind, or 0 when there is none.
     int CategoryOfKind(TileKind kind) const;
+    // CategoryOfKind of the definition's kind (kind 0 for an index that is not a definition). Read from a
+    // table made at load, because every frame and every band asks it for each placed tile.
+    int CategoryOfDefinition(std::uint32_t index) const;
     // The shown categories line up with the first positions; the panel lists one block for each.
     int PanelCategoryCount() const;
     // Indices of the definitions of kind, in definition order.
@@ -121,6 +125,7 @@ private:
     TileImage& Turn180ImageSlot() { return turn180Image_; }
 
     void FinishCategories();
+    void MapDefinitionCategories();
     void UpdateSnapSizes();
     void LoadGuiImages();
 
@@ -133,6 +138,8 @@ private:
     std::unordered_map<std::u16string, int> keyIndex_;
     std::unordered_map<std::u16string, int> nameIndex_;
     std::vector<TileCategory> categories_;
+    // CategoryOfKind for every definition, made once the categories are final; empty before.
+    std::vector<int> definitionCategories_;
     std::vector<bool> globalFlagStates_;
     std::vector<WString> globalFlagLabels_;
     TileSetSettings settings_;

@@ -35,7 +35,7 @@ void PublishRenderer::Render(DcRasterCanvas& image, CGridvellumDoc& doc, const M
     painter.ClearClip();
     painter.SetRasterOp(RasterOp::CopyPen);
     if (settings.publishWithGrid) {
-        SoftwareFrame::DrawGrid(painter, camera, tileSet.DrawGridSize(), ColorOf(settings.gridColor));
+        SoftwareFrame::DrawGrid(image, camera, tileSet.DrawGridSize(), ColorOf(settings.gridColor));
     }
     painter.SetTextBackground(false, 0);
     // The tiles write the pixels directly; what the painter drew must be in memory first.

@@ -116,7 +116,7 @@ FrameTimingReport SoftwareFrame::Draw(const Camera& camera, CGridvellumDoc& doc,
     painter.SetRasterOp(RasterOp::CopyPen);
 
     DrawBackground(tileSet);
-    DrawGrid(painter, camera, tileSet.DrawGridSize(), ColorOf(tileSet.Settings().gridColor));
+    DrawGrid(canvas_, camera, tileSet.DrawGridSize(), ColorOf(tileSet.Settings().gridColor));
     painter.SetTextBackground(false, 0);
     // The tiles write the pixels directly; what the painter drew must be in memory first.
     painter.Flush();
@@ -142,7 +142,7 @@ void SoftwareFrame::DrawBackground(const TileSet& tileSet) {
     background_.DrawInto(canvas_, *back, quickDraw_ ? StretchMode::ColorOnColor : StretchMode::HalfTone);
 }
 
-void SoftwareFrame::DrawGrid(CanvasPainter& painter, const Camera& camera, int drawGridSize,
+void SoftwareFrame::DrawGrid(RasterCanvas& target, const Camera& camera, int drawGridSize,
                              std::uint32_t color) {
     const int width = camera.ClientWidth();
     const int height = camera.ClientHeight();
@@ -159,8 +159,6 @@ void SoftwareFrame::DrawGrid(CanvasPainter& painter, const Camera& camera, int d
     auto clientX = [&](double worldX) { return Round(worldX * sx + tx); };
     auto clientY = [&](double worldY) { return height - Round(worldY * sy + ty); };
 
-    painter.Save();
-    painter.SetRasterOp(RasterOp::CopyPen);
     // Vertical lines run from a cell below the visible area to a cell above it, the end pixel left
     // out; clamping that span to the canvas keeps exactly the pixels inside it.
     const double topRow = std::max(0.0, clientY(visible.MaxY() + size) + 1.0);
@@ -168,7 +166,7 @@ void SoftwareFrame::DrawGrid(CanvasPainter& painter, const Camera& camera, int d
     if (topRow <= bottomRow) {
         for (const PixelRun& run :
              LineRuns(x0 * sx + tx, size * sx, LineCount(x0, visible.MaxX(), size), 0, width - 1)) {
-            painter.FillRect(run.first, static_cast<int>(topRow), run.last + 1,
+            target.FillRect(run.first, static_cast<int>(topRow), run.last + 1,
                              static_cast<int>(bottomRow) + 1, color);
         }
     }
@@ -178,11 +176,10 @@ void SoftwareFrame::DrawGrid(CanvasPainter& painter, const Camera& camera, int d
     if (leftColumn <= rightColumn) {
         for (const PixelRun& run :
              LineRuns(y0 * sy + ty, size * sy, LineCount(y0, visible.MaxY(), size), 1, height)) {
-            painter.FillRect(static_cast<int>(leftColumn), height - run.last,
+            target.FillRect(static_cast<int>(leftColumn), height - run.last,
                              static_cast<int>(rightColumn) + 1, height - run.first + 1, color);
         }
     }
-    painter.Restore();
 }
 
 void SoftwareFrame::DrawBorder(int width, int height) {

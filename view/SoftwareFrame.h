@@ -47,8 +47,8 @@ public:
     FrameTiming& Timing() { return timing_; }
 
     // The drawn grid: lines every drawGridSize world units through the visible area, one pixel wide,
-    // in client pixels. No lines for a size of 0 or less. The publish renderer draws the same grid.
-    static void DrawGrid(CanvasPainter& painter, const Camera& camera, int drawGridSize, std::uint32_t color);
+    // in client pixels, written straight into target's pixels. No lines for a size of 0 or less. The publish renderer draws the same grid.
+    static void DrawGrid(RasterCanvas& target, const Camera& camera, int drawGridSize, std::uint32_t color);
 
 private:
     void DrawBackground(const TileSet& tileSet);

@@ -415,6 +415,9 @@ TEST_F(MapToolsTest, HoverShowsTheMoveCursorAndATipWithTheCounts) {
     f.Hover(f.At(-50, -50));
     EXPECT_EQ(f.view->cursor().shape(), Qt::ArrowCursor);
     EXPECT_TRUE(f.view->ToolTipText().IsEmpty());
+    // Beside the client area: the four-headed arrow.
+    f.Hover(QPoint(f.view->width() + 3, 10));
+    EXPECT_EQ(f.view->cursor().shape(), Qt::SizeAllCursor);
 }
 
 } // namespace

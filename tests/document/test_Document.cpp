@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <random>
+#include <vector>
 
 using namespace doctest;
 
@@ -258,6 +260,69 @@ TEST_F(DocumentOpsTest, DrawTilesPaintsVisibleTilesAndReportsTheSingleSelection)
     Place(kChest, 100, 0).SetSelected(true);
     EXPECT_EQ(doc.DrawTiles(canvas, Matrix3(), visible, true, false), nullptr); // two selected
     EXPECT_EQ(canvas.Rows()[10][150 * 4 + 1], 0);
+}
+
+// Long runs of tiles are drawn by two threads, each into its own rows. The picture must be the one
+// that drawing every tile in turn gives: where turned and scaled tiles cross from one half to the
+// other, around a text tile that ends a run, for movement paths that reach beyond their tile, and
+// under a zoomed view.
+TEST_F(DocumentOpsTest, SharedTileDrawingGivesTheBytesOfDrawingEachTileInTurn) {
+    dir.Write("step.png", testsupport::SolidPng(8, 8, 255, 255, 255));
+    WriteTestTileSet(dir, "test.set", "stepimage=\"step.png\"");
+    ASSERT_TRUE(tileSet.Load(u"test.set"));
+    std::mt19937 rng(20261208);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const int kinds[] = {kFloor, kHero, kChest};
+    for (int i = 0; i < 240; ++i) {
+        if (i == 120) {
+            PlaceText(u"Middle", 180, 220).SetSelected(true);
+        }
+        TileRef* tile = doc.AddTile(kinds[i % 3]);
+        ASSERT_NE(tile, nullptr);
+        const double scale = 0.4 + 1.6 * unit(rng);
+        tile->SetTransform(Matrix3::FromParts(unit(rng) * 6.3, unit(rng) * 480 - 40, unit(rng) * 420 - 40,
+                                              scale, scale * (0.7 + 0.6 * unit(rng))));
+        tile->UpdateBounds();
+        tile->SetSelected(i % 7 == 0);
+        if (i % 11 == 0) {
+            tile->SetTinted(true);
+            tile->SetTintColor(Rgb8(20, 200, 90));
+            tile->SetStrength(0.6);
+        }
+        if (i % 40 == 3) { // a path whose last steps lie far from where the tile started
+            tile->RecordPathStep();
+            tile->SetTransform(Matrix3::FromParts(1.0, 300, 60 + i, 1, 1));
+            tile->RecordPathStep();
+            tile->SetTransform(Matrix3::FromParts(2.0, 40, 330, 1, 1));
+            tile->UpdateBounds();
+        }
+    }
+    const Matrix3 view = Matrix3::FromParts(0, 3.25, 7.5, 0.61, 0.61);
+    const Rect2 visible(-20, 520, -20, 460);
+    DcRasterCanvas shared;
+    DcRasterCanvas inTurn;
+    for (DcRasterCanvas* canvas : {&shared, &inTurn}) {
+        canvas->SetBitsPerPixel(32);
+        ASSERT_TRUE(canvas->Create(311, 263));
+        canvas->Fill(0x00402010);
+    }
+    doc.DrawTiles(shared, view, visible, false, false);
+    shared.Painter().Flush();
+    for (int i = 0; i < doc.TileCount(); ++i) {
+        doc.TileAt(i)->DrawSoftware(inTurn, view, visible, false, false);
+    }
+    inTurn.Painter().Flush();
+    const std::size_t bytes = shared.TotalSize();
+    ASSERT_EQ(bytes, inTurn.TotalSize());
+    EXPECT_TRUE(std::equal(shared.Pixels(), shared.Pixels() + bytes, inTurn.Pixels()));
+    // The comparison proves little unless the tiles cover much of the picture.
+    int untouched = 0;
+    for (int y = 0; y < shared.Height(); ++y) {
+        for (int x = 0; x < shared.Width(); ++x) {
+            untouched += shared.Rows()[y][x * 4] == 0x10 && shared.Rows()[y][x * 4 + 2] == 0x40;
+        }
+    }
+    EXPECT_LT(untouched, shared.Width() * shared.Height() / 4);
 }
 
 TEST_F(DocumentOpsTest, TintedTileIsDrawnInItsColour) {

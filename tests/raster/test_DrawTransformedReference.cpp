@@ -5,6 +5,7 @@
 #include "raster/DrawLoopsWide.h"
 #include "raster/DrawTransformed.h"
 #include "raster/RasterCanvas.h"
+#include "raster/RowWindow.h"
 #include "support/Matrix3.h"
 #include "test_DrawTransformedHelpers.h"
 
@@ -249,6 +250,24 @@ Matrix3 RandomMatrix(std::mt19937& rng, int srcW, int srcH, int dstW, int dstH) 
 
 // One destination drawn two ways from the same random pixels: through the program's loops and by
 // the per-pixel rules above.
+// Set while the fast draws are cut into windows of rows, each drawn on its own as the map's frame
+// shares its tiles between two threads.
+bool drawInRowWindows = false;
+
+// The program's draw, whole or as three windows of rows that together cover the destination.
+void FastDraw(RasterCanvas& src, RasterCanvas& dst, const Matrix3& m, const ReferenceStyle& st) {
+    if (!drawInRowWindows) {
+        src.DrawTransformed(dst, m, st.plain, st.tint, st.tintOn, st.tintAmount, st.opacity);
+        return;
+    }
+    const int third = dst.Height() / 3;
+    const int cuts[] = {-1, third, 2 * third + 1, dst.Height() - 1};
+    for (int k = 0; k < 3; ++k) {
+        const RowWindow window(cuts[k] + 1, cuts[k + 1]);
+        src.DrawTransformed(dst, m, st.plain, st.tint, st.tintOn, st.tintAmount, st.opacity);
+    }
+}
+
 class TwoTargets {
 public:
     TwoTargets(int width, int height, int bytesPerPixel, std::mt19937& rng)
@@ -264,7 +283,7 @@ public:
     // Draws src under m both ways; true when the program's draw changed any pixel.
     bool Draw(RasterCanvas& src, const Matrix3& m, const ReferenceStyle& st) {
         const std::vector<std::uint8_t> before = Snapshot(*fast_);
-        src.DrawTransformed(*fast_, m, st.plain, st.tint, st.tintOn, st.tintAmount, st.opacity);
+        FastDraw(src, *fast_, m, st);
         ReferenceDraw(src, *slow_, m, st);
         return Snapshot(*fast_) != before;
     }
@@ -278,8 +297,9 @@ private:
 
 // Every comparison runs with the widest loops this processor offers, with the AVX2 and the baseline
 // builds (each where the processor runs it), and with the widest loops on every draw cut into row
-// chunks shared with the helper thread, so every build and the shared draws meet the same rules.
-enum class LoopSetup { Widest, Avx2, Baseline, Banded };
+// chunks shared with the helper thread, and with every draw cut into windows of rows, so every build,
+// the shared draws and the windowed draws meet the same rules.
+enum class LoopSetup { Widest, Avx2, Baseline, Banded, Windowed };
 
 class DrawTransformedReference : public ::testing::TestWithParam<LoopSetup> {
 protected:
@@ -292,8 +312,10 @@ protected:
         if (setup == LoopSetup::Banded) {
             SetBandedDrawThreshold(0);
         }
+        drawInRowWindows = setup == LoopSetup::Windowed;
     }
     void TearDown() override {
+        drawInRowWindows = false;
         drawloops::LimitLoopWidth(drawloops::LoopWidth::Avx512);
         SetBandedDrawThreshold(kDefaultBandedDrawThreshold);
     }
@@ -307,6 +329,8 @@ std::string SetupName(const ::testing::TestParamInfo<LoopSetup>& info) {
         return "Avx2";
     case LoopSetup::Baseline:
         return "Baseline";
+    case LoopSetup::Windowed:
+        return "Windowed";
     case LoopSetup::Banded:
         break;
     }
@@ -315,7 +339,7 @@ std::string SetupName(const ::testing::TestParamInfo<LoopSetup>& info) {
 
 INSTANTIATE_TEST_SUITE_P(LoopBuilds, DrawTransformedReference,
                          ::testing::Values(LoopSetup::Widest, LoopSetup::Avx2, LoopSetup::Baseline,
-                                           LoopSetup::Banded),
+                                           LoopSetup::Banded, LoopSetup::Windowed),
                          SetupName);
 
 TEST_P(DrawTransformedReference, FastLoopsMatchThePerPixelRulesOnRandomDraws) {

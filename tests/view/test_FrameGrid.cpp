@@ -56,8 +56,7 @@ public:
 
     void Draw(const Camera& camera, int size) {
         canvas.Fill(kPaper);
-        SoftwareFrame::DrawGrid(canvas.Painter(), camera, size, kInk);
-        canvas.Painter().Flush();
+        SoftwareFrame::DrawGrid(canvas, camera, size, kInk);
     }
 
     int CountMismatches(const ReferenceGrid& reference) const {

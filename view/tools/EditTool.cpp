@@ -423,6 +423,13 @@ void EditTool::Cancel() {
 }
 
 void EditTool::UpdateHover(const PointerEvent& event) {
+    // Beside the client area (over the view's border) the cursor is the four-headed arrow, and the
+    // tile under the tool tip stays the last one found inside.
+    const ClientPoint at = event.client;
+    if (at.x < 0 || at.y < 0 || at.x >= ctx_.camera.ClientWidth() || at.y >= ctx_.camera.ClientHeight()) {
+        cursor_ = CursorShape::SizeAll;
+        return;
+    }
     TileRef* under = ctx_.doc.HitTestSelectable(WorldAt(event.client));
     if (event.shift || event.control) {
         cursor_ = CursorShape::Arrow;
