@@ -135,6 +135,32 @@ void RasterCanvas::FillRect(int left, int top, int right, int bottom, std::uint3
     }
 }
 
+void RasterCanvas::FillColumns(std::span<const std::pair<int, int>> columns, int top, int bottom,
+                               std::uint32_t color) {
+    const int bpp = BytesPerPixel();
+    if (!HasUsablePixels() || (bpp != 3 && bpp != 4)) {
+        return;
+    }
+    top = std::clamp(top, 0, Height());
+    bottom = std::clamp(bottom, 0, Height());
+    const std::uint8_t pixel[4] = {BlueOf(color), GreenOf(color), RedOf(color), 255};
+    std::uint8_t* const* rows = Rows();
+    for (int imageRow = top; imageRow < bottom; ++imageRow) {
+        std::uint8_t* row = rows[Height() - 1 - imageRow];
+        for (const auto& [first, end] : columns) {
+            const int left = std::clamp(first, 0, Width());
+            const int right = std::clamp(end, 0, Width());
+            for (int x = left; x < right; ++x) {
+                if (bpp == 4) {
+                    std::memcpy(row + 4 * x, pixel, 4);
+                } else {
+                    std::memcpy(row + 3 * x, pixel, 3);
+                }
+            }
+        }
+    }
+}
+
 void RasterCanvas::ToGrey() {
     const int bpp = BytesPerPixel();
     if (!HasUsablePixels() || (bpp != 3 && bpp != 4)) {

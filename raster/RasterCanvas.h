@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <utility>
 
 class CanvasPainter;
 class Matrix3;
@@ -37,6 +39,9 @@ public:
     // alpha 255 on 4-byte pixels: the bytes platform drawing leaves for an opaque filled rectangle,
     // written without its per-call setup (the map's grid is hundreds of such lines each frame).
     void FillRect(int left, int top, int right, int bottom, std::uint32_t color);
+    // FillRect of columns[k].first .. columns[k].second - 1 from top to bottom - 1 for every k, row by
+    // row, so that many thin columns (the grid's vertical lines) touch each row's memory once.
+    void FillColumns(std::span<const std::pair<int, int>> columns, int top, int bottom, std::uint32_t color);
     // Each pixel's colour bytes become (blue + green + red) / 3; alpha is kept.
     void ToGrey();
     // Black (0) when the picture is dark on average, else white (0x00FFFFFF): the colour that reads

@@ -164,11 +164,12 @@ void SoftwareFrame::DrawGrid(RasterCanvas& target, const Camera& camera, int dra
     const double topRow = std::max(0.0, clientY(visible.MaxY() + size) + 1.0);
     const double bottomRow = std::min(height - 1.0, clientY(visible.MinY() - size));
     if (topRow <= bottomRow) {
+        std::vector<std::pair<int, int>> columns;
         for (const PixelRun& run :
              LineRuns(x0 * sx + tx, size * sx, LineCount(x0, visible.MaxX(), size), 0, width - 1)) {
-            target.FillRect(run.first, static_cast<int>(topRow), run.last + 1,
-                             static_cast<int>(bottomRow) + 1, color);
+            columns.emplace_back(run.first, run.last + 1);
         }
+        target.FillColumns(columns, static_cast<int>(topRow), static_cast<int>(bottomRow) + 1, color);
     }
     // Horizontal lines: positions count view rows upward, client row = height - position.
     const double leftColumn = std::max(0.0, clientX(visible.MinX() - size));
