@@ -1,6 +1,7 @@
 #include "app/CLeftView.h"
 
 #include "app/CGridvellumView.h"
+#include "platform/QtText.h"
 #include "document/CGridvellumDoc.h"
 #include "tileset/TilePanel.h"
 
@@ -175,7 +176,7 @@ bool CLeftView::event(QEvent* event) {
         QToolTip::hideText();
         event->ignore();
     } else {
-        QToolTip::showText(help->globalPos(), QString::fromUtf16(text.c_str(), text.Length()), this);
+        QToolTip::showText(help->globalPos(), ToQString(text), this);
     }
     return true;
 }
