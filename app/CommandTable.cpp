@@ -66,9 +66,9 @@ constexpr CommandInfo kAllCommands[] = {
      "zoom-fit-best"},
     {C::kZoomPopup, P::View, "Zoom", "", "Choose the zoom\nZoom", "zoom-in"},
     {0, P::View},
-    {C::kPanTool, P::View, "&Pan Tool", "", "Drag the map around\nPan Tool", ""},
-    {C::kEditTool, P::View, "&Edit Tool", "", "Select, move and turn tiles\nEdit Tool", ""},
-    {C::kTextTool, P::View, "Text Tool", "", "Write text on the map\nText Tool", ""},
+    {C::kPanTool, P::View, "&Pan Tool", "", "Drag the map around\nPan Tool", "gridvellum-pan-tool"},
+    {C::kEditTool, P::View, "&Edit Tool", "", "Select, move and turn tiles\nEdit Tool", "gridvellum-edit-tool"},
+    {C::kTextTool, P::View, "Text Tool", "", "Write text on the map\nText Tool", "gridvellum-text-tool"},
     {0, P::View},
     {C::kSuperWheel, P::View, "Advanced Mouse Wheel Zoom", "", "The wheel zooms toward the tile under the mouse",
      ""},
@@ -105,7 +105,8 @@ constexpr CommandInfo kAllCommands[] = {
      "help-about"},
 
     // The global flag pop-up: its button and the template the menu is made from each time it opens.
-    {C::kGlobalFlagsPopup, P::None, "Global Flags", "", "Switch the global flags\nGlobal Flags", ""},
+    {C::kGlobalFlagsPopup, P::None, "Global Flags", "", "Switch the global flags\nGlobal Flags",
+     "gridvellum-global-flags"},
     {32881, P::GlobalFlags, "GF 0"},
     {32882, P::GlobalFlags, "GF 1"},
     {32883, P::GlobalFlags, "GF 2"},
