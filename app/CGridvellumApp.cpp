@@ -168,7 +168,7 @@ bool CGridvellumApp::Start(const WString& mapPath) {
     appSettings_.ReadAtStart(state_);
     panel_ = std::make_unique<TilePanel>(tileSet_, appSettings_.TileSize(), appSettings_.Columns());
     frame_ = std::make_unique<CMainFrame>(
-        CMainFrame::Parts{doc_, *settings_, *panel_, recent_, commands_, *this, ProgramDirectory()});
+        CMainFrame::Parts{doc_, *settings_, *panel_, recent_, commands_, *this, FileUtils::ProgramDirectory()});
     AppCommands::Register(*this, commands_);
     EditCommands::Register(commands_, doc_, frame_->View(), *prompts_);
     frame_->UpdateCommands();

@@ -37,7 +37,9 @@ public:
         RecentFiles& recent;
         CommandRegistry& commands;
         FrameHost& host;
-        WString programDirectory; // where the drawn toolbar pictures are
+        // The program's own folder, where the drawn toolbar pictures lie (the data folder of a test
+        // may be elsewhere).
+        WString programDirectory;
     };
 
     explicit CMainFrame(Parts parts);
