@@ -160,6 +160,8 @@ TEST(DesktopOpenerTest, NamesTheFileWhenNothingCanShowItAndNeverWaits) {
     EXPECT_FALSE(ShellOpen::Open(opener.Dir().WJoin("gone.txt"),
                                  [&missing](const WString&, const WString& reason) { missing = reason.ToUtf8(); }));
     EXPECT_EQ(missing, "No such file or directory");
+    // The finished opener deletes itself from the event loop.
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST(DesktopOpenerTest, AFileThatOpensReportsNothing) {
@@ -177,6 +179,7 @@ TEST(DesktopOpenerTest, AFileThatOpensReportsNothing) {
     }
     EXPECT_EQ(opener.Asked(), opener.Dir().Join("report.txt") + "\n");
     EXPECT_FALSE(failed);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace
