@@ -21,17 +21,17 @@ void RegisterSwitches(CGridvellumApp& app, CommandRegistry& commands) {
     ProgramState& state = app.State();
     commands.Register(C::kShowResizeHandles, {.run = [&app] { app.ToggleShowResizeHandles(); },
                                               .checked = [&state] { return state.showResizeHandles; }});
-    commands.Register(C::kRecordPaths,
-                      {.run = [&app] { app.ToggleRecordPaths(); }, .checked = [&state] { return state.recordPaths; }});
+    commands.Register(C::kRecordPaths, {.run = [&app] { app.ToggleRecordPaths(); },
+                                        .checked = [&state] { return state.recordPaths; }});
     commands.Register(C::kSetDefaultTileColor, {.run = [&app] { app.SetDefaultTileColor(); }});
     commands.Register(C::kClearDefaultTileColor, {.run = [&app] { app.ClearDefaultTileColor(); },
                                                   .enabled = [&state] { return state.defaultTint.on; }});
     commands.Register(C::kEditScenario, {.run = [&app] { app.EditScenario(); }});
-    commands.Register(C::kSuperWheel,
-                      {.run = [&app] { app.ToggleSuperWheel(); }, .checked = [&state] { return state.superWheel; }});
+    commands.Register(C::kSuperWheel, {.run = [&app] { app.ToggleSuperWheel(); },
+                                       .checked = [&state] { return state.superWheel; }});
     // The check shows how this run draws, not what the next start will do.
-    commands.Register(C::kOpenGl,
-                      {.run = [&app] { app.ToggleOpenGl(); }, .checked = [&state] { return state.openGlThisRun; }});
+    commands.Register(C::kOpenGl, {.run = [&app] { app.ToggleOpenGl(); },
+                                   .checked = [&state] { return state.openGlThisRun; }});
     commands.Register(C::kShowDrawTime, {.run = [&app] { app.ToggleShowDrawTime(); },
                                          .checked = [&state] { return state.showDrawTime; }});
 }

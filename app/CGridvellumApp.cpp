@@ -167,8 +167,8 @@ bool CGridvellumApp::Start(const WString& mapPath) {
     recent_.Load(*settings_);
     appSettings_.ReadAtStart(state_);
     panel_ = std::make_unique<TilePanel>(tileSet_, appSettings_.TileSize(), appSettings_.Columns());
-    frame_ = std::make_unique<CMainFrame>(
-        CMainFrame::Parts{doc_, *settings_, *panel_, recent_, commands_, *this, FileUtils::ProgramDirectory()});
+    frame_ = std::make_unique<CMainFrame>(CMainFrame::Parts{doc_, *settings_, *panel_, recent_, commands_,
+                                                            *this, FileUtils::ProgramDirectory()});
     AppCommands::Register(*this, commands_);
     EditCommands::Register(commands_, doc_, frame_->View(), *prompts_);
     frame_->UpdateCommands();
@@ -364,7 +364,8 @@ void CGridvellumApp::ShowProgramFile(const WString& fileName) {
 }
 
 void CGridvellumApp::ReportOpenFailure(const WString& path, const WString& reason) {
-    prompts_->ShowMessage(kApplicationName, CGridvellumDoc::FileFailureMessage(u"Could not show", path, reason));
+    prompts_->ShowMessage(kApplicationName,
+                          CGridvellumDoc::FileFailureMessage(u"Could not show", path, reason));
 }
 
 void CGridvellumApp::EditScenario() {

@@ -102,8 +102,8 @@ void CGridvellumView::RegisterCommands(CommandRegistry& commands) {
         commands.Register(id, {.run = [this, tool] { tools_.SetTool(tool); },
                                .checked = [this, tool] { return tools_.Current() == tool; }});
     }
-    commands.Register(CommandTable::kQuickDraw,
-                      {.run = [this] { ToggleQuickDraw(); }, .checked = [this] { return frame_.QuickDraw(); }});
+    commands.Register(CommandTable::kQuickDraw, {.run = [this] { ToggleQuickDraw(); },
+                                                 .checked = [this] { return frame_.QuickDraw(); }});
 }
 
 void CGridvellumView::ShowStatus(const WString& text) {

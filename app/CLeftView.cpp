@@ -1,8 +1,8 @@
 #include "app/CLeftView.h"
 
 #include "app/CGridvellumView.h"
-#include "platform/QtText.h"
 #include "document/CGridvellumDoc.h"
+#include "platform/QtText.h"
 #include "tileset/TilePanel.h"
 
 #include <QApplication>

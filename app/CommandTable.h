@@ -6,11 +6,11 @@
 
 // Where a command shows: the menu it belongs to, in the table's order, or no menu at all.
 enum class MenuPlace {
-    None,        // toolbar buttons and menu templates that have no menu entry
+    None, // toolbar buttons and menu templates that have no menu entry
     File,
     Edit,
     View,
-    Zoom,        // the View menu's "Zoom" submenu, which the toolbar's zoom button pops up too
+    Zoom, // the View menu's "Zoom" submenu, which the toolbar's zoom button pops up too
     Help,
     GlobalFlags, // the template of the global flag pop-up
     Keys,        // keys of the window without an entry

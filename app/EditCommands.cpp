@@ -104,12 +104,13 @@ void RegisterPlacement(CommandRegistry& commands, const Edit& e) {
                                           },
                                       .enabled = [e] { return e.HasSelection(); }});
     for (const bool free : {false, true}) {
-        commands.Register(free ? C::kSetTileFree : C::kSetTileSnap, {.run =
-                                                                         [e, free] {
-                                                                             e.Ops().SetSelectedFree(free);
-                                                                             e.view.Repaint();
-                                                                         },
-                                                                     .enabled = [e] { return e.HasSelection(); }});
+        commands.Register(free ? C::kSetTileFree : C::kSetTileSnap,
+                          {.run =
+                               [e, free] {
+                                   e.Ops().SetSelectedFree(free);
+                                   e.view.Repaint();
+                               },
+                           .enabled = [e] { return e.HasSelection(); }});
     }
 }
 

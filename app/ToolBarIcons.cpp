@@ -7,7 +7,8 @@
 
 QIcon ToolBarIcons::Drawn(const char* name, const WString& programDirectory) {
     QIcon icon;
-    const QString stem = ToQString(programDirectory) + QStringLiteral("icons/toolbar/") + QString::fromLatin1(name);
+    const QString stem =
+        ToQString(programDirectory) + QStringLiteral("icons/toolbar/") + QString::fromLatin1(name);
     for (const int size : kSizes) {
         const QString file = stem + QStringLiteral("-%1.png").arg(size);
         if (QFileInfo::exists(file)) {

@@ -98,9 +98,9 @@ const std::map<std::string, Drawing>& Drawings() {
         {"zoom-fit-best",
          [](QPainter& p) {
              p.setPen(QPen(kInk, 2));
-             for (const QPolygonF& corner : {QPolygonF({{3, 9}, {3, 3}, {9, 3}}), QPolygonF({{15, 3}, {21, 3}, {21, 9}}),
-                                             QPolygonF({{21, 15}, {21, 21}, {15, 21}}),
-                                             QPolygonF({{9, 21}, {3, 21}, {3, 15}})}) {
+             for (const QPolygonF& corner :
+                  {QPolygonF({{3, 9}, {3, 3}, {9, 3}}), QPolygonF({{15, 3}, {21, 3}, {21, 9}}),
+                   QPolygonF({{21, 15}, {21, 21}, {15, 21}}), QPolygonF({{9, 21}, {3, 21}, {3, 15}})}) {
                  p.drawPolyline(corner);
              }
              p.setPen(QPen(kInk, 1));

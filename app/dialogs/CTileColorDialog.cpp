@@ -46,8 +46,7 @@ int Channel255(double value) {
 
 } // namespace
 
-CTileColorDialog::CTileColorDialog(const TileColorValues& start, QWidget* parent)
-    : QDialog(parent) {
+CTileColorDialog::CTileColorDialog(const TileColorValues& start, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Tile Color"));
     preview_ = new TintPreview([this] { return Values(); }, this);
     preview_->move(kPreviewLeft, kPreviewTop);

@@ -43,9 +43,9 @@ constexpr int kZoomSubmenu = -1; // the View menu's "Zoom" submenu in a walk
 
 // Written out here from the command table, so that a typo on either side shows.
 const std::vector<Row> kFileMenu = {
-    {57600, "&New\tCtrl+N", "Ctrl+N"},      {57601, "&Open...\tCtrl+O", "Ctrl+O"},
-    {57603, "&Save\tCtrl+S", "Ctrl+S"},     {57604, "Save &As...", ""},
-    {32827, "Change TileSet", ""},          {32817, "Generate Report", ""},
+    {57600, "&New\tCtrl+N", "Ctrl+N"},       {57601, "&Open...\tCtrl+O", "Ctrl+O"},
+    {57603, "&Save\tCtrl+S", "Ctrl+S"},      {57604, "Save &As...", ""},
+    {32827, "Change TileSet", ""},           {32817, "Generate Report", ""},
     {57616, "Recent File", "", Rule::Never}, {57665, "E&xit", ""},
 };
 const std::vector<Row> kEditMenu = {
@@ -179,7 +179,8 @@ protected:
         ASSERT_EQ(entries.size(), rows.size()) << menu.title().toStdString();
         for (size_t i = 0; i < rows.size(); ++i) {
             const Row& row = rows[i];
-            QAction* expected = row.id == kZoomSubmenu ? frame->ZoomMenu().menuAction() : frame->Action(row.id);
+            QAction* expected =
+                row.id == kZoomSubmenu ? frame->ZoomMenu().menuAction() : frame->Action(row.id);
             EXPECT_EQ(entries[i], expected) << "entry " << i << " of " << menu.title().toStdString();
             EXPECT_EQ(entries[i]->text().toStdString(), row.text) << row.id;
             EXPECT_EQ(Keys(*entries[i]), row.keys) << row.id;
@@ -275,7 +276,8 @@ TEST_F(CommandsTest, EntriesAreEnabledByTheStateOfTheMap) {
     EXPECT_TRUE(app->State().defaultTint.on);
     EXPECT_EQ(app->State().defaultTint.color, (Rgb8{255, 127, 0}));
     EXPECT_DOUBLE_EQ(app->State().defaultTint.strength, 0.75);
-    ExpectEnabled(Facts{.hasTiles = true, .clipboard = true, .redo = true, .defaultTint = true}, "with a tint");
+    ExpectEnabled(Facts{.hasTiles = true, .clipboard = true, .redo = true, .defaultTint = true},
+                  "with a tint");
     frame->RunCommand(CommandTable::kClearDefaultTileColor);
     EXPECT_FALSE(app->State().defaultTint.on);
 }
@@ -322,7 +324,9 @@ TEST_F(CommandsTest, PasteLandsAtTheMiddleOfTheViewAndUndoForgetsTheTools) {
     frame->RunCommand(CommandTable::kRedo);
     EXPECT_EQ(doc.TileCount(), 3);
     // Ctrl+Shift+Z is the desktop's redo beside Ctrl+Y.
-    EXPECT_TRUE(frame->Action(CommandTable::kRedo)->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Shift+Z"))));
+    EXPECT_TRUE(frame->Action(CommandTable::kRedo)
+                    ->shortcuts()
+                    .contains(QKeySequence(QStringLiteral("Ctrl+Shift+Z"))));
 }
 
 TEST_F(CommandsTest, ScaleAndColorDialogsActOnTheSelectionOnlyOnOk) {
@@ -408,17 +412,18 @@ TEST_F(CommandsTest, ReportThatCannotBeWrittenIsExplainedAndNotShown) {
 }
 
 // Twelve global flags, the third set from the start.
-const char* kFlagSet = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                       "<Set backcolor=\"10,20,30\" copyright=\"Drawn by the tests\">"
-                       "<Tile name=\"Floor\" type=\"0\">floor.png</Tile>"
-                       "<GlobalFlag index=\"0\">Flag 0</GlobalFlag><GlobalFlag index=\"1\">Flag 1</GlobalFlag>"
-                       "<GlobalFlag index=\"2\" defaultstate=\"true\">Flag 2</GlobalFlag>"
-                       "<GlobalFlag index=\"3\">Flag 3</GlobalFlag><GlobalFlag index=\"4\">Flag 4</GlobalFlag>"
-                       "<GlobalFlag index=\"5\">Flag 5</GlobalFlag><GlobalFlag index=\"6\">Flag 6</GlobalFlag>"
-                       "<GlobalFlag index=\"7\">Flag 7</GlobalFlag><GlobalFlag index=\"8\">Flag 8</GlobalFlag>"
-                       "<GlobalFlag index=\"9\">Flag 9</GlobalFlag><GlobalFlag index=\"10\">Flag 10</GlobalFlag>"
-                       "<GlobalFlag index=\"11\">Flag 11</GlobalFlag>"
-                       "</Set>\r\n";
+const char* kFlagSet =
+    "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+    "<Set backcolor=\"10,20,30\" copyright=\"Drawn by the tests\">"
+    "<Tile name=\"Floor\" type=\"0\">floor.png</Tile>"
+    "<GlobalFlag index=\"0\">Flag 0</GlobalFlag><GlobalFlag index=\"1\">Flag 1</GlobalFlag>"
+    "<GlobalFlag index=\"2\" defaultstate=\"true\">Flag 2</GlobalFlag>"
+    "<GlobalFlag index=\"3\">Flag 3</GlobalFlag><GlobalFlag index=\"4\">Flag 4</GlobalFlag>"
+    "<GlobalFlag index=\"5\">Flag 5</GlobalFlag><GlobalFlag index=\"6\">Flag 6</GlobalFlag>"
+    "<GlobalFlag index=\"7\">Flag 7</GlobalFlag><GlobalFlag index=\"8\">Flag 8</GlobalFlag>"
+    "<GlobalFlag index=\"9\">Flag 9</GlobalFlag><GlobalFlag index=\"10\">Flag 10</GlobalFlag>"
+    "<GlobalFlag index=\"11\">Flag 11</GlobalFlag>"
+    "</Set>\r\n";
 
 TEST_F(CommandsTest, GlobalFlagMenuShowsTheFirstTenAndATogglesWritesTheByteAndRepaints) {
     harness.dir.Write("flags.set", kFlagSet);

@@ -58,7 +58,8 @@ TEST(DialogsTest, ColorSlidersReadFromTheTopAndThePreviewShowsTheTint) {
     EXPECT_EQ(square(1, 0), 0xFFBF7Fu);  // (255, 191.25, 127.5)
     EXPECT_EQ(square(0, 1), 0xFFBF7Fu);  // square 17 continues the row before
     EXPECT_EQ(square(16, 4), 0x7F3F00u); // square 84
-    EXPECT_EQ(shown.pixelColor(10 + 170 + 2, 15).rgb() & 0xFFFFFF, dialog.palette().window().color().rgb() & 0xFFFFFF);
+    EXPECT_EQ(shown.pixelColor(10 + 170 + 2, 15).rgb() & 0xFFFFFF,
+              dialog.palette().window().color().rgb() & 0xFFFFFF);
 
     // Moving a slider repaints the preview at once.
     dialog.Slider(CTileColorDialog::kAlpha).setValue(0); // alpha 1: the tint alone
@@ -157,8 +158,9 @@ TEST(DesktopOpenerTest, NamesTheFileWhenNothingCanShowItAndNeverWaits) {
 
     // A file that is not there is named at once, and the opener is not asked.
     std::string missing;
-    EXPECT_FALSE(ShellOpen::Open(opener.Dir().WJoin("gone.txt"),
-                                 [&missing](const WString&, const WString& reason) { missing = reason.ToUtf8(); }));
+    EXPECT_FALSE(
+        ShellOpen::Open(opener.Dir().WJoin("gone.txt"),
+                        [&missing](const WString&, const WString& reason) { missing = reason.ToUtf8(); }));
     EXPECT_EQ(missing, "No such file or directory");
     // The finished opener deletes itself from the event loop.
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
