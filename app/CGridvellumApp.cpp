@@ -1,12 +1,21 @@
 #include "app/CGridvellumApp.h"
-
+#include "app/AppCommands.h"
 #include "app/CGridvellumView.h"
 #include "app/CLeftView.h"
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
+#include "app/EditCommands.h"
 #include "app/WindowIcon.h"
+#include "app/dialogs/CAboutDialog.h"
+#include "app/dialogs/CScaleDialog.h"
+#include "app/dialogs/CScenarioDialog.h"
+#include "app/dialogs/CTileColorDialog.h"
+#include "document/Flags.h"
 #include "document/TileSetChange.h"
+#include "document/UsageReport.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/QtText.h"
+#include "platform/ShellOpen.h"
 #include "support/FileUtils.h"
 
 #include <QApplication>
@@ -19,6 +28,8 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -35,14 +46,6 @@ constexpr const char* kScreenshotVariable = "GRIDVELLUM_SCREENSHOT";
 // the map has been drawn for the first time ("panel x y width height", then "map ..."), so that a
 // test can drive the real window with real pointer events.
 constexpr const char* kGeometryVariable = "GRIDVELLUM_GEOMETRY";
-
-QString ToQString(const WString& text) {
-    return QString::fromUtf16(text.c_str(), text.Length());
-}
-
-WString FromQString(const QString& text) {
-    return WString(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<int>(text.size()));
-}
 
 // The "description|pattern|...||" filters of the shared tileset code as the file dialog wants them:
 // "description;;description", each description naming its patterns in brackets.
@@ -93,6 +96,38 @@ public:
         QMessageBox::information(parent_(), ToQString(caption), ToQString(text));
     }
 
+    bool AskTileScale(TileScaleValues& values) override {
+        CScaleDialog dialog(values, parent_());
+        if (dialog.exec() != QDialog::Accepted) {
+            return false;
+        }
+        values = dialog.Values();
+        return true;
+    }
+
+    bool AskTileColor(TileColorValues& values) override {
+        CTileColorDialog dialog(values, parent_());
+        if (dialog.exec() != QDialog::Accepted) {
+            return false;
+        }
+        values = dialog.Values();
+        return true;
+    }
+
+    bool AskScenario(WString& scenario, const std::function<void()>& showHelp) override {
+        CScenarioDialog dialog(scenario, showHelp, parent_());
+        if (dialog.exec() != QDialog::Accepted) {
+            return false;
+        }
+        scenario = dialog.Scenario();
+        return true;
+    }
+
+    void ShowAbout(const AboutValues& values) override {
+        CAboutDialog dialog(values, parent_());
+        dialog.exec();
+    }
+
 private:
     std::function<QWidget*()> parent_;
     WString dataDirectory_;
@@ -108,7 +143,7 @@ WString AbsolutePath(const WString& path) {
 
 CGridvellumApp::CGridvellumApp(Options options)
     : settings_(options.settings ? std::move(options.settings) : std::make_unique<QtSettingsStore>()),
-      prompts_(std::move(options.prompts)), appSettings_(*settings_),
+      prompts_(std::move(options.prompts)), openFile_(std::move(options.openFile)), appSettings_(*settings_),
       tileSet_(TileSetContext{options.dataDirectory.IsEmpty() ? FileUtils::ProgramDirectory()
                                                               : options.dataDirectory,
                               settings_.get(), this, false}),
@@ -116,6 +151,9 @@ CGridvellumApp::CGridvellumApp(Options options)
     if (!prompts_) {
         prompts_ = std::make_unique<DialogPrompts>([this]() -> QWidget* { return frame_.get(); },
                                                    tileSet_.Context().dataDirectory);
+    }
+    if (!openFile_) {
+        openFile_ = ShellOpen::Open;
     }
 }
 
@@ -129,7 +167,11 @@ bool CGridvellumApp::Start(const WString& mapPath) {
     recent_.Load(*settings_);
     appSettings_.ReadAtStart(state_);
     panel_ = std::make_unique<TilePanel>(tileSet_, appSettings_.TileSize(), appSettings_.Columns());
-    frame_ = std::make_unique<CMainFrame>(*this);
+    frame_ = std::make_unique<CMainFrame>(CMainFrame::Parts{doc_, *settings_, *panel_, recent_, commands_,
+                                                            *this, FileUtils::ProgramDirectory()});
+    AppCommands::Register(*this, commands_);
+    EditCommands::Register(commands_, doc_, frame_->View(), *prompts_);
+    frame_->UpdateCommands();
     bool opened = false;
     if (!mapPath.IsEmpty()) {
         opened = OpenMap(mapPath);
@@ -290,7 +332,84 @@ void CGridvellumApp::AfterDocumentLoaded() {
     if (frame_) {
         frame_->View().OnInitialUpdate();
         frame_->LeftView().update();
+        frame_->UpdateCommands();
     }
+}
+
+void CGridvellumApp::GenerateReport() {
+    WString path;
+    WString error;
+    if (!UsageReport::Generate(doc_, ProgramDirectory(), path, error)) {
+        // An old report may still lie there: showing it would pass it off as this map's.
+        prompts_->ShowMessage(kApplicationName, error);
+        return;
+    }
+    std::weak_ptr<bool> alive = alive_;
+    openFile_(path, [this, alive](const WString& shown, const WString& reason) {
+        if (!alive.expired()) {
+            ReportOpenFailure(shown, reason);
+        }
+    });
+}
+
+void CGridvellumApp::ShowProgramFile(const WString& fileName) {
+    WString path = ProgramDirectory();
+    path += fileName;
+    std::weak_ptr<bool> alive = alive_;
+    openFile_(path, [this, alive](const WString& shown, const WString& reason) {
+        if (!alive.expired()) {
+            ReportOpenFailure(shown, reason);
+        }
+    });
+}
+
+void CGridvellumApp::ReportOpenFailure(const WString& path, const WString& reason) {
+    prompts_->ShowMessage(kApplicationName,
+                          CGridvellumDoc::FileFailureMessage(u"Could not show", path, reason));
+}
+
+void CGridvellumApp::EditScenario() {
+    WString scenario = doc_.Scenario();
+    if (!prompts_->AskScenario(scenario, [this] { ShowProgramFile(kScenarioHelpFile); })) {
+        return;
+    }
+    doc_.SetScenario(scenario);
+    doc_.SetModifiedFlag(true);
+}
+
+void CGridvellumApp::ShowAbout() {
+    AboutValues values;
+    values.copyright = tileSet_.Settings().copyright;
+    // The map view draws with the program's own renderer in every run, so OpenGL has nothing to
+    // report here.
+    values.openGlInUse = false;
+    prompts_->ShowAbout(values);
+}
+
+void CGridvellumApp::SetDefaultTileColor() {
+    DefaultTint& tint = state_.defaultTint;
+    TileColorValues values{tint.color.r / 255.0, tint.color.g / 255.0, tint.color.b / 255.0, tint.strength};
+    if (!prompts_->AskTileColor(values)) {
+        return;
+    }
+    // Channels as whole steps of 255, the fraction dropped.
+    auto channel = [](double value) {
+        return static_cast<std::uint8_t>(std::clamp(value, 0.0, 1.0) * 255.0);
+    };
+    tint.color = Rgb8{channel(values.red), channel(values.green), channel(values.blue)};
+    tint.strength = values.alpha;
+    tint.on = true;
+}
+
+void CGridvellumApp::ToggleGlobalFlag(int flag) {
+    if (Flags::ToggleGlobalFlag(tileSet_, flag)) {
+        RepaintMap();
+    }
+}
+
+void CGridvellumApp::ToggleShowResizeHandles() {
+    state_.showResizeHandles = !state_.showResizeHandles;
+    RepaintMap();
 }
 
 void CGridvellumApp::AfterTileSetLoad() {

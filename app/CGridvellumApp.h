@@ -1,7 +1,10 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "app/CommandRegistry.h"
+#include "app/FrameHost.h"
 #include "app/RecentFiles.h"
+#include "app/dialogs/DialogValues.h"
 #include "document/CGridvellumDoc.h"
 #include "document/DocumentHost.h"
 #include "document/ProgramState.h"
@@ -11,6 +14,7 @@
 #include "tileset/TilePanel.h"
 #include "tileset/TileSet.h"
 
+#include <functional>
 #include <memory>
 
 class CMainFrame;
@@ -22,7 +26,7 @@ int RunEditor(int argc, char** argv);
 // The editor application: owns the settings, the one tileset of the run, the program-wide switches,
 // the document, the tile panel and the main frame. It is the document's host (repainting, the window
 // title, choosing tilesets) and the tileset's message sink.
-class CGridvellumApp : public DocumentHost, public MessageSink {
+class CGridvellumApp : public DocumentHost, public MessageSink, public FrameHost {
 public:
     // Everything the application asks the user. The editor answers with dialogs; tests script it.
     class Prompts {
@@ -35,6 +39,14 @@ public:
         virtual WString AskSaveMap(const WString& proposedName) = 0;
         virtual WString AskTileSet() = 0;
         virtual void ShowMessage(const WString& caption, const WString& text) = 0;
+        // The dialogs: true on OK with values holding the edited values; false (values untouched)
+        // on Cancel.
+        virtual bool AskTileScale(TileScaleValues& values) = 0;
+        virtual bool AskTileColor(TileColorValues& values) = 0;
+        // scenario in and out in the stored form (single line feeds); showHelp runs for its Help
+        // button while the dialog stays open.
+        virtual bool AskScenario(WString& scenario, const std::function<void()>& showHelp) = 0;
+        virtual void ShowAbout(const AboutValues& values) = 0;
     };
 
     struct Options {
@@ -44,6 +56,11 @@ public:
         std::unique_ptr<SettingsStore> settings;
         // Dialogs over the main window when null.
         std::unique_ptr<Prompts> prompts;
+        // Shows a file with the desktop's application for it, without waiting; the desktop's opener
+        // when empty. It calls onFailure with the reason when nothing could show the file.
+        using FileOpener = std::function<bool(
+            const WString& path, std::function<void(const WString& path, const WString& reason)> onFailure)>;
+        FileOpener openFile;
     };
 
     static constexpr const char16_t* kApplicationName = u"Gridvellum";
@@ -51,6 +68,9 @@ public:
         u"OpenGL will be enabled the next time you start Gridvellum.";
     static constexpr const char16_t* kOpenGlOffText =
         u"OpenGL will be dissabled the next time you start Gridvellum.";
+    // Files shown to the user from the program's directory.
+    static constexpr const char16_t* kHelpFile = u"help.txt";
+    static constexpr const char16_t* kScenarioHelpFile = u"scenario_text_tokens.jpg";
 
     explicit CGridvellumApp(Options options);
     ~CGridvellumApp() override;
@@ -68,12 +88,29 @@ public:
     bool FileOpen();
     // Opens path like File Open after the file dialog: unsaved changes are offered for saving first;
     // a file that cannot be opened is reported and the open map stays.
-    bool OpenMap(const WString& path);
+    bool OpenMap(const WString& path) override;
     bool FileSave();
     bool FileSaveAs();
     void ChangeTileSet();
     // Offers to save unsaved changes. False when the user cancelled (or the save failed).
-    bool SaveModified();
+    bool SaveModified() override;
+    // Writes the tile usage report and shows it; a report that cannot be written is reported with
+    // its reason, and nothing is shown then.
+    void GenerateReport();
+    // Shows a file of the program's directory with the desktop's application for it, without
+    // waiting; when nothing can show it, a message names the file and the reason.
+    void ShowProgramFile(const WString& fileName);
+    void EditScenario();
+    void ShowAbout();
+
+    // Tint of new tiles: the colour dialog from the current default, which OK switches on.
+    void SetDefaultTileColor();
+    void ClearDefaultTileColor() { state_.defaultTint.on = false; }
+    // Flips global flag `flag`, stores it under its label and repaints; nothing for a flag the
+    // tileset does not define.
+    void ToggleGlobalFlag(int flag);
+    void ToggleRecordPaths() { state_.recordPaths = !state_.recordPaths; }
+    void ToggleShowResizeHandles();
 
     // View switches.
     void ToggleOpenGl();
@@ -92,6 +129,9 @@ public:
     AppSettings& Settings() { return appSettings_; }
     SettingsStore& Store() { return *settings_; }
     RecentFiles& Recent() { return recent_; }
+    CommandRegistry& Commands() { return commands_; }
+    Prompts& Asks() { return *prompts_; }
+    const WString& ProgramDirectory() const { return tileSet_.Context().dataDirectory; }
     TilePanel& Panel() { return *panel_; }
     // Null before Start.
     CMainFrame* Frame() { return frame_.get(); }
@@ -114,16 +154,22 @@ private:
     void AfterTileSetLoad();
     void AfterDocumentLoaded();
     bool SaveTo(const WString& path);
+    void ReportOpenFailure(const WString& path, const WString& reason);
 
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<Prompts> prompts_;
+    Options::FileOpener openFile_;
     AppSettings appSettings_;
     RecentFiles recent_;
     ProgramState state_;
     TileSet tileSet_;
     CGridvellumDoc doc_;
     std::unique_ptr<TilePanel> panel_;
+    // Outlives the frame, whose actions ask it until the last moment.
+    CommandRegistry commands_;
     std::unique_ptr<CMainFrame> frame_;
+    // An opener's failure arrives from the event loop, perhaps after this object is gone.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     WString title_;
     bool shutDown_ = false;
 };

@@ -1,9 +1,11 @@
 #include "app/CGridvellumView.h"
-
+#include "app/CommandRegistry.h"
+#include "app/CommandTable.h"
 #include "app/PanCursor.h"
 #include "app/ToolEvents.h"
 #include "document/CGridvellumDoc.h"
 #include "document/ProgramState.h"
+#include "platform/QtText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,10 +22,6 @@
 #include <QWheelEvent>
 
 namespace {
-
-QString ToQString(const WString& text) {
-    return QString::fromUtf16(text.c_str(), text.Length());
-}
 
 // The tip's rectangle: the pixels around the mouse, so that it follows every move.
 QRect TipRect(QPoint clientPt) {
@@ -83,6 +81,29 @@ void CGridvellumView::SetZoomPercent(int percent) {
 void CGridvellumView::ToggleQuickDraw() {
     frame_.ToggleQuickDraw(settings_);
     update();
+}
+
+Vec2 CGridvellumView::CentreWorldPoint() {
+    camera_.Resize(width(), height());
+    return camera_.ClientToWorld(ClientPoint{width() / 2, height() / 2});
+}
+
+void CGridvellumView::RegisterCommands(CommandRegistry& commands) {
+    commands.Register(CommandTable::kZoomExtents, {.run = [this] { ZoomExtents(); }});
+    for (int percent : Camera::kZoomMenuPercents) {
+        commands.Register(CommandTable::ZoomCommand(percent),
+                          {.run = [this, percent] { SetZoomPercent(percent); },
+                           .checked = [this, percent] { return camera_.IsZoomPercentChecked(percent); }});
+    }
+    const std::pair<int, ViewTool> tools[] = {{CommandTable::kPanTool, ViewTool::Pan},
+                                              {CommandTable::kEditTool, ViewTool::Edit},
+                                              {CommandTable::kTextTool, ViewTool::Text}};
+    for (const auto& [id, tool] : tools) {
+        commands.Register(id, {.run = [this, tool] { tools_.SetTool(tool); },
+                               .checked = [this, tool] { return tools_.Current() == tool; }});
+    }
+    commands.Register(CommandTable::kQuickDraw, {.run = [this] { ToggleQuickDraw(); },
+                                                 .checked = [this] { return frame_.QuickDraw(); }});
 }
 
 void CGridvellumView::ShowStatus(const WString& text) {

@@ -14,6 +14,7 @@
 #include <functional>
 
 class CGridvellumDoc;
+class CommandRegistry;
 class QAction;
 class QKeyEvent;
 class QMenu;
@@ -69,6 +70,10 @@ public:
     void ZoomExtents();
     void SetZoomPercent(int percent);
     void ToggleQuickDraw();
+    // The world point under the middle of the window, where pasted tiles go.
+    Vec2 CentreWorldPoint();
+    // The view's own commands: zoom extents, the zoom entries, the three tools and Quick Draw.
+    void RegisterCommands(CommandRegistry& commands);
 
     // Keys of the view; the tile panel forwards its keys here so they work while it has the focus.
     // True when the key was used.

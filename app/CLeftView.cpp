@@ -2,6 +2,7 @@
 
 #include "app/CGridvellumView.h"
 #include "document/CGridvellumDoc.h"
+#include "platform/QtText.h"
 #include "tileset/TilePanel.h"
 
 #include <QApplication>
@@ -175,7 +176,7 @@ bool CLeftView::event(QEvent* event) {
         QToolTip::hideText();
         event->ignore();
     } else {
-        QToolTip::showText(help->globalPos(), QString::fromUtf16(text.c_str(), text.Length()), this);
+        QToolTip::showText(help->globalPos(), ToQString(text), this);
     }
     return true;
 }

@@ -1,10 +1,16 @@
 #include "app/CMainFrame.h"
 
-#include "app/CGridvellumApp.h"
 #include "app/CGridvellumView.h"
 #include "app/CLeftView.h"
+#include "app/CommandRegistry.h"
 #include "app/CommandTable.h"
-#include "view/Camera.h"
+#include "app/FrameHost.h"
+#include "app/RecentFiles.h"
+#include "app/ToolBarIcons.h"
+#include "document/CGridvellumDoc.h"
+#include "document/Flags.h"
+#include "platform/QtText.h"
+#include "tileset/TilePanel.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -22,19 +28,11 @@
 #include <QToolButton>
 #include <QUrl>
 
-namespace {
+#include <algorithm>
 
-QString ToQString(const WString& text) {
-    return QString::fromUtf16(text.c_str(), text.Length());
-}
-
-WString FromQString(const QString& text) {
-    return WString(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<int>(text.size()));
-}
-
-} // namespace
-
-CMainFrame::CMainFrame(CGridvellumApp& app) : app_(app) {
+CMainFrame::CMainFrame(Parts parts)
+    : doc_(parts.doc), recent_(parts.recent), commands_(parts.commands), host_(parts.host),
+      programDirectory_(parts.programDirectory) {
     setObjectName("MainFrame");
     setAcceptDrops(true);
 
@@ -46,19 +44,32 @@ CMainFrame::CMainFrame(CGridvellumApp& app) : app_(app) {
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setChildrenCollapsible(false);
-    view_ = new CGridvellumView(app_.Document(), app_.Store(), app_.Panel());
-    leftView_ = new CLeftView(app_.Panel(), app_.Document(), *view_);
+    view_ = new CGridvellumView(parts.doc, parts.settings, parts.panel);
+    leftView_ = new CLeftView(parts.panel, parts.doc, *view_);
     splitter_->addWidget(leftView_);
     splitter_->addWidget(view_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     setCentralWidget(splitter_);
     view_->SetStatusSink([this](const QString& text) { SetStatusText(text); });
-    // The panel's count marks follow every change the tools make to the map.
-    view_->SetRepaintHandler([this] { leftView_->update(); });
+    // The panel's count marks and the commands' states follow every change the tools make.
+    view_->SetRepaintHandler([this] {
+        leftView_->update();
+        UpdateCommands();
+    });
     view_->SetToolChangedHandler([this] { UpdateCommands(); });
+    view_->RegisterCommands(commands_);
+    RegisterFrameCommands();
 
-    BuildMenus();
+    fileMenu_ = BuildMenu("&File", MenuPlace::File);
+    editMenu_ = BuildMenu("&Edit", MenuPlace::Edit);
+    viewMenu_ = BuildMenu("&View", MenuPlace::View);
+    helpMenu_ = BuildMenu("&Help", MenuPlace::Help);
+    connect(fileMenu_, &QMenu::aboutToShow, this, &CMainFrame::RefreshRecentFiles);
+    // Keys without a menu entry still belong to the window.
+    for (const CommandInfo* row : CommandTable::MenuRows(MenuPlace::Keys)) {
+        addAction(MakeAction(row->id));
+    }
     BuildToolBar();
     resize(1200, 800);
     ApplyPanelWidth();
@@ -80,200 +91,144 @@ QAction* CMainFrame::Action(int id) const {
     return found == actions_.end() ? nullptr : found->second;
 }
 
-QAction* CMainFrame::MakeAction(int id, bool checkable) {
-    // The menu shows the accelerator beside the text from the shortcuts; the frame owns the action.
-    auto* action = new QAction(QString::fromStdString(CommandTable::MenuLabel(id)), this);
+QAction* CMainFrame::MakeAction(int id, QObject* owner) {
+    const CommandInfo* command = CommandTable::Find(id);
+    // The text keeps the table's tab and key, which the menu shows beside the entry as it stands.
+    auto* action = new QAction(QString::fromUtf8(command->menuText), owner ? owner : this);
     QList<QKeySequence> keys;
     for (const std::string& key : CommandTable::Accelerators(id)) {
         keys.append(QKeySequence(QString::fromStdString(key), QKeySequence::PortableText));
     }
     action->setShortcuts(keys);
     action->setShortcutContext(Qt::WindowShortcut);
-    action->setCheckable(checkable);
+    action->setIconText(QString::fromStdString(CommandTable::ToolTip(id)));
+    action->setToolTip(QString::fromStdString(CommandTable::ToolTip(id)));
+    action->setStatusTip(QString::fromStdString(CommandTable::StatusTip(id)));
+    if (*command->icon != '\0') {
+        action->setIcon(ToolBarIcons::For(command->icon, programDirectory_));
+        // Menus stay text only, as the table writes them.
+        action->setIconVisibleInMenu(false);
+    }
     connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
     actions_[id] = action;
     return action;
 }
 
-void CMainFrame::BuildMenus() {
-    fileMenu_ = menuBar()->addMenu("&File");
-    viewMenu_ = menuBar()->addMenu("&View");
-    BuildFileMenu();
-    BuildViewMenu();
-    connect(fileMenu_, &QMenu::aboutToShow, this, [this] {
-        RefreshRecentFiles();
-        UpdateCommands();
-    });
-    connect(viewMenu_, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
-    // Keys without a menu entry still belong to the window.
-    for (int id : {CommandTable::kNextPane, CommandTable::kPreviousPane}) {
-        addAction(MakeAction(id));
+QMenu* CMainFrame::BuildMenu(const char* title, MenuPlace place) {
+    QMenu* menu = menuBar()->addMenu(QString::fromLatin1(title));
+    for (const CommandInfo* row : CommandTable::MenuRows(place)) {
+        if (row->id == 0) {
+            menu->addSeparator();
+        } else if (row->id == CommandTable::kRecentFile) {
+            AddRecentFileEntries(*menu);
+        } else if (row->id == CommandTable::kZoomPopup) {
+            zoomMenu_ = menu->addMenu(QString::fromUtf8(row->menuText));
+            for (const CommandInfo* zoom : CommandTable::MenuRows(MenuPlace::Zoom)) {
+                zoomMenu_->addAction(MakeAction(zoom->id));
+            }
+            QAction* popup = zoomMenu_->menuAction();
+            popup->setIcon(ToolBarIcons::For(row->icon, programDirectory_));
+            popup->setIconVisibleInMenu(false);
+            popup->setToolTip(QString::fromStdString(CommandTable::ToolTip(row->id)));
+            popup->setStatusTip(QString::fromStdString(CommandTable::StatusTip(row->id)));
+            connect(zoomMenu_, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+            actions_[row->id] = popup;
+        } else {
+            menu->addAction(MakeAction(row->id));
+        }
     }
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+    return menu;
 }
 
-void CMainFrame::BuildFileMenu() {
-    for (int id : {CommandTable::kNew, CommandTable::kOpen, CommandTable::kSave, CommandTable::kSaveAs}) {
-        fileMenu_->addAction(MakeAction(id));
-    }
-    fileMenu_->addSeparator();
-    fileMenu_->addAction(MakeAction(CommandTable::kChangeTileSet));
-    fileMenu_->addSeparator();
+void CMainFrame::AddRecentFileEntries(QMenu& menu) {
     // Until a map was opened, the recent-file place shows a greyed "Recent File".
     recentPlaceholder_ = MakeAction(CommandTable::kRecentFile);
-    recentPlaceholder_->setEnabled(false);
-    fileMenu_->addAction(recentPlaceholder_);
+    menu.addAction(recentPlaceholder_);
     for (int i = 0; i < RecentFiles::kCapacity; ++i) {
-        QAction* entry = fileMenu_->addAction(QString());
+        QAction* entry = menu.addAction(QString());
         entry->setVisible(false);
+        entry->setStatusTip(QString::fromStdString(CommandTable::StatusTip(CommandTable::kRecentFile)));
         connect(entry, &QAction::triggered, this, [this, i] { OpenRecent(i); });
         recentActions_.push_back(entry);
     }
-    fileMenu_->addSeparator();
-    fileMenu_->addAction(MakeAction(CommandTable::kExit));
-}
-
-void CMainFrame::BuildViewMenu() {
-    viewMenu_->addAction(MakeAction(CommandTable::kZoomExtents));
-    for (int percent : Camera::kZoomMenuPercents) {
-        viewMenu_->addAction(MakeAction(CommandTable::ZoomCommand(percent), true));
-    }
-    viewMenu_->addSeparator();
-    for (int id : {CommandTable::kPanTool, CommandTable::kEditTool, CommandTable::kTextTool}) {
-        viewMenu_->addAction(MakeAction(id, true));
-    }
-    viewMenu_->addSeparator();
-    viewMenu_->addAction(MakeAction(CommandTable::kSuperWheel, true));
-    viewMenu_->addSeparator();
-    viewMenu_->addAction(MakeAction(CommandTable::kSmallTiles, true));
-    viewMenu_->addAction(MakeAction(CommandTable::kLargeTiles, true));
-    viewMenu_->addSeparator();
-    for (int columns = 1; columns <= 6; ++columns) {
-        viewMenu_->addAction(MakeAction(CommandTable::ColumnsCommand(columns), true));
-    }
-    viewMenu_->addSeparator();
-    viewMenu_->addAction(MakeAction(CommandTable::kQuickDraw, true));
-    viewMenu_->addAction(MakeAction(CommandTable::kOpenGl, true));
-    viewMenu_->addAction(MakeAction(CommandTable::kShowDrawTime, true));
 }
 
 void CMainFrame::BuildToolBar() {
     toolBar_ = addToolBar("Standard");
     toolBar_->setObjectName("StandardToolBar");
     toolBar_->setMovable(false);
-    toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    for (int id :
-         {CommandTable::kNew, CommandTable::kOpen, CommandTable::kSave, CommandTable::kZoomExtents}) {
-        toolBar_->addAction(Action(id));
-    }
-    // The zoom button pops up the ten zoom entries under itself.
-    QAction* zoom = MakeAction(CommandTable::kZoomPopup);
-    QMenu* zoomMenu = new QMenu(this);
-    for (int percent : Camera::kZoomMenuPercents) {
-        zoomMenu->addAction(Action(CommandTable::ZoomCommand(percent)));
-    }
-    connect(zoomMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
-    zoom->setMenu(zoomMenu);
-    toolBar_->addAction(zoom);
-    if (auto* button = qobject_cast<QToolButton*>(toolBar_->widgetForAction(zoom))) {
-        button->setPopupMode(QToolButton::InstantPopup);
+    toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const CommandInfo* flags = CommandTable::Find(CommandTable::kGlobalFlagsPopup);
+    globalFlagsMenu_ = new QMenu(QString::fromUtf8(flags->menuText), this);
+    QAction* flagsPopup = globalFlagsMenu_->menuAction();
+    flagsPopup->setIcon(ToolBarIcons::For(flags->icon, programDirectory_));
+    flagsPopup->setToolTip(QString::fromStdString(CommandTable::ToolTip(flags->id)));
+    flagsPopup->setStatusTip(QString::fromStdString(CommandTable::StatusTip(flags->id)));
+    actions_[flags->id] = flagsPopup;
+    connect(globalFlagsMenu_, &QMenu::aboutToShow, this, &CMainFrame::RebuildGlobalFlagsMenu);
+    for (int id : CommandTable::ToolBar()) {
+        if (id == 0) {
+            toolBar_->addSeparator();
+            continue;
+        }
+        QAction* action = Action(id);
+        if (action == nullptr) {
+            action = MakeAction(id);
+        }
+        toolBar_->addAction(action);
+        // The two pop-up buttons open their menus under themselves at the first press.
+        if (action->menu() != nullptr) {
+            if (auto* button = qobject_cast<QToolButton*>(toolBar_->widgetForAction(action))) {
+                button->setPopupMode(QToolButton::InstantPopup);
+            }
+        }
     }
 }
 
-void CMainFrame::RunCommand(int id) {
-    if (const int percent = CommandTable::ZoomPercent(id)) {
-        view_->SetZoomPercent(percent);
-    } else if (const int columns = CommandTable::ColumnsOf(id)) {
-        app_.SetPanelColumns(columns);
-    } else {
-        switch (id) {
-        case CommandTable::kNew:
-            app_.FileNew();
-            break;
-        case CommandTable::kOpen:
-            app_.FileOpen();
-            break;
-        case CommandTable::kSave:
-            app_.FileSave();
-            break;
-        case CommandTable::kSaveAs:
-            app_.FileSaveAs();
-            break;
-        case CommandTable::kChangeTileSet:
-            app_.ChangeTileSet();
-            break;
-        case CommandTable::kExit:
-            close();
-            break;
-        case CommandTable::kZoomExtents:
-            view_->ZoomExtents();
-            break;
-        case CommandTable::kSuperWheel:
-            app_.ToggleSuperWheel();
-            break;
-        case CommandTable::kSmallTiles:
-            app_.SetPanelTileSize(TilePanel::kSmallTiles);
-            break;
-        case CommandTable::kLargeTiles:
-            app_.SetPanelTileSize(TilePanel::kLargeTiles);
-            break;
-        case CommandTable::kQuickDraw:
-            view_->ToggleQuickDraw();
-            break;
-        case CommandTable::kOpenGl:
-            app_.ToggleOpenGl();
-            break;
-        case CommandTable::kShowDrawTime:
-            app_.ToggleShowDrawTime();
-            break;
-        case CommandTable::kNextPane:
-        case CommandTable::kPreviousPane:
-            SwitchPane();
-            break;
-        case CommandTable::kPanTool:
-            view_->Tools().SetTool(ViewTool::Pan);
-            break;
-        case CommandTable::kEditTool:
-            view_->Tools().SetTool(ViewTool::Edit);
-            break;
-        case CommandTable::kTextTool:
-            view_->Tools().SetTool(ViewTool::Text);
-            break;
-        default:
-            break;
-        }
+void CMainFrame::RebuildGlobalFlagsMenu() {
+    for (int flag = 0; flag < CommandTable::kGlobalFlagEntries; ++flag) {
+        actions_.erase(CommandTable::GlobalFlagCommand(flag));
+    }
+    globalFlagsMenu_->clear();
+    const std::vector<Flags::MenuItem> items = Flags::GlobalFlagMenu(doc_.Tiles());
+    for (int flag = 0; flag < static_cast<int>(items.size()); ++flag) {
+        QAction* entry = MakeAction(CommandTable::GlobalFlagCommand(flag), globalFlagsMenu_);
+        entry->setText(ToQString(items[flag].label));
+        globalFlagsMenu_->addAction(entry);
     }
     UpdateCommands();
 }
 
+void CMainFrame::RegisterFrameCommands() {
+    commands_.Register(CommandTable::kExit, {.run = [this] { close(); }});
+    for (int id : {CommandTable::kNextPane, CommandTable::kPreviousPane}) {
+        commands_.Register(id, {.run = [this] { SwitchPane(); }});
+    }
+}
+
+void CMainFrame::RunCommand(int id) {
+    commands_.Run(id);
+    UpdateCommands();
+}
+
 void CMainFrame::UpdateCommands() {
-    const ProgramState& state = app_.State();
-    const TilePanel& panel = app_.Panel();
-    auto check = [this](int id, bool on) {
-        if (QAction* action = Action(id)) {
-            action->setChecked(on);
+    for (const auto& [id, action] : actions_) {
+        // The pop-up buttons and the recent-file place are not commands of their own.
+        if (action->menu() != nullptr || action == recentPlaceholder_) {
+            continue;
         }
-    };
-    for (int percent : Camera::kZoomMenuPercents) {
-        check(CommandTable::ZoomCommand(percent), view_->GetCamera().IsZoomPercentChecked(percent));
+        action->setEnabled(commands_.IsEnabled(id));
+        action->setCheckable(commands_.IsCheckable(id));
+        action->setChecked(commands_.IsChecked(id));
     }
-    for (int columns = 1; columns <= 6; ++columns) {
-        check(CommandTable::ColumnsCommand(columns), panel.Columns() == columns);
+    if (recentPlaceholder_ != nullptr) {
+        recentPlaceholder_->setEnabled(false);
     }
-    check(CommandTable::kSmallTiles, panel.TileSize() == TilePanel::kSmallTiles);
-    check(CommandTable::kLargeTiles, panel.TileSize() == TilePanel::kLargeTiles);
-    check(CommandTable::kSuperWheel, state.superWheel);
-    check(CommandTable::kQuickDraw, view_->Frame().QuickDraw());
-    // The check shows how this run draws, not what the next start will do.
-    check(CommandTable::kOpenGl, state.openGlThisRun);
-    check(CommandTable::kShowDrawTime, state.showDrawTime);
-    const ViewTool tool = view_->Tools().Current();
-    check(CommandTable::kPanTool, tool == ViewTool::Pan);
-    check(CommandTable::kEditTool, tool == ViewTool::Edit);
-    check(CommandTable::kTextTool, tool == ViewTool::Text);
 }
 
 void CMainFrame::ApplyPanelWidth() {
-    const int pane = app_.Panel().PaneWidth();
+    const int pane = leftView_->Panel().PaneWidth();
     const int total = std::max(splitter_->width(), width());
     leftView_->setMinimumWidth(TilePanel::kScrollBarWidth + 1);
     splitter_->setSizes({pane, std::max(1, total - pane - splitter_->handleWidth())});
@@ -281,7 +236,7 @@ void CMainFrame::ApplyPanelWidth() {
 }
 
 void CMainFrame::RefreshRecentFiles() {
-    const std::vector<WString>& paths = app_.Recent().Paths();
+    const std::vector<WString>& paths = recent_.Paths();
     recentPlaceholder_->setVisible(paths.empty());
     for (int i = 0; i < static_cast<int>(recentActions_.size()); ++i) {
         QAction* entry = recentActions_[i];
@@ -295,10 +250,11 @@ void CMainFrame::RefreshRecentFiles() {
 }
 
 void CMainFrame::OpenRecent(int index) {
-    const std::vector<WString>& paths = app_.Recent().Paths();
+    const std::vector<WString>& paths = recent_.Paths();
     if (index >= 0 && index < static_cast<int>(paths.size())) {
         const WString path = paths[index]; // the list changes while the map opens
-        app_.OpenMap(path);
+        host_.OpenMap(path);
+        UpdateCommands();
     }
 }
 
@@ -311,7 +267,7 @@ void CMainFrame::SwitchPane() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (app_.SaveModified()) {
+    if (host_.SaveModified()) {
         event->accept();
     } else {
         event->ignore();
@@ -329,7 +285,8 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) {
             event->acceptProposedAction();
-            app_.OpenMap(FromQString(url.toLocalFile()));
+            host_.OpenMap(FromQString(url.toLocalFile()));
+            UpdateCommands();
             return;
         }
     }

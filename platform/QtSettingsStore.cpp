@@ -1,19 +1,13 @@
 #include "platform/QtSettingsStore.h"
 
+#include "platform/QtText.h"
+
 #include <QByteArray>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
 
 namespace {
-
-QString ToQString(const WString& text) {
-    return QString::fromUtf16(text.c_str(), text.Length());
-}
-
-WString FromQString(const QString& text) {
-    return WString(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<int>(text.size()));
-}
 
 QString GroupKey(const WString& key) {
     return QString::fromLatin1(QtSettingsStore::kGroup) + QLatin1Char('/') + ToQString(key);

@@ -1,5 +1,6 @@
 // Draws the program's icons: the application icon and the map and tileset document icons, in the
-// hicolor theme's sizes and as scalable SVG, plus the window icon's pictures beside the program.
+// hicolor theme's sizes and as scalable SVG, plus the window icon's and the toolbar's pictures beside
+// the program.
 //
 // usage: make_icons <share folder> <program folder>
 // The share folder receives icons/hicolor/<N>x<N>/{apps,mimetypes}/*.png and icons/hicolor/scalable/.
@@ -8,6 +9,7 @@
 #include "raster/RasterCanvas.h"
 #include "support/WString.h"
 #include "tools/IconArt.h"
+#include "tools/ToolBarArt.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -89,6 +91,13 @@ int main(int argc, char** argv) {
                 ok = ok &&
                      WritePng(picture, programDir + "/icons/gridvellum-" + std::to_string(size) + ".png");
             }
+        }
+    }
+    // The toolbar's own pictures, for desktops whose icon theme lacks one.
+    for (const std::string& name : ToolBarArt::Names()) {
+        for (const int size : {16, 24, 32}) {
+            ok = ok && WritePng(ToolBarArt::Draw(name, size),
+                                programDir + "/icons/toolbar/" + name + "-" + std::to_string(size) + ".png");
         }
     }
     return ok ? 0 : 1;

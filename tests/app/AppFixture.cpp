@@ -56,6 +56,46 @@ void ScriptedPrompts::ShowMessage(const WString& caption, const WString& text) {
     script_.messages.push_back(caption.ToUtf8() + "|" + text.ToUtf8());
 }
 
+namespace {
+
+// Takes the next scripted answer into values; false (Cancel) when it is nullopt or none is left.
+template <typename T> bool Answer(std::deque<std::optional<T>>& answers, T& values) {
+    if (answers.empty()) {
+        return false;
+    }
+    const std::optional<T> answer = answers.front();
+    answers.pop_front();
+    if (!answer) {
+        return false;
+    }
+    values = *answer;
+    return true;
+}
+
+} // namespace
+
+bool ScriptedPrompts::AskTileScale(TileScaleValues& values) {
+    script_.scaleAsked.push_back(values);
+    return Answer(script_.scaleAnswers, values);
+}
+
+bool ScriptedPrompts::AskTileColor(TileColorValues& values) {
+    script_.colorAsked.push_back(values);
+    return Answer(script_.colorAnswers, values);
+}
+
+bool ScriptedPrompts::AskScenario(WString& scenario, const std::function<void()>& showHelp) {
+    script_.scenarioAsked.push_back(scenario);
+    if (script_.pressScenarioHelp && showHelp) {
+        showHelp();
+    }
+    return Answer(script_.scenarioAnswers, scenario);
+}
+
+void ScriptedPrompts::ShowAbout(const AboutValues& values) {
+    script_.aboutShown.push_back(values);
+}
+
 AppHarness::AppHarness() {
     dir.Write("alpha.set", kAlphaSet);
     dir.Write("beta.set", kBetaSet);
@@ -76,6 +116,15 @@ std::unique_ptr<CGridvellumApp> AppHarness::MakeApp() {
     options.dataDirectory = WString::FromUtf8(dir.Path() + "/");
     options.settings = std::make_unique<QtSettingsStore>(SettingsPath());
     options.prompts = std::make_unique<ScriptedPrompts>(script);
+    options.openFile = [this](const WString& path,
+                              std::function<void(const WString&, const WString&)> onFailure) {
+        script.openedFiles.push_back(path.ToUtf8());
+        if (script.openFails && onFailure) {
+            onFailure(path, WString(u"no application on this desktop could open it"));
+            return false;
+        }
+        return true;
+    };
     return std::make_unique<CGridvellumApp>(std::move(options));
 }
 

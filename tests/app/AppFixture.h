@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,21 @@ struct PromptScript {
     std::vector<std::string> saveQuestions; // the document titles asked about
     std::vector<std::string> proposedNames;
     std::vector<std::string> messages; // "caption|text"
+
+    // The dialogs: each answer is the values OK gives back, or nullopt for Cancel (also when none is
+    // left). What each dialog was started with is kept.
+    std::deque<std::optional<TileScaleValues>> scaleAnswers;
+    std::vector<TileScaleValues> scaleAsked;
+    std::deque<std::optional<TileColorValues>> colorAnswers;
+    std::vector<TileColorValues> colorAsked;
+    std::deque<std::optional<WString>> scenarioAnswers;
+    std::vector<WString> scenarioAsked;
+    bool pressScenarioHelp = false; // the Help button is pressed before the answer
+    std::vector<AboutValues> aboutShown;
+    // Files the application asked the desktop to show. With openFails the desktop answers that
+    // nothing can show them.
+    std::vector<std::string> openedFiles;
+    bool openFails = false;
 };
 
 class ScriptedPrompts : public CGridvellumApp::Prompts {
@@ -35,6 +51,10 @@ public:
     WString AskSaveMap(const WString& proposedName) override;
     WString AskTileSet() override;
     void ShowMessage(const WString& caption, const WString& text) override;
+    bool AskTileScale(TileScaleValues& values) override;
+    bool AskTileColor(TileColorValues& values) override;
+    bool AskScenario(WString& scenario, const std::function<void()>& showHelp) override;
+    void ShowAbout(const AboutValues& values) override;
 
 private:
     PromptScript& script_;

@@ -68,6 +68,12 @@ if(GV_XDOTOOL)
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/app/e2e_drag.sh $<TARGET_FILE:gridvellum> $<TARGET_FILE:test_app>)
     set_tests_properties(app.e2e_drag_turn_move_save PROPERTIES LABELS app TIMEOUT 120
         ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
+    # Real keys on a copy of a small map: select all, delete, undo and save; copy, paste and save; F1
+    # with a stand-in for the desktop's opener early on PATH.
+    add_test(NAME app.e2e_keys_undo_paste_help
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/app/e2e_keys.sh $<TARGET_FILE:gridvellum> $<TARGET_FILE:test_app>)
+    set_tests_properties(app.e2e_keys_undo_paste_help PROPERTIES LABELS app TIMEOUT 120
+        ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
 endif()
 
 # The installed program: cmake --install into a scratch DESTDIR, then the program run through its bin/

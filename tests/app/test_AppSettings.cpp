@@ -194,6 +194,9 @@ TEST(CommandTableTest, FileAndViewEntriesCarryTheirExactTextsAndKeys) {
 
     std::set<int> ids;
     for (const CommandInfo& command : CommandTable::All()) {
+        if (command.id == 0) {
+            continue; // a menu separator
+        }
         EXPECT_TRUE(ids.insert(command.id).second) << "identifier used twice: " << command.id;
     }
 }
