@@ -4,6 +4,7 @@
 #include "app/CGridvellumView.h"
 #include "app/CLeftView.h"
 #include "app/CommandTable.h"
+#include "app/MapPrinting.h"
 #include "view/Camera.h"
 
 #include <QAction>
@@ -37,6 +38,7 @@ WString FromQString(const QString& text) {
 CMainFrame::CMainFrame(CGridvellumApp& app) : app_(app) {
     setObjectName("MainFrame");
     setAcceptDrops(true);
+    printing_ = std::make_unique<MapPrinting>(app_.Document(), app_, this);
 
     // The status text: one field across the bottom of the frame.
     statusText_ = new QLabel(this);
@@ -117,6 +119,10 @@ void CMainFrame::BuildFileMenu() {
     }
     fileMenu_->addSeparator();
     fileMenu_->addAction(MakeAction(CommandTable::kChangeTileSet));
+    fileMenu_->addSeparator();
+    for (int id : {CommandTable::kPrint, CommandTable::kPrintPreview, CommandTable::kPrintSetup}) {
+        fileMenu_->addAction(MakeAction(id));
+    }
     fileMenu_->addSeparator();
     // Until a map was opened, the recent-file place shows a greyed "Recent File".
     recentPlaceholder_ = MakeAction(CommandTable::kRecentFile);
@@ -200,6 +206,15 @@ void CMainFrame::RunCommand(int id) {
             break;
         case CommandTable::kChangeTileSet:
             app_.ChangeTileSet();
+            break;
+        case CommandTable::kPrint:
+            printing_->Print();
+            break;
+        case CommandTable::kPrintPreview:
+            printing_->PrintPreview();
+            break;
+        case CommandTable::kPrintSetup:
+            printing_->PrintSetup();
             break;
         case CommandTable::kExit:
             close();

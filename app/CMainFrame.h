@@ -3,11 +3,13 @@
 #include <QMainWindow>
 
 #include <map>
+#include <memory>
 #include <vector>
 
 class CGridvellumApp;
 class CGridvellumView;
 class CLeftView;
+class MapPrinting;
 class QAction;
 class QLabel;
 class QMenu;
@@ -28,6 +30,7 @@ public:
     CGridvellumView& View() { return *view_; }
     CLeftView& LeftView() { return *leftView_; }
     QSplitter& Splitter() { return *splitter_; }
+    MapPrinting& Printing() { return *printing_; }
     QToolBar& ToolBar() { return *toolBar_; }
 
     void SetStatusText(const QString& text);
@@ -71,4 +74,5 @@ private:
     QAction* recentPlaceholder_ = nullptr;
     std::vector<QAction*> recentActions_;
     std::map<int, QAction*> actions_;
+    std::unique_ptr<MapPrinting> printing_;
 };
