@@ -99,6 +99,8 @@ void PagePainter::DrawPixels(const PixelBlock& block, double left, double top, d
     QPainter& painter = impl_->painter;
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // A PDF would otherwise store the pixels as JPEG, blurring tile edges and text.
+    painter.setRenderHint(QPainter::LosslessImageRendering, true);
     painter.translate(left, top + height);
     painter.scale(width / block.width, -height / block.height);
     painter.drawImage(QPointF(0, 0), image);

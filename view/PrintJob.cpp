@@ -96,7 +96,7 @@ std::vector<PrintJob::Block> PrintJob::BlocksOf(const PrintLayout::Page& page) c
     std::vector<Block> blocks;
     for (int x = left; x < right; x += kBlockColumns) {
         const int width = std::min(kBlockColumns, right - x);
-        const int rows = static_cast<int>(std::max<long long>(1, kBlockBytes / (3LL * width)));
+        const int rows = static_cast<int>(std::max<long long>(1, blockBytes_ / (3LL * width)));
         for (int y = top; y < bottom; y += rows) {
             blocks.push_back(Block{x, y, width, std::min(rows, bottom - y)});
         }

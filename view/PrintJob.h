@@ -28,6 +28,9 @@ public:
     // painter has begun its first page; progress may be null.
     PrintJob(CGridvellumDoc& doc, PagePainter& painter, bool poster, PrintProgress* progress);
 
+    // A smaller block than kBlockBytes (at least one row), so tests can cut a small map into many.
+    void SetBlockBytes(long long bytes) { blockBytes_ = bytes; }
+
     // Draws every page. The painter is left active for its owner to end. A map without tiles prints
     // an empty page.
     Result Run();
@@ -57,5 +60,6 @@ private:
     int imageHeight_ = 0;
     double imageLeft_ = 0; // world position of the picture's left and bottom edges
     double imageBottom_ = 0;
+    long long blockBytes_ = kBlockBytes;
     DcRasterCanvas canvas_;
 };
