@@ -123,6 +123,19 @@ TEST_F(MapPrintingTest, PrinterThatCannotStartIsReported) {
     ASSERT_EQ(harness.script.messages.size(), 1u);
     EXPECT_EQ(harness.script.messages[0], "Gridvellum|Could not print: The printer could not be started.");
     EXPECT_FALSE(std::filesystem::exists(path));
+
+    // A poster of 1000 x 1000 inches would take over ten thousand pages: refused, and the printer's
+    // run is abandoned.
+    TileRef* giant = app->Document().AddTile(0);
+    giant->SetTransform(Matrix3::Scaling(2000, 2000));
+    giant->UpdateBounds();
+    frame->Printing().SetPoster(true);
+    QPrinter poster(QPrinter::HighResolution);
+    PrintToFile(poster, harness.dir.Join("giant.pdf"));
+    EXPECT_FALSE(frame->Printing().PrintOn(poster));
+    ASSERT_EQ(harness.script.messages.size(), 2u);
+    EXPECT_NE(harness.script.messages[1].find("at most 1000 can be printed."), std::string::npos)
+        << harness.script.messages[1];
 }
 
 } // namespace
