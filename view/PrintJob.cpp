@@ -75,13 +75,20 @@ void PrintJob::LayOut(int imageWidth, int imageHeight) {
         poster_
             ? PrintLayout::Poster(metrics, imageWidth_, imageHeight_, tileSet.GridSize(), withCopyright)
             : PrintLayout::FitOnePage(metrics, imageWidth_, imageHeight_, tileSet.GridSize(), withCopyright);
+    const double devicePerPixel = std::max(static_cast<double>(layout_.MapWidth()) / imageWidth_,
+                                           static_cast<double>(layout_.MapHeight()) / imageHeight_);
+    drawScale_ = std::min(1.0, devicePerPixel);
+    drawWidth_ =
+        drawScale_ < 1.0 ? std::max(1, static_cast<int>(std::ceil(imageWidth_ * drawScale_))) : imageWidth_;
+    drawHeight_ =
+        drawScale_ < 1.0 ? std::max(1, static_cast<int>(std::ceil(imageHeight_ * drawScale_))) : imageHeight_;
 }
 
 // The picture pixels a page shows, cut into blocks of bounded size, top to bottom.
 std::vector<PrintJob::Block> PrintJob::BlocksOf(const PrintLayout::Page& page) const {
     const PageMetrics& metrics = layout_.Metrics();
-    const double perPixelX = static_cast<double>(layout_.MapWidth()) / imageWidth_;
-    const double perPixelY = static_cast<double>(layout_.MapHeight()) / imageHeight_;
+    const double perPixelX = static_cast<double>(layout_.MapWidth()) / drawWidth_;
+    const double perPixelY = static_cast<double>(layout_.MapHeight()) / drawHeight_;
     const double mapTop = page.originY - layout_.BandHeight();
     auto first = [](double from, double perPixel, int limit) {
         return std::clamp(static_cast<int>(std::floor(std::max(0.0, from) / perPixel)), 0, limit);
@@ -89,10 +96,10 @@ std::vector<PrintJob::Block> PrintJob::BlocksOf(const PrintLayout::Page& page) c
     auto last = [](double to, double perPixel, int limit) {
         return std::clamp(static_cast<int>(std::ceil(to / perPixel)), 0, limit);
     };
-    const int left = first(page.originX, perPixelX, imageWidth_);
-    const int right = last(page.originX + metrics.printableWidth, perPixelX, imageWidth_);
-    const int top = first(mapTop, perPixelY, imageHeight_);
-    const int bottom = last(mapTop + metrics.printableHeight, perPixelY, imageHeight_);
+    const int left = first(page.originX, perPixelX, drawWidth_);
+    const int right = last(page.originX + metrics.printableWidth, perPixelX, drawWidth_);
+    const int top = first(mapTop, perPixelY, drawHeight_);
+    const int bottom = last(mapTop + metrics.printableHeight, perPixelY, drawHeight_);
     std::vector<Block> blocks;
     for (int x = left; x < right; x += kBlockColumns) {
         const int width = std::min(kBlockColumns, right - x);
@@ -128,12 +135,15 @@ bool PrintJob::DrawBlock(const PrintLayout::Page& page, const Block& block) {
         return false;
     }
     // The block's bottom stored row is picture row top + height - 1, counted from the top.
-    const int rowsBelow = imageHeight_ - (block.top + block.height);
-    const Matrix3 worldToBlock = Matrix3::Translation(-imageLeft_ - block.left, -imageBottom_ - rowsBelow);
+    const int rowsBelow = drawHeight_ - (block.top + block.height);
+    const Matrix3 worldToBlock =
+        Matrix3::Product(Matrix3::Translation(-imageLeft_, -imageBottom_),
+                         Matrix3::Product(Matrix3::Scaling(drawScale_, drawScale_),
+                                          Matrix3::Translation(-block.left, -rowsBelow)));
     PublishRenderer::Render(canvas_, doc_, worldToBlock);
 
-    const double perPixelX = static_cast<double>(layout_.MapWidth()) / imageWidth_;
-    const double perPixelY = static_cast<double>(layout_.MapHeight()) / imageHeight_;
+    const double perPixelX = static_cast<double>(layout_.MapWidth()) / drawWidth_;
+    const double perPixelY = static_cast<double>(layout_.MapHeight()) / drawHeight_;
     painter_.DrawPixels(canvas_.AsPixelBlock(), block.left * perPixelX - page.originX,
                         layout_.BandHeight() + block.top * perPixelY - page.originY, block.width * perPixelX,
                         block.height * perPixelY);

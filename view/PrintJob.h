@@ -16,7 +16,8 @@ class PrintProgress;
 //
 // The map is drawn by the publish renderer, but never as one picture: block after block of at most
 // kBlockBytes goes into one off-screen canvas and onto the page, so a map of any size prints in the
-// same small memory.
+// same small memory. A map shrunk to fit is drawn at the page's resolution rather than at one pixel
+// per world unit when that is less.
 class PrintJob {
 public:
     enum class Result { Printed, Cancelled, Failed };
@@ -56,8 +57,13 @@ private:
     PrintProgress* progress_;
     PrintLayout layout_;
     std::string problem_;
-    int imageWidth_ = 0;
+    int imageWidth_ = 0; // the map at one pixel per world unit
     int imageHeight_ = 0;
+    // The map as it is drawn: at one pixel per world unit, or, when the page has fewer dots than
+    // that, at the page's own resolution; nobody can see more dots than the printer prints.
+    double drawScale_ = 1.0;
+    int drawWidth_ = 0;
+    int drawHeight_ = 0;
     double imageLeft_ = 0; // world position of the picture's left and bottom edges
     double imageBottom_ = 0;
     long long blockBytes_ = kBlockBytes;

@@ -153,6 +153,31 @@ TEST(Printing, ExampleMapPrintsShrunkToThePrintableWidthOfA4) {
     EXPECT_GT(red.count, 0.98 * red.Width() * red.Height()); // solid, no seams between blocks
 }
 
+TEST(Printing, MapShrunkBelowThePrintersDotsIsDrawnAtThePrintersResolution) {
+    ViewDocument fixture(kPlainLook);
+    // 12800 units are 200 inches: on A4 fewer printer dots than map units.
+    TileRef* floor = fixture.Place(viewtest::kRed, 0, 0);
+    floor->SetTransform(Matrix3::Scaling(200, 200));
+    floor->UpdateBounds();
+    TileRef* square = fixture.Place(viewtest::kGreen, 0, 0); // 3200 units, from 4800 to 8000
+    square->SetTransform(Matrix3::Product(Matrix3::Scaling(100, 100), Matrix3::Translation(4800, 4800)));
+    square->UpdateBounds();
+    const std::string pdf = fixture.dir.Join("shrunk.pdf");
+    std::string reason;
+    ASSERT_TRUE(PdfPrint::Write(fixture.doc, pdf, PageSizes::Find("A4"), false, reason)) << reason;
+    const PagePicture page = RenderPdfPage(pdf, 1, 100);
+    const double width = 9583.0;
+    const PixelBox red = BoxOfColor(page, kRedRgb);
+    EXPECT_NEAR(red.left, At(100, 167), 1.5);
+    EXPECT_NEAR(red.Width(), At(100, width), 2);
+    EXPECT_NEAR(red.Height(), At(100, width), 2);
+    const PixelBox green = BoxOfColor(page, 0x00FF00);
+    EXPECT_NEAR(green.left, At(100, 167 + width * 4800 / 12800), 2);
+    EXPECT_NEAR(green.top, At(100, 167 + width * 4800 / 12800), 2);
+    EXPECT_NEAR(green.Width(), At(100, width / 4), 2);
+    EXPECT_NEAR(green.Height(), At(100, width / 4), 2);
+}
+
 TEST(Printing, CopyrightBandSitsAboveAMapThatFitsAtOneCellPerInch) {
     ViewDocument fixture(kCopyrightLook);
     FillCells(fixture, 5, 3);
