@@ -13,7 +13,11 @@
 #include <QMenu>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QTimer>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +115,36 @@ TEST_F(MapPrintingTest, PrinterGetsTheMapAtOneCellPerInchAndThePosterOnThreePage
                   std::string::npos);
     }
     EXPECT_TRUE(harness.script.messages.empty());
+}
+
+TEST_F(MapPrintingTest, PreviewShowsThePagesAndItsPosterSwitchLaysThemOutAgain) {
+    ASSERT_NE(frame, nullptr);
+    FillFloor(40, 1); // 20 inches across: one page shrunk, or three as a poster
+    frame->Printing().Printer().setPageSize(QPageSize(QPageSize::Letter));
+    int fitted = 0;
+    int posterPages = 0;
+    bool switchFound = false;
+    QTimer::singleShot(0, [&] {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (preview == nullptr) {
+            return;
+        }
+        auto* widget = preview->findChild<QPrintPreviewWidget*>();
+        fitted = widget ? widget->pageCount() : 0;
+        for (QAction* action : preview->findChild<QToolBar*>()->actions()) {
+            if (action->text() == "Poster") {
+                switchFound = true;
+                action->setChecked(true);
+            }
+        }
+        posterPages = widget ? widget->pageCount() : 0;
+        preview->reject();
+    });
+    frame->RunCommand(CommandTable::kPrintPreview);
+    EXPECT_TRUE(switchFound);
+    EXPECT_EQ(fitted, 1);
+    EXPECT_EQ(posterPages, 3);
+    EXPECT_TRUE(frame->Printing().Poster()); // the next print is a poster too
 }
 
 TEST_F(MapPrintingTest, PrinterThatCannotStartIsReported) {
