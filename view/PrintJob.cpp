@@ -38,6 +38,11 @@ PrintJob::Result PrintJob::Run() {
         return Result::Printed; // an empty page
     }
     const Rect2 bounds = doc_.DocumentBounds(false, false);
+    // A map file can scale a tile beyond anything printable; its size must not overflow a pixel count.
+    if (!(bounds.Width() < kMaxMapUnits && bounds.Height() < kMaxMapUnits)) {
+        problem_ = "The map is too large to print";
+        return Result::Failed;
+    }
     imageLeft_ = bounds.MinX();
     imageBottom_ = bounds.MinY();
     LayOut(static_cast<int>(bounds.Width() + 0.5), static_cast<int>(bounds.Height() + 0.5));

@@ -25,6 +25,8 @@ public:
     // Largest off-screen block: its pixels, at 3 bytes each, and its width.
     static constexpr long long kBlockBytes = 8LL << 20;
     static constexpr int kBlockColumns = 4096;
+    // World units across or down beyond which a map is refused (about 250 miles at 64 units an inch).
+    static constexpr double kMaxMapUnits = 1e9;
 
     // painter has begun its first page; progress may be null.
     PrintJob(CGridvellumDoc& doc, PagePainter& painter, bool poster, PrintProgress* progress);

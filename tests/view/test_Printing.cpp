@@ -314,6 +314,13 @@ TEST(Printing, FailuresWriteNothingAndKeepAnOldFile) {
     }
     EXPECT_EQ(files, 1); // no temporary file left beside it
 
+    // A tile scaled beyond any paper (a hostile map can say so) is refused the same way.
+    giant->SetTransform(Matrix3::Scaling(1e12, 1e12));
+    giant->UpdateBounds();
+    EXPECT_FALSE(PdfPrint::Write(fixture.doc, kept, PageSizes::Default(), false, reason));
+    EXPECT_EQ(reason, "The map is too large to print");
+    EXPECT_EQ(fixture.dir.Read("out/map.pdf"), "the previous printout");
+
     // Without tiles the printout is one empty page.
     ViewDocument empty(kPlainLook);
     const std::string blank = empty.dir.Join("blank.pdf");
