@@ -5,6 +5,7 @@
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
 #include "app/EditCommands.h"
+#include "app/MapPrinting.h"
 #include "app/WindowIcon.h"
 #include "app/dialogs/CAboutDialog.h"
 #include "app/dialogs/CScaleDialog.h"
@@ -159,6 +160,7 @@ CGridvellumApp::CGridvellumApp(Options options)
 
 CGridvellumApp::~CGridvellumApp() {
     // The windows refer to the document and the panel; they go first.
+    printing_.reset();
     frame_.reset();
     doc_.SetHost(nullptr);
 }
@@ -169,6 +171,7 @@ bool CGridvellumApp::Start(const WString& mapPath) {
     panel_ = std::make_unique<TilePanel>(tileSet_, appSettings_.TileSize(), appSettings_.Columns());
     frame_ = std::make_unique<CMainFrame>(CMainFrame::Parts{doc_, *settings_, *panel_, recent_, commands_,
                                                             *this, FileUtils::ProgramDirectory()});
+    printing_ = std::make_unique<MapPrinting>(doc_, *this, frame_.get());
     AppCommands::Register(*this, commands_);
     EditCommands::Register(commands_, doc_, frame_->View(), *prompts_);
     frame_->UpdateCommands();

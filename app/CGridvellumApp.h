@@ -18,6 +18,7 @@
 #include <memory>
 
 class CMainFrame;
+class MapPrinting;
 
 // Starts the editor with a display: builds the application object, processes the map named on the
 // command line and runs until the main window closes. The exit status of the run.
@@ -135,6 +136,8 @@ public:
     TilePanel& Panel() { return *panel_; }
     // Null before Start.
     CMainFrame* Frame() { return frame_.get(); }
+    // The File menu's printing, with the printer it keeps for the run; only after Start.
+    MapPrinting& Printing() { return *printing_; }
     const WString& WindowTitle() const { return title_; }
 
     // DocumentHost.
@@ -168,6 +171,7 @@ private:
     // Outlives the frame, whose actions ask it until the last moment.
     CommandRegistry commands_;
     std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<MapPrinting> printing_;
     // An opener's failure arrives from the event loop, perhaps after this object is gone.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     WString title_;

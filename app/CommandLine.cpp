@@ -4,9 +4,11 @@
 #include "document/CGridvellumDoc.h"
 #include "document/ProgramState.h"
 #include "document/UsageReport.h"
+#include "platform/PageSizes.h"
 #include "support/MessageSink.h"
 #include "tileset/TileSet.h"
 #include "view/MapThumbnail.h"
+#include "view/PdfPrint.h"
 
 #include <charconv>
 #include <ostream>
@@ -116,6 +118,8 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
         return line;
     } else if (first == "--thumbnail") {
         return ParseThumbnail(args);
+    } else if (first == "--print-pdf") {
+        return ParsePrintPdf(args);
     } else if (IsOption(first)) {
         line.mode_ = Mode::Invalid;
         line.error_ = "Unknown option " + first + ".";
@@ -150,6 +154,44 @@ CommandLine CommandLine::ParseThumbnail(const std::vector<std::string>& args) {
     return line;
 }
 
+CommandLine CommandLine::ParsePrintPdf(const std::vector<std::string>& args) {
+    CommandLine line;
+    line.mode_ = Mode::Invalid;
+    std::vector<std::string> paths;
+    line.pageSizeId_ = PageSizes::Default();
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--poster") {
+            line.poster_ = true;
+        } else if (arg == "--page-size") {
+            if (i + 1 == args.size()) {
+                line.error_ = "--page-size needs a paper size, such as " + PageSizes::CommonNames();
+                return line;
+            }
+            const std::string& name = args[++i];
+            line.pageSizeId_ = PageSizes::Find(name);
+            if (line.pageSizeId_ == PageSizes::kNotFound) {
+                line.error_ =
+                    "Unknown page size " + name + "; known sizes include " + PageSizes::CommonNames();
+                return line;
+            }
+        } else if (IsOption(arg)) {
+            line.error_ = "Unknown option " + arg + " for --print-pdf.";
+            return line;
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.size() != 2) {
+        line.error_ = "--print-pdf needs the map and the PDF file to write.";
+        return line;
+    }
+    line.mode_ = Mode::PrintPdf;
+    line.inputPath_ = paths[0];
+    line.outputPath_ = paths[1];
+    return line;
+}
+
 std::string CommandLine::VersionText() {
     return "Gridvellum Version 3.0.6.0";
 }
@@ -172,13 +214,19 @@ std::string CommandLine::HelpText(const std::string& programName) {
            "                                     pixels, into the PNG file OUT.png\n"
            "  " +
            programName +
+           " --print-pdf MAP.gv OUT.pdf [--page-size A4|Letter|...] [--poster]\n"
+           "                                     print MAP.gv into the PDF file OUT.pdf: one grid cell an\n"
+           "                                     inch, shrunk to fit one page, or as a poster over as many\n"
+           "                                     pages as it needs (A4 unless told)\n"
+           "  " +
+           programName +
            " --help                   show this text\n"
            "  " +
            programName +
            " --version                show the version\n"
            "\n"
-           "Tilesets named by a map are read from the program's directory. --save-as, --report and\n"
-           "--thumbnail need no display.\n";
+           "Tilesets named by a map are read from the program's directory. --save-as, --report,\n"
+           "--thumbnail and --print-pdf need no display.\n";
 }
 
 int CommandLine::Run(const WString& dataDirectory, std::ostream& out, std::ostream& err,
@@ -196,6 +244,8 @@ int CommandLine::Run(const WString& dataDirectory, std::ostream& out, std::ostre
         return RunReport(dataDirectory, out, err);
     case Mode::Thumbnail:
         return RunThumbnail(dataDirectory, err);
+    case Mode::PrintPdf:
+        return RunPrintPdf(dataDirectory, err);
     case Mode::Invalid:
         err << programName << ": " << error_ << "\n"
             << "Try " << programName << " --help.\n";
@@ -239,6 +289,22 @@ int CommandLine::RunThumbnail(const WString& dataDirectory, std::ostream& err) c
     WString reason;
     if (!MapThumbnail::Write(session.document, thumbnailSize_, path, reason)) {
         err << CGridvellumDoc::FileFailureMessage(u"Could not write", path, reason).ToUtf8() << "\n";
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+int CommandLine::RunPrintPdf(const WString& dataDirectory, std::ostream& err) const {
+    HeadlessSession session(dataDirectory, err);
+    if (!session.Open(inputPath_)) {
+        return kFailure;
+    }
+    std::string reason;
+    if (!PdfPrint::Write(session.document, outputPath_, pageSizeId_, poster_, reason)) {
+        const WString path = WString::FromUtf8(outputPath_);
+        err << CGridvellumDoc::FileFailureMessage(u"Could not write", path, WString::FromUtf8(reason))
+                   .ToUtf8()
+            << "\n";
         return kFailure;
     }
     return kSuccess;

@@ -11,10 +11,11 @@
 //   --save-as IN.gv OUT.gv   opens IN exactly as the editor does and saves it as OUT
 //   --report MAP.gv [OUT]    writes the tile usage report of MAP to OUT, or to standard output
 //   --thumbnail MAP.gv OUT.png SIZE   draws MAP in its publish colours, fitted to SIZE x SIZE pixels
+//   --print-pdf MAP.gv OUT.pdf [--page-size NAME] [--poster]   the printout of MAP as a PDF file
 //   --help, --version
 class CommandLine {
 public:
-    enum class Mode { Editor, Help, Version, SaveAs, Report, Thumbnail, Invalid };
+    enum class Mode { Editor, Help, Version, SaveAs, Report, Thumbnail, PrintPdf, Invalid };
 
     // Exit statuses of the headless modes.
     static constexpr int kSuccess = 0;
@@ -28,7 +29,9 @@ public:
     bool IsHeadless() const { return mode_ != Mode::Editor; }
     // Modes that draw or save text tiles, which measure with platform fonts: they need an
     // application object, which the offscreen platform gives without a display.
-    bool NeedsFonts() const { return mode_ == Mode::SaveAs || mode_ == Mode::Thumbnail; }
+    bool NeedsFonts() const {
+        return mode_ == Mode::SaveAs || mode_ == Mode::Thumbnail || mode_ == Mode::PrintPdf;
+    }
     // The map the editor opens at start; empty for a new map.
     const std::string& MapPath() const { return mapPath_; }
     const std::string& InputPath() const { return inputPath_; }
@@ -36,6 +39,9 @@ public:
     const std::string& ErrorText() const { return error_; }
     // The side of the thumbnail's square in pixels.
     int ThumbnailSize() const { return thumbnailSize_; }
+    // The paper of --print-pdf (a PageSizes identifier) and whether it prints a poster.
+    int PageSizeId() const { return pageSizeId_; }
+    bool Poster() const { return poster_; }
 
     static std::string VersionText();
     static std::string HelpText(const std::string& programName);
@@ -50,6 +56,8 @@ private:
     int RunReport(const WString& dataDirectory, std::ostream& out, std::ostream& err) const;
     int RunThumbnail(const WString& dataDirectory, std::ostream& err) const;
     static CommandLine ParseThumbnail(const std::vector<std::string>& args);
+    int RunPrintPdf(const WString& dataDirectory, std::ostream& err) const;
+    static CommandLine ParsePrintPdf(const std::vector<std::string>& args);
 
     Mode mode_ = Mode::Editor;
     std::string mapPath_;
@@ -57,4 +65,6 @@ private:
     std::string outputPath_;
     std::string error_;
     int thumbnailSize_ = 0;
+    int pageSizeId_ = 0;
+    bool poster_ = false;
 };

@@ -23,7 +23,11 @@ constexpr CommandInfo kAllCommands[] = {
     {C::kChangeTileSet, P::File, "Change TileSet", "", "Change to another tileset, keeping the map", ""},
     {C::kGenerateReport, P::File, "Generate Report", "", "Write the tile usage report and show it", ""},
     {0, P::File},
-    // Printing belongs here, in a group of its own above the recent maps.
+    {C::kPrint, P::File, "Print...", "Ctrl+P", "Print the map at one grid cell per inch\nPrint", "document-print"},
+    {C::kPrintPreview, P::File, "Print Preview...", "", "Show the pages as they will print\nPrint Preview",
+     "document-print-preview"},
+    {C::kPrintSetup, P::File, "Print Setup...", "", "Choose the printer and the paper", ""},
+    {0, P::File},
     {C::kRecentFile, P::File, "Recent File", "", "Open this map", ""},
     {0, P::File},
     {C::kExit, P::File, "E&xit", "", "Quit Gridvellum", "application-exit"},

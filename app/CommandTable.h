@@ -44,6 +44,9 @@ public:
     static constexpr int kSaveAs = 57604;
     static constexpr int kChangeTileSet = 32827;
     static constexpr int kGenerateReport = 32817;
+    static constexpr int kPrint = 57607;
+    static constexpr int kPrintSetup = 57606;
+    static constexpr int kPrintPreview = 57609;
     static constexpr int kRecentFile = 57616;
     static constexpr int kExit = 57665;
     // Edit.

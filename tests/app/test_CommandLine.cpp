@@ -2,7 +2,9 @@
 #include "document/MapFile.h"
 #include "support/Matrix3.h"
 
+#include "common/PdfPages.h"
 #include "common/ScratchDir.h"
+#include "platform/PageSizes.h"
 
 #include <gtest/gtest.h>
 
@@ -274,4 +276,84 @@ TEST_F(CommandLineTest, ThumbnailWritesAFittedPngOrNothing) {
     EXPECT_NE(err.str().find("Could not write \"" + dir.Join("no/folder/x.png") + "\": No such file"),
               std::string::npos)
         << err.str();
+}
+
+TEST(CommandLineParse, PrintPdfTakesAPageSizeAndThePosterSwitchInAnyOrder) {
+    const CommandLine line =
+        CommandLine::Parse({"--print-pdf", "--poster", "a.gv", "--page-size", "letter", "b.pdf"});
+    ASSERT_EQ(line.GetMode(), CommandLine::Mode::PrintPdf) << line.ErrorText();
+    EXPECT_EQ(line.InputPath(), "a.gv");
+    EXPECT_EQ(line.OutputPath(), "b.pdf");
+    EXPECT_EQ(line.PageSizeId(), PageSizes::Find("Letter"));
+    EXPECT_TRUE(line.Poster());
+    const CommandLine plain = CommandLine::Parse({"--print-pdf", "a.gv", "b.pdf"});
+    EXPECT_EQ(plain.PageSizeId(), PageSizes::Find("A4"));
+    EXPECT_FALSE(plain.Poster());
+    EXPECT_TRUE(plain.NeedsFonts()); // text tiles are printed with platform fonts
+
+    const CommandLine unknown = CommandLine::Parse({"--print-pdf", "a.gv", "b.pdf", "--page-size", "Napkin"});
+    EXPECT_EQ(unknown.GetMode(), CommandLine::Mode::Invalid);
+    EXPECT_NE(unknown.ErrorText().find("Unknown page size Napkin; known sizes include A4, A3, A5, Letter"),
+              std::string::npos)
+        << unknown.ErrorText();
+    EXPECT_EQ(CommandLine::Parse({"--print-pdf", "a.gv", "b.pdf", "--page-size"}).GetMode(),
+              CommandLine::Mode::Invalid);
+    EXPECT_EQ(CommandLine::Parse({"--print-pdf", "a.gv"}).GetMode(), CommandLine::Mode::Invalid);
+    EXPECT_EQ(CommandLine::Parse({"--print-pdf", "a.gv", "b.pdf", "c.pdf"}).GetMode(),
+              CommandLine::Mode::Invalid);
+    EXPECT_EQ(CommandLine::Parse({"--print-pdf", "a.gv", "b.pdf", "--scale", "2"}).GetMode(),
+              CommandLine::Mode::Invalid);
+}
+
+TEST_F(CommandLineTest, PrintPdfWritesThePrintoutOrNothing) {
+    dir.Write("in.gv", Map("tiles\\dungeon.set", "   <TileRef name=\"tiles\\dungeon.set:Floor\" matrix=\"" +
+                                                     Encoded(0, 0) + "\"/>\r\n"));
+    ASSERT_EQ(Run({"--print-pdf", dir.Join("in.gv"), dir.Join("in.pdf"), "--page-size", "Legal"}),
+              CommandLine::kSuccess)
+        << err.str();
+    EXPECT_TRUE(err.str().empty()) << err.str();
+    EXPECT_EQ(testsupport::PdfPageCount(dir.Join("in.pdf")), 1);
+    const testsupport::PagePicture page = testsupport::RenderPdfPage(dir.Join("in.pdf"), 1, 20);
+    EXPECT_EQ(page.width, 170); // 8.5 x 14 inches
+    EXPECT_EQ(page.height, 280);
+
+    // A map that cannot be opened, or a PDF that cannot be written, leaves no file and keeps an old one.
+    dir.Write("old.pdf", "the previous printout");
+    EXPECT_EQ(Run({"--print-pdf", dir.Join("absent.gv"), dir.Join("old.pdf")}), CommandLine::kFailure);
+    EXPECT_NE(err.str().find("Could not open \"" + dir.Join("absent.gv") + "\""), std::string::npos);
+    EXPECT_EQ(dir.Read("old.pdf"), "the previous printout");
+    EXPECT_EQ(Run({"--print-pdf", dir.Join("in.gv"), dir.Join("no/folder/x.pdf")}), CommandLine::kFailure);
+    EXPECT_EQ(err.str(),
+              "Could not write \"" + dir.Join("no/folder/x.pdf") + "\": No such file or directory.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.Join("no/folder/x.pdf")));
+    EXPECT_EQ(Run({"--print-pdf", dir.Join("in.gv"), dir.Path()}), CommandLine::kFailure);
+    EXPECT_NE(err.str().find("Not a plain file"), std::string::npos) << err.str();
+}
+
+// The installed program itself, started without a display, on the sample map beside it.
+TEST(CommandLineProgram, PrintPdfRunsWithoutADisplay) {
+    testsupport::ScratchDir dir;
+    const std::string program = std::string(GV_BIN_DIR) + "/gridvellum";
+    const std::string map = std::string(GV_BIN_DIR) + "/sample.gv";
+    auto run = [&](const std::string& arguments) {
+        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= '" + program +
+                                    "' --print-pdf '" + map + "' " + arguments + " 2>'" +
+                                    dir.Join("err.txt") + "'";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    ASSERT_EQ(run("'" + dir.Join("poster.pdf") + "' --poster --page-size A5"), 0) << dir.Read("err.txt");
+    EXPECT_EQ(dir.Read("err.txt"), "");
+    const int pages = testsupport::PdfPageCount(dir.Join("poster.pdf"));
+    EXPECT_GT(pages, 1);
+    const std::string text = testsupport::PdfText(dir.Join("poster.pdf"));
+    EXPECT_NE(text.find("row 1, column 1"), std::string::npos);
+    EXPECT_NE(text.find("row 1, column 2"), std::string::npos);
+
+    EXPECT_EQ(run("'" + dir.Join("gone/out.pdf") + "'"), 1);
+    EXPECT_NE(dir.Read("err.txt").find("Could not write"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.Join("gone")));
+    EXPECT_EQ(run("'" + dir.Join("bad.pdf") + "' --page-size B99"), 2);
+    EXPECT_NE(dir.Read("err.txt").find("Unknown page size B99"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.Join("bad.pdf")));
 }

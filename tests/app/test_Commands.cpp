@@ -46,7 +46,9 @@ const std::vector<Row> kFileMenu = {
     {57600, "&New\tCtrl+N", "Ctrl+N"},       {57601, "&Open...\tCtrl+O", "Ctrl+O"},
     {57603, "&Save\tCtrl+S", "Ctrl+S"},      {57604, "Save &As...", ""},
     {32827, "Change TileSet", ""},           {32817, "Generate Report", ""},
-    {57616, "Recent File", "", Rule::Never}, {57665, "E&xit", ""},
+    {57607, "Print...", "Ctrl+P"},           {57609, "Print Preview...", ""},
+    {57606, "Print Setup...", ""},           {57616, "Recent File", "", Rule::Never},
+    {57665, "E&xit", ""},
 };
 const std::vector<Row> kEditMenu = {
     {57643, "Undo\tCtrl+Z", "Ctrl+Z", Rule::Undo},
