@@ -3,6 +3,7 @@
 #include "app/CGridvellumApp.h"
 #include "app/CGridvellumView.h"
 #include "app/CLeftView.h"
+#include "app/CTilePanelPane.h"
 #include "app/CommandTable.h"
 #include "view/Camera.h"
 
@@ -48,7 +49,9 @@ CMainFrame::CMainFrame(CGridvellumApp& app) : app_(app) {
     splitter_->setChildrenCollapsible(false);
     view_ = new CGridvellumView(app_.Document(), app_.Store(), app_.Panel());
     leftView_ = new CLeftView(app_.Panel(), app_.Document(), *view_);
-    splitter_->addWidget(leftView_);
+    // The panel sits under its search box; the pane holds both.
+    tilePane_ = new CTilePanelPane(*leftView_);
+    splitter_->addWidget(tilePane_);
     splitter_->addWidget(view_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);

@@ -8,6 +8,7 @@
 class CGridvellumApp;
 class CGridvellumView;
 class CLeftView;
+class CTilePanelPane;
 class QAction;
 class QLabel;
 class QMenu;
@@ -27,6 +28,7 @@ public:
 
     CGridvellumView& View() { return *view_; }
     CLeftView& LeftView() { return *leftView_; }
+    CTilePanelPane& TilePane() { return *tilePane_; }
     QSplitter& Splitter() { return *splitter_; }
     QToolBar& ToolBar() { return *toolBar_; }
 
@@ -64,6 +66,7 @@ private:
     QSplitter* splitter_ = nullptr;
     CGridvellumView* view_ = nullptr;
     CLeftView* leftView_ = nullptr;
+    CTilePanelPane* tilePane_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QLabel* statusText_ = nullptr;
     QMenu* fileMenu_ = nullptr;
