@@ -28,15 +28,18 @@ CTilePanelPane::CTilePanelPane(CLeftView& leftView, QWidget* parent)
     box_->installEventFilter(this);
     matches_->setObjectName("TileMatches");
 
-    auto* searchRow = new QHBoxLayout;
-    searchRow->setContentsMargins(2, 2, 2, 2);
-    searchRow->setSpacing(4);
-    searchRow->addWidget(box_, 1);
-    searchRow->addWidget(matches_);
+    // The count has a line of its own, shown only during a search: the narrowest pane (one column of
+    // small tiles) has no room for it beside the box.
+    matches_->setContentsMargins(4, 0, 4, 2);
+    matches_->hide();
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    auto* searchRow = new QHBoxLayout;
+    searchRow->setContentsMargins(2, 2, 2, 2);
+    searchRow->addWidget(box_, 1);
     column->addLayout(searchRow);
+    column->addWidget(matches_);
     leftView_.setParent(this);
     column->addWidget(&leftView_, 1);
 
@@ -64,6 +67,7 @@ void CTilePanelPane::OnSearchChanged(const QString& text) {
     TilePanel& panel = leftView_.Panel();
     panel.SetFilter(FromQString(text));
     matches_->setText(panel.IsFiltered() ? MatchText(panel.MatchCount()) : QString());
+    matches_->setVisible(panel.IsFiltered());
     leftView_.Relayout();
 }
 
