@@ -2,6 +2,8 @@
 
 #include "app/AppSettings.h"
 #include "app/RecentFiles.h"
+#include "document/Autosave.h"
+#include "document/AutosaveStore.h"
 #include "document/CGridvellumDoc.h"
 #include "document/DocumentHost.h"
 #include "document/ProgramState.h"
@@ -11,9 +13,12 @@
 #include "tileset/TilePanel.h"
 #include "tileset/TileSet.h"
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class CMainFrame;
+class QTimer;
 
 // Starts the editor with a display: builds the application object, processes the map named on the
 // command line and runs until the main window closes. The exit status of the run.
@@ -28,6 +33,7 @@ public:
     class Prompts {
     public:
         enum class SaveChoice { Save, Discard, Cancel };
+        enum class RecoveryChoice { Recover, Discard, Later };
         virtual ~Prompts() = default;
         virtual SaveChoice AskSaveChanges(const WString& documentTitle) = 0;
         // A path, or empty when the user cancelled.
@@ -35,6 +41,11 @@ public:
         virtual WString AskSaveMap(const WString& proposedName) = 0;
         virtual WString AskTileSet() = 0;
         virtual void ShowMessage(const WString& caption, const WString& text) = 0;
+        // The autosave copies an earlier run left behind. Without an answer they wait for later.
+        virtual RecoveryChoice AskRecovery(const std::vector<AutosaveCopy>& copies) {
+            (void)copies;
+            return RecoveryChoice::Later;
+        }
     };
 
     struct Options {
@@ -44,6 +55,11 @@ public:
         std::unique_ptr<SettingsStore> settings;
         // Dialogs over the main window when null.
         std::unique_ptr<Prompts> prompts;
+        // Where autosave copies go; the user's state folder when empty.
+        WString autosaveDirectory;
+        // Starts another editor window, which offers the copies this one did not take (one map
+        // per window). Null: they wait for the next start.
+        std::function<void()> startAnotherEditor;
     };
 
     static constexpr const char16_t* kApplicationName = u"Gridvellum";
@@ -96,6 +112,10 @@ public:
     // Null before Start.
     CMainFrame* Frame() { return frame_.get(); }
     const WString& WindowTitle() const { return title_; }
+    Autosave& Autosaver() { return autosave_; }
+    AutosaveStore& AutosaveFolder() { return autosaveStore_; }
+    // One autosave moment, as the timer runs it every AutosaveSeconds.
+    void AutosaveNow();
 
     // DocumentHost.
     void RepaintMap() override;
@@ -114,7 +134,13 @@ private:
     void AfterTileSetLoad();
     void AfterDocumentLoaded();
     bool SaveTo(const WString& path);
+    // Offers what earlier runs left in the autosave folder; true when a copy became the document.
+    bool RecoverAutosaves();
+    void StartAutosaveTimer();
 
+    // A store given by the caller (a test) takes the autosave interval as it is. Set before settings_
+    // takes the store over.
+    const bool exactAutosave_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<Prompts> prompts_;
     AppSettings appSettings_;
@@ -123,6 +149,10 @@ private:
     TileSet tileSet_;
     CGridvellumDoc doc_;
     std::unique_ptr<TilePanel> panel_;
+    AutosaveStore autosaveStore_;
+    Autosave autosave_;
+    std::unique_ptr<QTimer> autosaveTimer_;
+    std::function<void()> startAnotherEditor_;
     std::unique_ptr<CMainFrame> frame_;
     WString title_;
     bool shutDown_ = false;

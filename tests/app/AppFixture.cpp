@@ -56,6 +56,12 @@ void ScriptedPrompts::ShowMessage(const WString& caption, const WString& text) {
     script_.messages.push_back(caption.ToUtf8() + "|" + text.ToUtf8());
 }
 
+CGridvellumApp::Prompts::RecoveryChoice
+ScriptedPrompts::AskRecovery(const std::vector<AutosaveCopy>& copies) {
+    script_.recoveryOffers.push_back(copies);
+    return PopFront(script_.recoveryChoices, RecoveryChoice::Later);
+}
+
 AppHarness::AppHarness() {
     dir.Write("alpha.set", kAlphaSet);
     dir.Write("beta.set", kBetaSet);
@@ -76,6 +82,7 @@ std::unique_ptr<CGridvellumApp> AppHarness::MakeApp() {
     options.dataDirectory = WString::FromUtf8(dir.Path() + "/");
     options.settings = std::make_unique<QtSettingsStore>(SettingsPath());
     options.prompts = std::make_unique<ScriptedPrompts>(script);
+    options.autosaveDirectory = WString::FromUtf8(dir.Path() + "/autosave/");
     return std::make_unique<CGridvellumApp>(std::move(options));
 }
 

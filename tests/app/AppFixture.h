@@ -21,10 +21,12 @@ struct PromptScript {
     std::deque<WString> openAnswers;
     std::deque<WString> saveAnswers;
     std::deque<WString> tileSetAnswers;
+    std::deque<CGridvellumApp::Prompts::RecoveryChoice> recoveryChoices;
 
     std::vector<std::string> saveQuestions; // the document titles asked about
     std::vector<std::string> proposedNames;
     std::vector<std::string> messages; // "caption|text"
+    std::vector<std::vector<AutosaveCopy>> recoveryOffers;
 };
 
 class ScriptedPrompts : public CGridvellumApp::Prompts {
@@ -35,6 +37,7 @@ public:
     WString AskSaveMap(const WString& proposedName) override;
     WString AskTileSet() override;
     void ShowMessage(const WString& caption, const WString& text) override;
+    RecoveryChoice AskRecovery(const std::vector<AutosaveCopy>& copies) override;
 
 private:
     PromptScript& script_;
