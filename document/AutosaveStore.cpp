@@ -32,7 +32,15 @@ struct Info {
     unsigned long long ownerStart = 0;
 };
 
+// An info file holds three short lines; anything much longer is not one.
+constexpr long long kMaxInfoBytes = 65536;
+
 std::string ReadWhole(const WString& path) {
+    struct stat status {};
+    if (::stat(FileUtils::NativePath(path).c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size > kMaxInfoBytes) {
+        return std::string();
+    }
     std::shared_ptr<MemFile> file = MemFile::Open(path, u"rb");
     if (!file || file->Size() == 0) {
         return std::string();
