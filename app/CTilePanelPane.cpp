@@ -41,6 +41,9 @@ CTilePanelPane::CTilePanelPane(CLeftView& leftView, QWidget* parent)
     column->addLayout(searchRow);
     column->addWidget(matches_);
     leftView_.setParent(this);
+    // A tileset loaded during a search changes the matches without a keystroke; the count follows
+    // every repaint of the panel.
+    leftView_.installEventFilter(this);
     column->addWidget(&leftView_, 1);
 
     connect(box_, &QLineEdit::textChanged, this, &CTilePanelPane::OnSearchChanged);
@@ -64,14 +67,27 @@ QString CTilePanelPane::MatchText(int matches) {
 }
 
 void CTilePanelPane::OnSearchChanged(const QString& text) {
-    TilePanel& panel = leftView_.Panel();
-    panel.SetFilter(FromQString(text));
-    matches_->setText(panel.IsFiltered() ? MatchText(panel.MatchCount()) : QString());
-    matches_->setVisible(panel.IsFiltered());
+    leftView_.Panel().SetFilter(FromQString(text));
+    ShowMatchCount();
     leftView_.Relayout();
 }
 
+void CTilePanelPane::ShowMatchCount() {
+    const TilePanel& panel = leftView_.Panel();
+    const QString text = panel.IsFiltered() ? MatchText(panel.MatchCount()) : QString();
+    if (matches_->text() != text) {
+        matches_->setText(text);
+    }
+    if (matches_->isVisibleTo(this) != panel.IsFiltered()) {
+        matches_->setVisible(panel.IsFiltered());
+    }
+}
+
 bool CTilePanelPane::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &leftView_ && event->type() == QEvent::Paint) {
+        ShowMatchCount();
+        return false;
+    }
     if (watched == box_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         // Escape ends the search and hands the keyboard back to the panel, whose keys reach the map.

@@ -32,6 +32,7 @@ protected:
 
 private:
     void OnSearchChanged(const QString& text);
+    void ShowMatchCount();
 
     CLeftView& leftView_;
     QLineEdit* box_;

@@ -32,8 +32,15 @@ double Milliseconds(Clock::time_point from, Clock::time_point to) {
 // Names as a large tileset has them, accents included. Images are left out (each loads as the grey
 // stand-in): a keystroke never redraws a tile, it copies the cells already drawn.
 void WriteTileSet(const std::filesystem::path& directory) {
-    static const char* const kWords[] = {"Stone Floor", "\xC3\x89lan Wall", "Wooden Door", "Chest",
-                                         "Goblin",      "Stra\xC3\x9F" "e",  "Torch",       "Pit Trap"};
+    static const char* const kWords[] = {"Stone Floor",
+                                         "\xC3\x89lan Wall",
+                                         "Wooden Door",
+                                         "Chest",
+                                         "Goblin",
+                                         "Stra\xC3\x9F"
+                                         "e",
+                                         "Torch",
+                                         "Pit Trap"};
     std::ofstream set(directory / "bench.set");
     set << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<TileSet gridsize=\"64\">\n";
     for (int i = 0; i < kTiles; ++i) {
