@@ -3,6 +3,7 @@
 #include "app/CGridvellumApp.h"
 #include "app/CommandRegistry.h"
 #include "app/CommandTable.h"
+#include "app/MapPrinting.h"
 
 namespace {
 

@@ -3,10 +3,12 @@
 #include "document/ProgramState.h"
 #include "support/SettingsStore.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
-AppSettings::AppSettings(SettingsStore& store) : store_(store) {}
+AppSettings::AppSettings(SettingsStore& store, bool exactAutosave)
+    : store_(store), exactAutosave_(exactAutosave) {}
 
 bool AppSettings::ReadFlag(const WString& key) const {
     std::vector<std::uint8_t> bytes;
@@ -25,6 +27,8 @@ void AppSettings::ReadAtStart(ProgramState& state) {
     tileSize_ = LimitTileSize(store_.ReadInt(kTileSizeKey, kDefaultTileSize));
     columns_ = LimitColumns(store_.ReadInt(kColumnsKey, kDefaultColumns));
     state.superWheel = ReadFlag(kSuperWheelKey);
+    const int autosave = store_.ReadInt(kAutosaveKey, kDefaultAutosaveSeconds);
+    autosaveSeconds_ = exactAutosave_ ? std::max(0, autosave) : LimitAutosaveSeconds(autosave);
 }
 
 void AppSettings::WriteAtExit(const ProgramState& state) {
@@ -41,6 +45,10 @@ void AppSettings::SetPanel(int tileSize, int columns) {
 
 int AppSettings::LimitTileSize(int stored) {
     return stored == 64 || stored == 128 ? stored : 128;
+}
+
+int AppSettings::LimitAutosaveSeconds(int stored) {
+    return stored == 0 ? 0 : std::max(stored, kShortestAutosaveSeconds);
 }
 
 int AppSettings::LimitColumns(int stored) {

@@ -12,6 +12,7 @@
 #include "app/dialogs/CScenarioDialog.h"
 #include "app/dialogs/CTileColorDialog.h"
 #include "document/Flags.h"
+#include "app/dialogs/CRecoveryDialog.h"
 #include "document/TileSetChange.h"
 #include "document/UsageReport.h"
 #include "platform/QtSettingsStore.h"
@@ -21,10 +22,12 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QDateTime>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QProcess>
 #include <QString>
 #include <QTextStream>
 #include <QTimer>
@@ -129,6 +132,25 @@ public:
         dialog.exec();
     }
 
+    RecoveryChoice AskRecovery(const std::vector<AutosaveCopy>& copies) override {
+        std::vector<CRecoveryDialog::Row> rows;
+        for (const AutosaveCopy& copy : copies) {
+            rows.push_back(CRecoveryDialog::Row{
+                ToQString(copy.mapName),
+                QDateTime::fromSecsSinceEpoch(copy.savedAt).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                ToQString(copy.originalPath), ToQString(copy.problem)});
+        }
+        switch (CRecoveryDialog::Ask(rows, parent_())) {
+        case CRecoveryDialog::Answer::Recover:
+            return RecoveryChoice::Recover;
+        case CRecoveryDialog::Answer::Discard:
+            return RecoveryChoice::Discard;
+        case CRecoveryDialog::Answer::Later:
+            break;
+        }
+        return RecoveryChoice::Later;
+    }
+
 private:
     std::function<QWidget*()> parent_;
     WString dataDirectory_;
@@ -143,12 +165,17 @@ WString AbsolutePath(const WString& path) {
 } // namespace
 
 CGridvellumApp::CGridvellumApp(Options options)
-    : settings_(options.settings ? std::move(options.settings) : std::make_unique<QtSettingsStore>()),
-      prompts_(std::move(options.prompts)), openFile_(std::move(options.openFile)), appSettings_(*settings_),
+    : exactAutosave_(options.settings != nullptr),
+      settings_(options.settings ? std::move(options.settings) : std::make_unique<QtSettingsStore>()),
+      prompts_(std::move(options.prompts)), openFile_(std::move(options.openFile)),
+      appSettings_(*settings_, exactAutosave_),
       tileSet_(TileSetContext{options.dataDirectory.IsEmpty() ? FileUtils::ProgramDirectory()
                                                               : options.dataDirectory,
                               settings_.get(), this, false}),
-      doc_(tileSet_, state_, this) {
+      doc_(tileSet_, state_, this),
+      autosaveStore_(options.autosaveDirectory.IsEmpty() ? AutosaveStore::DefaultDirectory()
+                                                         : options.autosaveDirectory),
+      autosave_(doc_, autosaveStore_), startAnotherEditor_(std::move(options.startAnotherEditor)) {
     if (!prompts_) {
         prompts_ = std::make_unique<DialogPrompts>([this]() -> QWidget* { return frame_.get(); },
                                                    tileSet_.Context().dataDirectory);
@@ -159,6 +186,7 @@ CGridvellumApp::CGridvellumApp(Options options)
 }
 
 CGridvellumApp::~CGridvellumApp() {
+    autosaveTimer_.reset();
     // The windows refer to the document and the panel; they go first.
     printing_.reset();
     frame_.reset();
@@ -175,8 +203,9 @@ bool CGridvellumApp::Start(const WString& mapPath) {
     AppCommands::Register(*this, commands_);
     EditCommands::Register(commands_, doc_, frame_->View(), *prompts_);
     frame_->UpdateCommands();
-    bool opened = false;
-    if (!mapPath.IsEmpty()) {
+    // A map brought back from its autosave copy takes the place of the one named to open.
+    bool opened = RecoverAutosaves();
+    if (!opened && !mapPath.IsEmpty()) {
         opened = OpenMap(mapPath);
     }
     if (!opened) {
@@ -186,7 +215,75 @@ bool CGridvellumApp::Start(const WString& mapPath) {
     frame_->setWindowTitle(ToQString(title_));
     frame_->show();
     frame_->View().OnInitialUpdate();
+    StartAutosaveTimer();
     return true;
+}
+
+void CGridvellumApp::StartAutosaveTimer() {
+    const int seconds = appSettings_.AutosaveSeconds();
+    if (seconds <= 0) {
+        return;
+    }
+    autosaveTimer_ = std::make_unique<QTimer>();
+    autosaveTimer_->setInterval(seconds * 1000);
+    QObject::connect(autosaveTimer_.get(), &QTimer::timeout, [this] { AutosaveNow(); });
+    autosaveTimer_->start();
+}
+
+void CGridvellumApp::AutosaveNow() {
+    autosave_.Tick();
+    const WString problem = autosave_.TakeProblem();
+    if (!problem.IsEmpty() && frame_) {
+        // The map itself is unharmed; the status line says why its copy could not be kept.
+        frame_->SetStatusText(ToQString(u"Autosave failed: " + problem));
+    }
+}
+
+bool CGridvellumApp::RecoverAutosaves() {
+    const std::vector<AutosaveCopy> copies = autosaveStore_.Orphans();
+    if (copies.empty()) {
+        return false;
+    }
+    switch (prompts_->AskRecovery(copies)) {
+    case Prompts::RecoveryChoice::Later:
+        return false;
+    case Prompts::RecoveryChoice::Discard:
+        for (const AutosaveCopy& copy : copies) {
+            AutosaveStore::Remove(copy.copyPath);
+        }
+        return false;
+    case Prompts::RecoveryChoice::Recover:
+        break;
+    }
+    bool recovered = false;
+    bool othersWait = false;
+    WString unreadable;
+    for (const AutosaveCopy& copy : copies) {
+        if (copy.readable && recovered) {
+            othersWait = true;
+            continue;
+        }
+        if (copy.readable && doc_.OnRecoverDocument(copy.copyPath, copy.originalPath)) {
+            autosave_.Adopt(copy.copyPath, doc_.PathName());
+            AfterDocumentLoaded();
+            recovered = true;
+            continue;
+        }
+        // Kept where it is: the user may still get something out of it by hand.
+        unreadable += u"\n\"";
+        unreadable += copy.copyPath;
+        unreadable += u"\": ";
+        unreadable += copy.readable ? doc_.FileError() : copy.problem;
+    }
+    if (!unreadable.IsEmpty()) {
+        prompts_->ShowMessage(kApplicationName,
+                              u"These autosave copies cannot be read and were left where they are:" +
+                                  unreadable);
+    }
+    if (othersWait && startAnotherEditor_) {
+        startAnotherEditor_();
+    }
+    return recovered;
 }
 
 void CGridvellumApp::Shutdown() {
@@ -194,6 +291,11 @@ void CGridvellumApp::Shutdown() {
         return;
     }
     shutDown_ = true;
+    autosaveTimer_.reset();
+    autosave_.WaitForWrite();
+    if (!doc_.IsModified()) {
+        autosave_.Forget();
+    }
     appSettings_.WriteAtExit(state_);
     recent_.Save(*settings_);
 }
@@ -214,6 +316,8 @@ bool CGridvellumApp::SaveModified() {
     case Prompts::SaveChoice::Save:
         return FileSave();
     case Prompts::SaveChoice::Discard:
+        // The changes are given up; their copy goes with them.
+        autosave_.Forget();
         return true;
     case Prompts::SaveChoice::Cancel:
         break;
@@ -226,6 +330,7 @@ bool CGridvellumApp::FileNew() {
         return false;
     }
     doc_.OnNewDocument();
+    autosave_.Forget();
     AfterDocumentLoaded();
     return true;
 }
@@ -247,6 +352,7 @@ bool CGridvellumApp::OpenMap(const WString& path) {
         return false;
     }
     recent_.Add(absolute);
+    autosave_.Forget();
     AfterDocumentLoaded();
     return true;
 }
@@ -279,6 +385,7 @@ bool CGridvellumApp::SaveTo(const WString& path) {
         return false;
     }
     recent_.Add(path);
+    autosave_.Forget();
     return true;
 }
 
@@ -535,7 +642,10 @@ int RunEditor(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("gridvellum"));
     QApplication::setWindowIcon(WindowIcon::FromDirectory(FileUtils::ProgramDirectory()));
     const CommandLine line = CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
-    CGridvellumApp app{CGridvellumApp::Options{}};
+    CGridvellumApp::Options options;
+    // One map per window: the copies this window does not take are offered by the next one.
+    options.startAnotherEditor = [] { QProcess::startDetached(QCoreApplication::applicationFilePath(), {}); };
+    CGridvellumApp app{std::move(options)};
     if (!app.Start(WString::FromUtf8(line.MapPath()))) {
         return 1;
     }

@@ -5,6 +5,8 @@
 #include "app/FrameHost.h"
 #include "app/RecentFiles.h"
 #include "app/dialogs/DialogValues.h"
+#include "document/Autosave.h"
+#include "document/AutosaveStore.h"
 #include "document/CGridvellumDoc.h"
 #include "document/DocumentHost.h"
 #include "document/ProgramState.h"
@@ -16,9 +18,11 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CMainFrame;
 class MapPrinting;
+class QTimer;
 
 // Starts the editor with a display: builds the application object, processes the map named on the
 // command line and runs until the main window closes. The exit status of the run.
@@ -33,6 +37,7 @@ public:
     class Prompts {
     public:
         enum class SaveChoice { Save, Discard, Cancel };
+        enum class RecoveryChoice { Recover, Discard, Later };
         virtual ~Prompts() = default;
         virtual SaveChoice AskSaveChanges(const WString& documentTitle) = 0;
         // A path, or empty when the user cancelled.
@@ -48,6 +53,11 @@ public:
         // button while the dialog stays open.
         virtual bool AskScenario(WString& scenario, const std::function<void()>& showHelp) = 0;
         virtual void ShowAbout(const AboutValues& values) = 0;
+        // The autosave copies an earlier run left behind. Without an answer they wait for later.
+        virtual RecoveryChoice AskRecovery(const std::vector<AutosaveCopy>& copies) {
+            (void)copies;
+            return RecoveryChoice::Later;
+        }
     };
 
     struct Options {
@@ -62,6 +72,11 @@ public:
         using FileOpener = std::function<bool(
             const WString& path, std::function<void(const WString& path, const WString& reason)> onFailure)>;
         FileOpener openFile;
+        // Where autosave copies go; the user's state folder when empty.
+        WString autosaveDirectory;
+        // Starts another editor window, which offers the copies this one did not take (one map
+        // per window). Null: they wait for the next start.
+        std::function<void()> startAnotherEditor;
     };
 
     static constexpr const char16_t* kApplicationName = u"Gridvellum";
@@ -139,6 +154,10 @@ public:
     // The File menu's printing, with the printer it keeps for the run; only after Start.
     MapPrinting& Printing() { return *printing_; }
     const WString& WindowTitle() const { return title_; }
+    Autosave& Autosaver() { return autosave_; }
+    AutosaveStore& AutosaveFolder() { return autosaveStore_; }
+    // One autosave moment, as the timer runs it every AutosaveSeconds.
+    void AutosaveNow();
 
     // DocumentHost.
     void RepaintMap() override;
@@ -158,7 +177,13 @@ private:
     void AfterDocumentLoaded();
     bool SaveTo(const WString& path);
     void ReportOpenFailure(const WString& path, const WString& reason);
+    // Offers what earlier runs left in the autosave folder; true when a copy became the document.
+    bool RecoverAutosaves();
+    void StartAutosaveTimer();
 
+    // A store given by the caller (a test) takes the autosave interval as it is. Set before settings_
+    // takes the store over.
+    const bool exactAutosave_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<Prompts> prompts_;
     Options::FileOpener openFile_;
@@ -170,6 +195,10 @@ private:
     std::unique_ptr<TilePanel> panel_;
     // Outlives the frame, whose actions ask it until the last moment.
     CommandRegistry commands_;
+    AutosaveStore autosaveStore_;
+    Autosave autosave_;
+    std::unique_ptr<QTimer> autosaveTimer_;
+    std::function<void()> startAnotherEditor_;
     std::unique_ptr<CMainFrame> frame_;
     std::unique_ptr<MapPrinting> printing_;
     // An opener's failure arrives from the event loop, perhaps after this object is gone.

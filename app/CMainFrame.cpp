@@ -3,6 +3,7 @@
 #include "app/CGridvellumView.h"
 #include "app/CLeftView.h"
 #include "app/CommandRegistry.h"
+#include "app/CTilePanelPane.h"
 #include "app/CommandTable.h"
 #include "app/FrameHost.h"
 #include "app/RecentFiles.h"
@@ -46,7 +47,9 @@ CMainFrame::CMainFrame(Parts parts)
     splitter_->setChildrenCollapsible(false);
     view_ = new CGridvellumView(parts.doc, parts.settings, parts.panel);
     leftView_ = new CLeftView(parts.panel, parts.doc, *view_);
-    splitter_->addWidget(leftView_);
+    // The panel sits under its search box; the pane holds both.
+    tilePane_ = new CTilePanelPane(*leftView_);
+    splitter_->addWidget(tilePane_);
     splitter_->addWidget(view_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);

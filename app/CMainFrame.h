@@ -13,6 +13,7 @@ class CGridvellumView;
 class CLeftView;
 class CommandRegistry;
 class FrameHost;
+class CTilePanelPane;
 class QAction;
 class QLabel;
 class QMenu;
@@ -47,6 +48,7 @@ public:
 
     CGridvellumView& View() { return *view_; }
     CLeftView& LeftView() { return *leftView_; }
+    CTilePanelPane& TilePane() { return *tilePane_; }
     QSplitter& Splitter() { return *splitter_; }
     QToolBar& ToolBar() { return *toolBar_; }
 
@@ -96,6 +98,7 @@ private:
     QSplitter* splitter_ = nullptr;
     CGridvellumView* view_ = nullptr;
     CLeftView* leftView_ = nullptr;
+    CTilePanelPane* tilePane_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QLabel* statusText_ = nullptr;
     QMenu* fileMenu_ = nullptr;

@@ -122,6 +122,23 @@ bool CGridvellumDoc::OnOpenDocument(const WString& path) {
     return true;
 }
 
+bool CGridvellumDoc::OnRecoverDocument(const WString& copyPath, const WString& originalPath) {
+    if (!OnOpenDocument(copyPath)) {
+        return false;
+    }
+    pathName_ = originalPath;
+    if (originalPath.IsEmpty()) {
+        WString title(u"Untitled [");
+        title.Append(Tiles().Name());
+        title.Append(u"]");
+        SetDocumentTitle(title);
+    } else {
+        SetDocumentTitle(TitleFor(originalPath));
+    }
+    modified_ = true;
+    return true;
+}
+
 bool CGridvellumDoc::OnSaveDocument(const WString& path) {
     XmlDocument file;
     WriteXml(file, false);

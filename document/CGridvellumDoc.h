@@ -53,6 +53,10 @@ public:
     bool OnNewDocument();
     bool OnOpenDocument(const WString& path);
     bool OnSaveDocument(const WString& path);
+    // Opens an autosave copy as the map it was taken from: bound to originalPath (empty for a map
+    // that was never saved) and modified, since its changes were never saved there. The file at
+    // originalPath is not read. False, as with Open, when the copy cannot be read.
+    bool OnRecoverDocument(const WString& copyPath, const WString& originalPath);
     // Why the last open or save failed: the system's or the parser's reason, or the tileset's problem.
     const WString& FileError() const { return fileError_; }
     // lead "path": reason. -- the one form of every message about a map file that failed.

@@ -101,10 +101,17 @@ int WriteInPlace(const std::string& path, const std::uint8_t* data, size_t lengt
     return written != 0 ? written : closed;
 }
 
-mode_t NewFileMode() {
-    // The umask can only be read by setting it; the program is single-threaded.
+mode_t ReadUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
+    return mask;
+}
+
+mode_t NewFileMode() {
+    // The umask can only be read by setting it, and between the two calls every file any thread
+    // makes would be open to all. Saves also run off the main thread (autosave), so it is read once,
+    // the first time, under the lock that guards a function's static.
+    static const mode_t mask = ReadUmask();
     return 0666 & ~mask;
 }
 

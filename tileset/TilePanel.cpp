@@ -4,6 +4,7 @@
 #include "platform/FontDescription.h"
 #include "raster/DcRasterCanvas.h"
 #include "support/Matrix3.h"
+#include "support/TextFold.h"
 #include "tileset/TileDef.h"
 #include "tileset/TileSet.h"
 
@@ -68,6 +69,11 @@ bool TilePanel::SetColumns(int columns) {
 void TilePanel::RebuildAll() {
     blocks_.clear();
     pick_ = PanelPick{};
+    foldedNames_.clear();
+    foldedNames_.reserve(static_cast<size_t>(std::max(0, tileSet_.DefinitionCount())));
+    for (int definition = 0; definition < tileSet_.DefinitionCount(); ++definition) {
+        foldedNames_.push_back(TextFold::Fold(tileSet_.Definition(definition).Name()));
+    }
     const int count = std::min(tileSet_.PanelCategoryCount(), tileSet_.CategoryCount());
     for (int position = 0; position < count; ++position) {
         Block block;
@@ -78,13 +84,67 @@ void TilePanel::RebuildAll() {
             block.tiles = tileSet_.DefinitionsOfKind(kind);
         }
         BuildGrid(block);
+        ShowAll(block);
         blocks_.push_back(std::move(block));
+    }
+    if (IsFiltered()) {
+        ApplyFilter();
     }
     Layout(clientHeight_);
 }
 
+void TilePanel::ShowAll(Block& block) {
+    block.shown = block.tiles;
+    block.shownCells.resize(block.tiles.size());
+    for (size_t n = 0; n < block.tiles.size(); ++n) {
+        block.shownCells[n] = static_cast<int>(n);
+    }
+}
+
+void TilePanel::ApplyFilter() {
+    matchCount_ = 0;
+    for (Block& block : blocks_) {
+        block.shown.clear();
+        block.shownCells.clear();
+        for (size_t n = 0; n < block.tiles.size(); ++n) {
+            const int definition = block.tiles[n];
+            if (definition >= 0 && definition < static_cast<int>(foldedNames_.size()) &&
+                TextFold::Contains(foldedNames_[static_cast<size_t>(definition)], filter_)) {
+                block.shown.push_back(definition);
+                block.shownCells.push_back(static_cast<int>(n));
+            }
+        }
+        block.filterExpanded = !block.shown.empty();
+        matchCount_ += static_cast<int>(block.shown.size());
+    }
+}
+
+void TilePanel::SetFilter(const WString& text) {
+    const WString folded = TextFold::Fold(text);
+    if (folded == filter_) {
+        return;
+    }
+    pick_.dragging = false;
+    if (!IsFiltered()) {
+        scrollBeforeFilter_ = scrollPosition_;
+    }
+    filter_ = folded;
+    if (!IsFiltered()) {
+        for (Block& block : blocks_) {
+            ShowAll(block);
+        }
+        matchCount_ = 0;
+        Layout(clientHeight_);
+        scrollPosition_ = std::clamp(scrollBeforeFilter_, 0, MaxScroll());
+        return;
+    }
+    ApplyFilter();
+    scrollPosition_ = 0;
+    Layout(clientHeight_);
+}
+
 const std::vector<int>& TilePanel::TilesOf(int category) const {
-    return category >= 0 && category < CategoryCount() ? blocks_[category].tiles : noTiles_;
+    return category >= 0 && category < CategoryCount() ? blocks_[category].shown : noTiles_;
 }
 
 int TilePanel::GridRows(int category) const {
@@ -148,6 +208,9 @@ void TilePanel::DrawScaled(RasterCanvas& source, RasterCanvas& grid, double scal
 }
 
 bool TilePanel::IsExpanded(const Block& block) const {
+    if (IsFiltered()) {
+        return block.filterExpanded;
+    }
     return block.position < tileSet_.CategoryCount() && tileSet_.Category(block.position).expanded;
 }
 
@@ -160,8 +223,13 @@ WString TilePanel::LabelOf(const Block& block) const {
     return block.position < tileSet_.CategoryCount() ? tileSet_.Category(block.position).label : WString();
 }
 
+int TilePanel::ShownRows(const Block& block) const {
+    return (static_cast<int>(block.shown.size()) + columns_ - 1) / columns_;
+}
+
 int TilePanel::GridHeight(const Block& block) const {
-    return IsExpanded(block) && block.grid ? block.grid->Height() : 0;
+    // Without a search every tile shows and this is the grid image's height.
+    return IsExpanded(block) && block.grid ? ShownRows(block) * tileSize_ : 0;
 }
 
 void TilePanel::Layout(int clientHeight) {
@@ -220,10 +288,10 @@ TilePanel::Hit TilePanel::HitTest(int clientX, int clientY) const {
             const int column = clientX / tileSize_;
             const int row = (contentY - top) / tileSize_;
             const int listPosition = row * columns_ + column;
-            if (listPosition < static_cast<int>(block.tiles.size())) {
+            if (listPosition < static_cast<int>(block.shown.size())) {
                 hit.part = Part::Tile;
                 hit.category = category;
-                hit.definition = block.tiles[listPosition];
+                hit.definition = block.shown[listPosition];
                 hit.rightHalf = clientX % tileSize_ > tileSize_ / 2;
             }
             return hit;
@@ -242,7 +310,12 @@ TilePanel::Click TilePanel::MouseDown(int clientX, int clientY) {
     const Block& block = blocks_[hit.category];
     switch (hit.part) {
     case Part::Bar:
-        tileSet_.SetCategoryExpanded(block.position, !IsExpanded(block));
+        if (IsFiltered()) {
+            // During a search only the shown state changes; the stored one comes back afterwards.
+            blocks_[hit.category].filterExpanded = !block.filterExpanded;
+        } else {
+            tileSet_.SetCategoryExpanded(block.position, !IsExpanded(block));
+        }
         Layout(clientHeight_);
         return Click::ExpandToggled;
     case Part::TypeButton:
@@ -349,16 +422,38 @@ void TilePanel::PaintHeader(DcRasterCanvas& target, const Block& block, int top)
 
 void TilePanel::PaintGrid(DcRasterCanvas& target, const Block& block, int top, const UsedCount& used) const {
     CanvasPainter& painter = target.Painter();
-    CopyImage(painter, *block.grid, 0, top, PanelWidth(), block.grid->Height());
+    if (IsFiltered()) {
+        CopyShownCells(painter, block, top, target.Height());
+    } else {
+        CopyImage(painter, *block.grid, 0, top, PanelWidth(), block.grid->Height());
+    }
     if (!used) {
         return;
     }
-    for (int n = 0; n < static_cast<int>(block.tiles.size()); ++n) {
-        const int definition = block.tiles[n];
+    // Only the rows on screen: counting a definition's copies walks the whole map.
+    const int firstRow = std::max(0, -top / tileSize_);
+    const int endRow = std::min(ShownRows(block), (target.Height() - top + tileSize_ - 1) / tileSize_);
+    const int end = std::min(static_cast<int>(block.shown.size()), endRow * columns_);
+    for (int n = firstRow * columns_; n < end; ++n) {
+        const int definition = block.shown[n];
         const int status = tileSet_.CountStatus(definition, used(definition));
         if (status != 0) {
             PaintCountMark(target, status, (n % columns_) * tileSize_, top + (n / columns_) * tileSize_);
         }
+    }
+}
+
+void TilePanel::CopyShownCells(CanvasPainter& painter, const Block& block, int top, int clientHeight) const {
+    // The grid image keeps every tile in its own cell; a search copies the matching cells together.
+    const int firstRow = std::max(0, -top / tileSize_);
+    const int endRow = std::min(ShownRows(block), (clientHeight - top + tileSize_ - 1) / tileSize_);
+    const int end = std::min(static_cast<int>(block.shown.size()), endRow * columns_);
+    const PixelBlock source = block.grid->AsPixelBlock();
+    for (int n = firstRow * columns_; n < end; ++n) {
+        const int cell = block.shownCells[static_cast<size_t>(n)];
+        painter.StretchBlit((n % columns_) * tileSize_, top + (n / columns_) * tileSize_, tileSize_,
+                            tileSize_, source, (cell % columns_) * tileSize_, (cell / columns_) * tileSize_,
+                            tileSize_, tileSize_);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+class CanvasPainter;
 class DcRasterCanvas;
 class TileSet;
 
@@ -119,6 +120,18 @@ public:
     // The map view took the pick (or it was abandoned).
     void ClearPick() { pick_.dragging = false; }
 
+    // Shows only the tiles whose name contains text, letter case and accents ignored: every category
+    // keeps its header, the ones with matches are shown expanded and the others collapsed, and the
+    // panel scrolls to the top. The categories' own expanded bits are left alone, so an empty text
+    // gives back the full panel as it was, at the scroll position it had before the search began.
+    // Any pick is dropped.
+    void SetFilter(const WString& text);
+    bool IsFiltered() const { return !filter_.IsEmpty(); }
+    // The folded search text; empty when the full panel shows.
+    const WString& Filter() const { return filter_; }
+    // Tiles shown over all categories while a search is on.
+    int MatchCount() const { return matchCount_; }
+
     // Empty where there is nothing to explain.
     WString Tooltip(int clientX, int clientY, const UsedCount& used) const;
 
@@ -130,6 +143,12 @@ private:
     struct Block {
         int position = 0; // the tileset's category position
         std::vector<int> tiles;
+        // What the panel shows: all tiles, or the matches of the search. shownCells holds, for each
+        // shown tile, its cell number in the grid image, which always holds every tile.
+        std::vector<int> shown;
+        std::vector<int> shownCells;
+        // Expanded while a search is on; the tileset's bit holds when none is.
+        bool filterExpanded = false;
         std::unique_ptr<RasterCanvas> grid;
     };
 
@@ -142,6 +161,10 @@ private:
     int StateOf(const Block& block) const;
     WString LabelOf(const Block& block) const;
     int GridHeight(const Block& block) const;
+    int ShownRows(const Block& block) const;
+    void ApplyFilter();
+    void ShowAll(Block& block);
+    void CopyShownCells(CanvasPainter& painter, const Block& block, int top, int clientHeight) const;
     void PaintHeader(DcRasterCanvas& target, const Block& block, int top) const;
     void PaintGrid(DcRasterCanvas& target, const Block& block, int top, const UsedCount& used) const;
     void PaintCountMark(DcRasterCanvas& target, int status, int cellLeft, int cellTop) const;
@@ -155,4 +178,10 @@ private:
     int scrollPosition_ = 0;
     PanelPick pick_;
     const std::vector<int> noTiles_;
+    WString filter_;
+    int matchCount_ = 0;
+    // The scroll position when the search began, given back when it ends.
+    int scrollBeforeFilter_ = 0;
+    // Each definition's name, folded once per tileset load so a keystroke only compares.
+    std::vector<WString> foldedNames_;
 };

@@ -96,6 +96,12 @@ void ScriptedPrompts::ShowAbout(const AboutValues& values) {
     script_.aboutShown.push_back(values);
 }
 
+CGridvellumApp::Prompts::RecoveryChoice
+ScriptedPrompts::AskRecovery(const std::vector<AutosaveCopy>& copies) {
+    script_.recoveryOffers.push_back(copies);
+    return PopFront(script_.recoveryChoices, RecoveryChoice::Later);
+}
+
 AppHarness::AppHarness() {
     dir.Write("alpha.set", kAlphaSet);
     dir.Write("beta.set", kBetaSet);
@@ -125,6 +131,7 @@ std::unique_ptr<CGridvellumApp> AppHarness::MakeApp() {
         }
         return true;
     };
+    options.autosaveDirectory = WString::FromUtf8(dir.Path() + "/autosave/");
     return std::make_unique<CGridvellumApp>(std::move(options));
 }
 

@@ -22,6 +22,7 @@ struct PromptScript {
     std::deque<WString> openAnswers;
     std::deque<WString> saveAnswers;
     std::deque<WString> tileSetAnswers;
+    std::deque<CGridvellumApp::Prompts::RecoveryChoice> recoveryChoices;
 
     std::vector<std::string> saveQuestions; // the document titles asked about
     std::vector<std::string> proposedNames;
@@ -41,6 +42,7 @@ struct PromptScript {
     // nothing can show them.
     std::vector<std::string> openedFiles;
     bool openFails = false;
+    std::vector<std::vector<AutosaveCopy>> recoveryOffers;
 };
 
 class ScriptedPrompts : public CGridvellumApp::Prompts {
@@ -55,6 +57,7 @@ public:
     bool AskTileColor(TileColorValues& values) override;
     bool AskScenario(WString& scenario, const std::function<void()>& showHelp) override;
     void ShowAbout(const AboutValues& values) override;
+    RecoveryChoice AskRecovery(const std::vector<AutosaveCopy>& copies) override;
 
 private:
     PromptScript& script_;

@@ -74,6 +74,12 @@ if(GV_XDOTOOL)
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/app/e2e_keys.sh $<TARGET_FILE:gridvellum> $<TARGET_FILE:test_app>)
     set_tests_properties(app.e2e_keys_undo_paste_help PROPERTIES LABELS app TIMEOUT 120
         ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
+    # A tile found with the search box, moved with the keys, the editor killed, the map recovered
+    # from its autosave copy at the next start and saved.
+    add_test(NAME app.e2e_search_crash_recover_save
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/app/e2e_recover.sh $<TARGET_FILE:gridvellum> $<TARGET_FILE:test_app>)
+    set_tests_properties(app.e2e_search_crash_recover_save PROPERTIES LABELS app TIMEOUT 120
+        ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
 endif()
 
 # The installed program: cmake --install into a scratch DESTDIR, then the program run through its bin/

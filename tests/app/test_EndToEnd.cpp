@@ -100,4 +100,20 @@ TEST(EditorEndToEnd, SavedMapHoldsTheDroppedTurnedAndMovedTiles) {
     EXPECT_TRUE(c.Equals(Matrix3::Translation(128, 0))) << c.m31() << ", " << c.m32();
 }
 
+// After e2e_recover.sh: Floor B, found through the search box, dropped centred on (0, 64) and moved
+// two cells right, came back from the autosave copy of a killed run and was saved.
+TEST(EditorEndToEnd, RecoveredMapHoldsTheSearchedDroppedAndMovedTile) {
+    const std::string work = WorkDir();
+    if (work.empty()) {
+        GTEST_SKIP() << "GV_E2E_DIR names no folder; the end-to-end run sets it";
+    }
+    Loaded loaded(work + "/program");
+    ASSERT_TRUE(loaded.doc.OnOpenDocument(WString::FromUtf8(work + "/map.gv")));
+    ASSERT_EQ(loaded.doc.TileCount(), 1);
+    const TileRef* tile = loaded.doc.TileAt(0);
+    EXPECT_EQ(tile->Definition()->Name().ToUtf8(), "Floor B");
+    const Matrix3& at = tile->Transform();
+    EXPECT_TRUE(at.Equals(Matrix3::Translation(64, 0))) << at.m31() << ", " << at.m32();
+}
+
 } // namespace

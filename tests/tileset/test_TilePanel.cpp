@@ -381,3 +381,86 @@ TEST_F(TilePanelTest, RebuildAfterATilesetLoadFollowsTheNewCategories) {
 }
 
 } // namespace
+
+// Map tiles Stone, Élan Wall (blue, at most one) and Grass; objects WALL torch and Chest. The
+// tileset's other three categories (pick-up items, figures, text) stay empty: a header each.
+class TilePanelSearchTest : public TilePanelPaintTest {
+protected:
+    void SetUp() override {
+        dir.Write("red.png", SolidPng(8, 8, 255, 0, 0));
+        dir.Write("search.set",
+                  SetFile("<Set backcolor=\"1,2,3\">"
+                          "<Tile name=\"Stone\" type=\"0\">green.png</Tile>"
+                          "<Tile name=\"\xC3\x89lan Wall\" type=\"0\" maxcount=\"1\">blue.png</Tile>"
+                          "<Tile name=\"Grass\" type=\"0\">green.png</Tile>"
+                          "<Tile name=\"WALL torch\" type=\"1\">red.png</Tile>"
+                          "<Tile name=\"Chest\" type=\"1\">green.png</Tile>"
+                          "</Set>"));
+        tileSet.Load(u"search.set");
+        ASSERT_TRUE(sink.boxes.empty()) << sink.boxes.front().second;
+    }
+    static constexpr int kOtherHeaders = 3 * 17;
+};
+
+TEST_F(TilePanelSearchTest, SearchShowsMatchesOfEveryCategoryAndAnEmptyTextGivesThePanelBack) {
+    TilePanel panel(tileSet, 64, 1);
+    panel.RebuildAll();
+    tileSet.SetCategoryExpanded(0, true);
+    tileSet.SetCategoryExpanded(1, true);
+    Paint(panel, 64, 100, 1);
+    ASSERT_TRUE(panel.ScrollTo(40));
+    const std::vector<int> fullMapTiles = panel.TilesOf(0);
+
+    // Case and accents are ignored; the matches come together at the top of each category.
+    panel.SetFilter(u"wAlL");
+    EXPECT_EQ(panel.MatchCount(), 2);
+    EXPECT_EQ(panel.TilesOf(0), std::vector<int>{1});
+    EXPECT_EQ(panel.TilesOf(1), std::vector<int>{3});
+    EXPECT_EQ(panel.ScrollPosition(), 0);
+    Paint(panel, 64, 300, 1);
+    const int firstCell = 17 + 32;
+    // Above the cross through the cell's middle.
+    EXPECT_TRUE(IsBlue(PixelAt(canvas, 32, 17 + 10)));
+    // The full tile's red cross lies on the cell it moved to.
+    EXPECT_TRUE(IsRed(PixelAt(canvas, 20 + 2, 17 + 20 + 2)));
+    EXPECT_EQ(panel.Tooltip(32, firstCell, [](int) { return 1; }).ToUtf8(), "\xC3\x89lan Wall : 1 used of 1");
+    // The torch's red cell follows its header right under the one match above.
+    EXPECT_TRUE(IsRed(PixelAt(canvas, 32, 17 + 64 + 17 + 32)));
+    EXPECT_EQ(panel.ContentHeight(), 17 + 64 + 17 + 64 + kOtherHeaders);
+    EXPECT_EQ(panel.MouseDown(40, firstCell), TilePanel::Click::Picked);
+    EXPECT_EQ(panel.Pick().definition, 1);
+    EXPECT_TRUE(panel.Pick().rightHalf);
+
+    panel.SetFilter(u"ELAN");
+    EXPECT_EQ(panel.MatchCount(), 1);
+    EXPECT_FALSE(panel.Pick().dragging);
+    EXPECT_EQ(panel.TilesOf(1), std::vector<int>{});
+    // A category without matches shows its header only; its bar still opens and closes during a
+    // search without touching the category's own state.
+    EXPECT_EQ(panel.ContentHeight(), 17 + 64 + 17 + kOtherHeaders);
+    EXPECT_EQ(panel.MouseDown(30, 5), TilePanel::Click::ExpandToggled);
+    EXPECT_EQ(panel.ContentHeight(), 17 + 17 + kOtherHeaders);
+    EXPECT_TRUE(tileSet.Category(0).expanded);
+
+    panel.SetFilter(u"");
+    EXPECT_FALSE(panel.IsFiltered());
+    EXPECT_EQ(panel.TilesOf(0), fullMapTiles);
+    EXPECT_EQ(panel.ContentHeight(), 17 + 3 * 64 + 17 + 2 * 64 + kOtherHeaders);
+    Paint(panel, 64, 100, 0);
+    EXPECT_EQ(panel.ScrollPosition(), 40);
+    EXPECT_TRUE(IsBlue(PixelAt(canvas, 32, 17 + 64 + 32 - 40)));
+}
+
+TEST_F(TilePanelSearchTest, ASearchSurvivesATilesetReloadAndNoMatchCollapsesEverything) {
+    TilePanel panel(tileSet, 64, 2);
+    panel.RebuildAll();
+    panel.SetFilter(u"zzz");
+    EXPECT_EQ(panel.MatchCount(), 0);
+    EXPECT_EQ(panel.ContentHeight(), 2 * 17 + kOtherHeaders);
+    EXPECT_EQ(panel.HitTest(30, 17 + 5).part, TilePanel::Part::Bar);
+
+    panel.SetFilter(u"sto");
+    panel.RebuildAll();
+    EXPECT_EQ(panel.MatchCount(), 1);
+    EXPECT_EQ(panel.TilesOf(0), std::vector<int>{0});
+}
