@@ -215,6 +215,8 @@ bool MeasureSize(TileSet& tileSet, const std::filesystem::path& folder, int tile
                 return false;
         }
         std::printf("figure undo-steps-%s: %zu steps\n", label, doc.UndoHistory().size());
+        std::printf("undo history holds %.2f MiB, the newest step included\n",
+                    static_cast<double>(UndoHistory::SizeInBytes(doc.UndoHistory())) / (1 << 20));
     }
     return true;
 }

@@ -143,7 +143,8 @@ WString UndoEntries::Apply(const WString& difference, const WString& newer) {
     const char16_t* units = difference.c_str();
     const int end = difference.Length();
     WString older;
-    older.BeginAppend(std::max(ReadCount(units + 1), 0));
+    // Room for the whole result at once; the older text cannot outgrow newer plus the units inserted.
+    older.BeginAppend(std::clamp(ReadCount(units + 1), 0, newer.Length() + end));
     older.CommitAppend(0);
     const char16_t* source = newer.c_str();
     int copied = 0; // units of newer already passed

@@ -49,8 +49,9 @@ bool UndoHistory::CommitEdit() {
     std::vector<WString>& undo = doc_.UndoHistory();
     UndoEntries::Push(undo, snapshot);
     snapshot.Clear();
-    // The entry just covered shrank to its difference, so the limit is checked after it; the newest
-    // entry itself is never dropped, however large.
+    // The entry just covered shrank to its difference, so the limit is checked after the push. As
+    // before compact steps, the newest entry is neither dropped nor counted: it may pass the limit
+    // alone until the next commit, and a map never keeps fewer steps than it did with whole texts.
     TrimToLimit(undo, kLimitBytes, 1);
     return true;
 }
@@ -97,6 +98,8 @@ std::size_t UndoHistory::SizeInBytes(const std::vector<WString>& history) {
 std::size_t UndoHistory::TrimToLimit(std::vector<WString>& history, std::size_t limitBytes,
                                      std::size_t keepNewest) {
     std::size_t size = SizeInBytes(history);
+    for (std::size_t i = 0; i < keepNewest && i < history.size(); ++i)
+        size -= EntryBytes(history[history.size() - 1 - i]);
     std::size_t dropped = 0;
     while (size > limitBytes && dropped + keepNewest < history.size()) {
         size -= EntryBytes(history[dropped]);

@@ -36,9 +36,9 @@ public:
     bool CanUndo() const;
     bool CanRedo() const;
 
-    // Drops the oldest entries while the history holds more than limitBytes, counting two bytes per
-    // unit held, but never the keepNewest newest ones: CommitEdit keeps the step it made, which may
-    // pass the limit on its own. Returns how many were dropped.
+    // Drops the oldest entries while they hold more than limitBytes, counting two bytes per unit
+    // held. The keepNewest newest entries are neither dropped nor counted: CommitEdit keeps the step
+    // it made, which may pass the limit on its own. Returns how many were dropped.
     static std::size_t TrimToLimit(std::vector<WString>& history, std::size_t limitBytes,
                                    std::size_t keepNewest = 0);
     static std::size_t SizeInBytes(const std::vector<WString>& history);

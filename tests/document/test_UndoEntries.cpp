@@ -83,6 +83,7 @@ TEST(UndoEntries, DroppingTheOldestLeavesTheRestReadable) {
         text = WString(u"head") + text;
     }
     EXPECT_EQ(UndoHistory::TrimToLimit(entries, 0, 3), 7u);
+    EXPECT_EQ(UndoHistory::TrimToLimit(entries, 0, 3), 0u) << "the kept newest ones are not counted";
     ASSERT_EQ(entries.size(), 3u);
     for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ(UndoEntries::TextAt(entries, i), texts[7 + i]);
