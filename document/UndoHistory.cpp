@@ -3,6 +3,7 @@
 #include "document/CGridvellumDoc.h"
 #include "document/ProgramState.h"
 #include "document/TileRef.h"
+#include "document/UndoEntries.h"
 
 #include <utility>
 
@@ -46,9 +47,12 @@ bool UndoHistory::CommitEdit() {
     }
     doc_.RedoHistory().clear();
     std::vector<WString>& undo = doc_.UndoHistory();
-    TrimToLimit(undo, kLimitBytes);
-    undo.push_back(std::move(snapshot));
+    UndoEntries::Push(undo, snapshot);
     snapshot.Clear();
+    // The entry just covered shrank to its difference, so the limit is checked after the push. As
+    // before compact steps, the newest entry is neither dropped nor counted: it may pass the limit
+    // alone until the next commit, and a map never keeps fewer steps than it did with whole texts.
+    TrimToLimit(undo, kLimitBytes, 1);
     return true;
 }
 
@@ -74,9 +78,8 @@ bool UndoHistory::Replay(std::vector<WString>& from, std::vector<WString>& to) {
     }
     WString current;
     doc_.ToText(current);
-    to.push_back(std::move(current));
-    const WString entry = std::move(from.back());
-    from.pop_back();
+    UndoEntries::Push(to, current);
+    const WString entry = UndoEntries::Pop(from);
     doc_.DeleteAllTiles();
     doc_.LoadTilesFromText(entry);
     doc_.State().changed = false;
@@ -92,10 +95,13 @@ std::size_t UndoHistory::SizeInBytes(const std::vector<WString>& history) {
     return size;
 }
 
-std::size_t UndoHistory::TrimToLimit(std::vector<WString>& history, std::size_t limitBytes) {
+std::size_t UndoHistory::TrimToLimit(std::vector<WString>& history, std::size_t limitBytes,
+                                     std::size_t keepNewest) {
     std::size_t size = SizeInBytes(history);
+    for (std::size_t i = 0; i < keepNewest && i < history.size(); ++i)
+        size -= EntryBytes(history[history.size() - 1 - i]);
     std::size_t dropped = 0;
-    while (size > limitBytes && dropped < history.size()) {
+    while (size > limitBytes && dropped + keepNewest < history.size()) {
         size -= EntryBytes(history[dropped]);
         ++dropped;
     }

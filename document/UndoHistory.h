@@ -8,16 +8,18 @@
 class CGridvellumDoc;
 
 // The snapshot protocol of the document: an edit that changed something becomes one undo step, the
-// clipboard-form text of all tiles as they were when the edit began. The histories themselves live in
-// the document (they are emptied by New, Open and a tileset change); this class is the logic that
-// fills and replays them, so it holds nothing but the document and may be made wherever it is needed.
+// clipboard-form text of all tiles as they were when the edit began. The histories hold their steps
+// compactly (see UndoEntries): only the newest is a whole text, the others are differences. The histories
+// themselves live in the document (they are emptied by New, Open and a tileset change); this class is the
+// logic that fills and replays them, so it holds nothing but the document and may be made wherever it is
+// needed.
 //
 // What makes a step: the program's changed flag (colour, flip, text, local flags, adding or deleting a
 // tile) or a tile whose transform or local flags differ from its snapshot when the edit ends. The
 // scenario, the selection and the clipboard are never part of a step.
 class UndoHistory {
 public:
-    // Beyond this many bytes (two per character) the oldest undo entries are dropped.
+    // Beyond this many bytes (two per unit held) the oldest undo entries are dropped.
     static constexpr std::size_t kLimitBytes = std::size_t{1} << 24;
 
     explicit UndoHistory(CGridvellumDoc& doc) : doc_(doc) {}
@@ -34,10 +36,11 @@ public:
     bool CanUndo() const;
     bool CanRedo() const;
 
-    // Drops the oldest entries while the history holds more than limitBytes, counting two bytes per
-    // character. CommitEdit trims before it appends, so the newest entry may pass the limit on its own
-    // until the next commit. Returns how many were dropped.
-    static std::size_t TrimToLimit(std::vector<WString>& history, std::size_t limitBytes);
+    // Drops the oldest entries while they hold more than limitBytes, counting two bytes per unit
+    // held. The keepNewest newest entries are neither dropped nor counted: CommitEdit keeps the step
+    // it made, which may pass the limit on its own. Returns how many were dropped.
+    static std::size_t TrimToLimit(std::vector<WString>& history, std::size_t limitBytes,
+                                   std::size_t keepNewest = 0);
     static std::size_t SizeInBytes(const std::vector<WString>& history);
 
 private:

@@ -63,4 +63,5 @@ void XmlArena::Rewind() {
         list.head = nullptr;
     currentBlock_ = 0;
     used_ = 0;
+    names_.Clear();
 }

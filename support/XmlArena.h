@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/XmlNameTable.h"
+
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -8,7 +10,8 @@
 // elements costs a few allocations instead of one per node. A slot given back is reused by the next
 // request of the same size; when the last slot is given back the arena starts again at its first block,
 // so a document that is cleared and loaded again reuses its memory in order. The blocks are freed only
-// with the arena, so every node taken from it must be destroyed before it.
+// with the arena, so every node taken from it must be destroyed before it. The names of the nodes in the
+// slots are kept here too, once each, and go with the last slot.
 class XmlArena {
 public:
     XmlArena() = default;
@@ -20,6 +23,9 @@ public:
     void* Allocate(size_t bytes);
     // Gives back a slot that Allocate returned for the same size.
     void Release(void* slot, size_t bytes);
+
+    // Names of the nodes in this arena's slots; emptied when the last slot is given back.
+    XmlNameTable& Names() { return names_; }
 
     size_t LiveSlots() const { return live_; }
     size_t BlockCount() const { return blocks_.size(); }
@@ -55,4 +61,5 @@ private:
     size_t used_ = 0;         // bytes carved from the current block
     size_t live_ = 0;
     std::vector<FreeList> freeLists_; // one per slot size; nodes come in two sizes
+    XmlNameTable names_;
 };

@@ -62,6 +62,7 @@ template <class Node> std::unique_ptr<Node, XmlNodeDelete> XmlElement::MakeNode(
         return std::unique_ptr<Node, XmlNodeDelete>(std::make_unique<Node>().release());
     std::unique_ptr<Node, XmlNodeDelete> node(::new (arena->Allocate(sizeof(Node))) Node());
     node->arena_ = arena;
+    node->ShareNamesThroughArena();
     return node;
 }
 

@@ -1,15 +1,31 @@
 #include "support/XmlNode.h"
 
+#include "support/XmlArena.h"
+
 namespace {
 
-const WString& EmptyRawText() {
+const WString& EmptyText() {
     static const WString empty;
     return empty;
 }
 
 } // namespace
 
+XmlNode::XmlNode() : name_(&EmptyText()) {}
+
 XmlNode::~XmlNode() = default;
+
+void XmlNode::StoreName(const char16_t* units, int count) {
+    if (sharedNames_) {
+        name_ = arena_->Names().Intern(units, count);
+        return;
+    }
+    WString copy(units, count); // the units may be our own name
+    if (!ownName_)
+        ownName_ = std::make_unique<WString>();
+    *ownName_ = std::move(copy);
+    name_ = ownName_.get();
+}
 
 // Same result as assigning WString(units, count), without the temporary: parsing sets every name and value
 // once on a fresh node, where the string can take the units directly.
@@ -21,13 +37,16 @@ void XmlNode::AssignUnits(WString& target, const char16_t* units, int count) {
 }
 
 void XmlNode::SetName(const WString& name) {
-    name_ = name;
-    name_.Trim(true, true);
+    SetName(name.c_str(), name.Length());
 }
 
 void XmlNode::SetName(const char16_t* units, int count) {
-    AssignUnits(name_, units, count);
-    name_.Trim(true, true); // parsed names hold no white space, so this only scans their two ends
+    int begin = 0, end = count;
+    while (end > 0 && WString::IsSpace(units[end - 1]))
+        --end;
+    while (begin < end && WString::IsSpace(units[begin]))
+        ++begin;
+    StoreName(units + begin, end - begin);
 }
 
 void XmlNode::SetText(const WString& text) {
@@ -56,7 +75,7 @@ const WString& XmlNode::Text(bool preferRaw) const {
 }
 
 const WString& XmlNode::RawText() const {
-    return rawText_ ? *rawText_ : EmptyRawText();
+    return rawText_ ? *rawText_ : EmptyText();
 }
 
 void XmlNode::ClearText() {

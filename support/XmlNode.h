@@ -9,17 +9,18 @@ class XmlElement;
 
 // One named item with text: an attribute, or the base of an element. Name and value are kept trimmed;
 // the untrimmed text is kept beside the value only when trimming changed it, so that text with
-// meaningful outer white space survives a load and save unchanged.
+// meaningful outer white space survives a load and save unchanged. A node in a document's arena shares
+// its name with every other node of that name there; a node on its own keeps a copy.
 class XmlNode {
 public:
-    XmlNode() = default;
+    XmlNode();
     XmlNode(const XmlNode&) = delete;
     XmlNode& operator=(const XmlNode&) = delete;
     virtual ~XmlNode();
 
     void SetName(const WString& name);
     void SetName(const char16_t* units, int count);
-    const WString& Name() const { return name_; }
+    const WString& Name() const { return *name_; }
 
     // value = trimmed text; the raw text keeps the untrimmed text only when trimming changed something.
     void SetText(const WString& text);
@@ -48,12 +49,17 @@ private:
 
     static void AssignUnits(WString& target, const char16_t* units, int count);
     // For names the parser read: they hold no white space, so there is nothing to trim.
-    void SetParsedName(const char16_t* units, int count) { AssignUnits(name_, units, count); }
+    void SetParsedName(const char16_t* units, int count) { StoreName(units, count); }
+    void StoreName(const char16_t* units, int count);
+    // Called once for nodes that live in an arena slot (the document itself does not).
+    void ShareNamesThroughArena() { sharedNames_ = true; }
 
-    WString name_;
+    const WString* name_; // the arena's shared copy, or ownName_; never null
+    std::unique_ptr<WString> ownName_;
     WString value_;
     // Most text needs no raw copy, so it is kept apart and only exists while it differs from the value.
     std::unique_ptr<WString> rawText_;
     XmlElement* parent_ = nullptr;
     XmlArena* arena_ = nullptr;
+    bool sharedNames_ = false;
 };

@@ -184,3 +184,36 @@ TEST(Utf8DecodeWithoutCr, LoadDropsCarriageReturnsInsideAndBetweenBrokenSequence
     EXPECT_EQ(doc.Attribute(u"x"), W(u"1\uFFFD\uFFFD2"));
     EXPECT_EQ(doc.Value(), W(u"t\ne\u20AC"));
 }
+
+// Names are shared through the arena; the shared copies go when the last node does, and nothing that
+// outlives them (the document's own name, nodes on the heap) may still point at one.
+TEST(XmlArena, SharedNamesSurviveClearReloadAndRenaming) {
+    XmlDocument doc;
+    ASSERT_TRUE(LoadBytes(doc, MapBytes(3)));
+    EXPECT_EQ(doc.Name(), W(u"Map"));
+    EXPECT_EQ(doc.Child(0)->Name().c_str(), doc.Child(2)->Name().c_str()) << "one copy per distinct name";
+    EXPECT_EQ(doc.Child(1)->AttributeAt(1)->Name(), W(u"matrix"));
+
+    doc.ClearContent(); // every slot given back: the shared names are gone, the document's is not
+    EXPECT_EQ(doc.Name(), W(u"Map"));
+    const std::string other = "<?xml version=\"1.0\"?><Other a=\"1\"><Kid  b=\"2\"/><Kid/></Other>";
+    ASSERT_TRUE(LoadBytes(doc, other));
+    EXPECT_EQ(doc.Name(), W(u"Other"));
+    EXPECT_EQ(doc.Child(1)->Name(), W(u"Kid"));
+    EXPECT_EQ(doc.Child(0)->AttributeAt(0)->Name(), W(u"b"));
+
+    XmlElement* kid = doc.Child(0);
+    kid->SetName(kid->Name()); // renaming to its own (shared) name
+    kid->SetName(W(u"  Renamed \t"));
+    EXPECT_EQ(kid->Name(), W(u"Renamed"));
+    EXPECT_EQ(doc.Child(1)->Name(), W(u"Kid")) << "renaming one node leaves the others";
+
+    XmlElement loose; // no arena: keeps its own copy, also when renamed to itself
+    loose.SetName(W(u"Loose"));
+    loose.SetName(loose.Name());
+    loose.AddChild()->SetName(W(u"Inner"));
+    EXPECT_EQ(loose.Name(), W(u"Loose"));
+    EXPECT_EQ(loose.Child(0)->Name(), W(u"Inner"));
+    std::string saved = doc.ToFileBytes();
+    EXPECT_NE(saved.find("<Renamed b=\"2\"/>"), std::string::npos) << saved;
+}
