@@ -421,25 +421,6 @@ CGridvellumDoc::SelectedColor CGridvellumDoc::GetSelectedColor() const {
     return color;
 }
 
-TileRef* CGridvellumDoc::DrawTiles(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld,
-                                   bool quickDraw, bool publish) {
-    TileRef* lastSelected = nullptr;
-    int selected = 0;
-    for (const auto& tile : tiles_) {
-        if (!tile) {
-            continue;
-        }
-        if (CategoryState(*tile) < kCategoryHidden) {
-            tile->DrawSoftware(target, view, visibleWorld, quickDraw, publish);
-        }
-        if (tile->IsSelected()) {
-            ++selected;
-            lastSelected = tile.get();
-        }
-    }
-    return selected == 1 ? lastSelected : nullptr;
-}
-
 void CGridvellumDoc::WriteXml(XmlElement& root, bool clipboardForm) const {
     root.SetName(MapFile::kRootElement);
     root.AddAttribute(u"xmlns", MapFile::kNamespace);

@@ -9,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-class DcRasterCanvas;
 class DocumentHost;
 class Matrix3;
 class TextTile;
@@ -106,11 +105,6 @@ public:
     // With widen and all tiles, the box grows to at least the view's client size, centred.
     Rect2 DocumentBounds(bool selectedOnly, bool widen) const;
     SelectedColor GetSelectedColor() const;
-
-    // Draws every tile whose category is not hidden, in order, through the software renderer; returns
-    // the selected tile when exactly one is selected.
-    TileRef* DrawTiles(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld, bool quickDraw,
-                       bool publish);
 
     // The map format. The clipboard form leaves out the scenario.
     void WriteXml(XmlElement& root, bool clipboardForm) const;

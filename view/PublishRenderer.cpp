@@ -2,18 +2,30 @@
 
 #include "document/CGridvellumDoc.h"
 #include "raster/DcRasterCanvas.h"
-#include "support/Rgb8.h"
-#include "tileset/TileSet.h"
+#include "support/Matrix3.h"
 #include "view/Camera.h"
-#include "view/SoftwareFrame.h"
+#include "view/FrameComposer.h"
+#include "view/SoftwareRenderer.h"
 
-#include <cstdint>
+#include <algorithm>
 
 namespace {
 
-std::uint32_t ColorOf(const Rgb8& color) {
-    return static_cast<std::uint32_t>(color.r) | (static_cast<std::uint32_t>(color.g) << 8) |
-           (static_cast<std::uint32_t>(color.b) << 16);
+void RenderWhole(DcRasterCanvas& image, CGridvellumDoc& doc, const Matrix3& settledWorldToImage) {
+    Camera camera(true);
+    camera.Resize(image.Width(), image.Height());
+    camera.SetViewMatrix(settledWorldToImage);
+    SoftwareRenderer renderer(image);
+    FrameComposer(renderer, doc).ComposePublish(camera);
+}
+
+// A camera over the whole picture settles the transform exactly as the map view's camera does for
+// its window; settling again after a whole-pixel shift changes nothing, so bands keep it.
+Matrix3 Settled(int width, int height, const Matrix3& worldToImage) {
+    Camera camera(true);
+    camera.Resize(width, height);
+    camera.SetViewMatrix(worldToImage);
+    return camera.ViewMatrix();
 }
 
 } // namespace
@@ -22,24 +34,30 @@ void PublishRenderer::Render(DcRasterCanvas& image, CGridvellumDoc& doc, const M
     if (!image.HasPixels() || image.Width() < 1 || image.Height() < 1) {
         return;
     }
-    // A camera over the whole image settles the transform and gives the visible world, exactly as
-    // the map view's camera does for its window.
-    Camera camera(true);
-    camera.Resize(image.Width(), image.Height());
-    camera.SetViewMatrix(worldToImage);
+    RenderWhole(image, doc, Settled(image.Width(), image.Height(), worldToImage));
+}
 
-    const TileSet& tileSet = doc.Tiles();
-    const TileSetSettings& settings = tileSet.Settings();
-    image.Fill(ColorOf(settings.backPublishColor));
-    CanvasPainter& painter = image.Painter();
-    painter.ClearClip();
-    painter.SetRasterOp(RasterOp::CopyPen);
-    if (settings.publishWithGrid) {
-        SoftwareFrame::DrawGrid(painter, camera, tileSet.DrawGridSize(), ColorOf(settings.gridColor));
+bool PublishRenderer::RenderBands(CGridvellumDoc& doc, int width, int height, const Matrix3& worldToImage,
+                                  int bandRows, BandSink& sink) {
+    if (width < 1 || height < 1 || bandRows < 1) {
+        return false;
     }
-    painter.SetTextBackground(false, 0);
-    // The tiles write the pixels directly; what the painter drew must be in memory first.
-    painter.Flush();
-    doc.DrawTiles(image, camera.ViewMatrix(), camera.VisibleWorld(), false, true);
-    painter.Flush();
+    const Matrix3 settled = Settled(width, height, worldToImage);
+    DcRasterCanvas band;
+    if (!band.SetBitsPerPixel(24)) {
+        return false;
+    }
+    for (int firstRow = 0; firstRow < height; firstRow += bandRows) {
+        const int rows = std::min(bandRows, height - firstRow);
+        if (!band.EnsureSize(width, rows)) {
+            return false;
+        }
+        // The band's bottom stored row is picture row height - firstRow - rows counted from the bottom.
+        const double bottom = height - firstRow - rows;
+        RenderWhole(band, doc, settled * Matrix3::Translation(0.0, -bottom));
+        if (!sink.TakeBand(band, firstRow)) {
+            return false;
+        }
+    }
+    return true;
 }

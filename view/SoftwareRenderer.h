@@ -1,0 +1,39 @@
+#pragma once
+
+#include "view/FrameRenderer.h"
+
+#include <cstdint>
+
+class CanvasPainter;
+class DcRasterCanvas;
+class StretchedBackground;
+
+// The program's own renderer: a frame drawn into a raster canvas (the map view's screen-sized canvas,
+// a published picture or one band of it) with the textured-polygon rasterizer for pictures and the
+// platform painter for lines, shapes and text.
+class SoftwareRenderer : public FrameRenderer {
+public:
+    // background keeps the stretched background picture between frames; without it a frame shows the
+    // background colour only.
+    explicit SoftwareRenderer(DcRasterCanvas& target, StretchedBackground* background = nullptr);
+
+    void BeginFrame() override;
+    void Background(const Rgb8& color, const RasterCanvas* picture, bool quickDraw) override;
+    void Grid(const Camera& camera, int drawGridSize, const Rgb8& color) override;
+    void BeginTiles() override;
+    void EndTiles() override {}
+    void Image(const ImageItem& item) override;
+    void Text(const TextRun& run) override;
+    void Border(const Camera& camera) override;
+    void Overlays(const FrameOverlays& overlays, const Camera& camera) override;
+    void Handles(const Camera& camera, const std::array<Vec2, 4>& handleWorldPts) override;
+    void EndFrame() override;
+
+    // Lines every drawGridSize world units through the visible area, one pixel wide, in client pixels.
+    // No lines for a size of 0 or less.
+    static void DrawGrid(CanvasPainter& painter, const Camera& camera, int drawGridSize, std::uint32_t color);
+
+private:
+    DcRasterCanvas& target_;
+    StretchedBackground* background_;
+};
