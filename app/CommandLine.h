@@ -11,10 +11,11 @@
 //   --save-as IN.gv OUT.gv   opens IN exactly as the editor does and saves it as OUT
 //   --report MAP.gv [OUT]    writes the tile usage report of MAP to OUT, or to standard output
 //   --thumbnail MAP.gv OUT.png SIZE   draws MAP in its publish colours, fitted to SIZE x SIZE pixels
+//   --publish MAP.gv OUT.jpg [--scale S] [--quality Q]   publishes MAP as the editor does
 //   --help, --version
 class CommandLine {
 public:
-    enum class Mode { Editor, Help, Version, SaveAs, Report, Thumbnail, Invalid };
+    enum class Mode { Editor, Help, Version, SaveAs, Report, Thumbnail, Publish, Invalid };
 
     // Exit statuses of the headless modes.
     static constexpr int kSuccess = 0;
@@ -28,7 +29,9 @@ public:
     bool IsHeadless() const { return mode_ != Mode::Editor; }
     // Modes that draw or save text tiles, which measure with platform fonts: they need an
     // application object, which the offscreen platform gives without a display.
-    bool NeedsFonts() const { return mode_ == Mode::SaveAs || mode_ == Mode::Thumbnail; }
+    bool NeedsFonts() const {
+        return mode_ == Mode::SaveAs || mode_ == Mode::Thumbnail || mode_ == Mode::Publish;
+    }
     // The map the editor opens at start; empty for a new map.
     const std::string& MapPath() const { return mapPath_; }
     const std::string& InputPath() const { return inputPath_; }
@@ -36,6 +39,9 @@ public:
     const std::string& ErrorText() const { return error_; }
     // The side of the thumbnail's square in pixels.
     int ThumbnailSize() const { return thumbnailSize_; }
+    // --publish: the scale in (0, 1] (1 unless given) and the JPEG quality 1 .. 100 (50 unless given).
+    float PublishScale() const { return publishScale_; }
+    int PublishQuality() const { return publishQuality_; }
 
     static std::string VersionText();
     static std::string HelpText(const std::string& programName);
@@ -49,7 +55,9 @@ private:
     int RunSaveAs(const WString& dataDirectory, std::ostream& err) const;
     int RunReport(const WString& dataDirectory, std::ostream& out, std::ostream& err) const;
     int RunThumbnail(const WString& dataDirectory, std::ostream& err) const;
+    int RunPublish(const WString& dataDirectory, std::ostream& err) const;
     static CommandLine ParseThumbnail(const std::vector<std::string>& args);
+    static CommandLine ParsePublish(const std::vector<std::string>& args);
 
     Mode mode_ = Mode::Editor;
     std::string mapPath_;
@@ -57,4 +65,6 @@ private:
     std::string outputPath_;
     std::string error_;
     int thumbnailSize_ = 0;
+    float publishScale_ = 1.0f;
+    int publishQuality_ = 50;
 };
