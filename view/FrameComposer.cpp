@@ -101,7 +101,7 @@ void FrameComposer::ComposeView(const Camera& camera, const FrameOverlays& overl
     }
     renderer_.BeginFrame();
     renderer_.Background(settings.backColor, back, quickDraw);
-    renderer_.Grid(camera, tileSet_.DrawGridSize(), settings.gridColor);
+    renderer_.Grid(camera, camera.VisibleWorld(), tileSet_.DrawGridSize(), settings.gridColor);
     renderer_.BeginTiles();
     Tiles(camera.ViewMatrix(), camera.VisibleWorld(), quickDraw, false);
     renderer_.EndTiles();
@@ -113,15 +113,15 @@ void FrameComposer::ComposeView(const Camera& camera, const FrameOverlays& overl
     renderer_.EndFrame();
 }
 
-void FrameComposer::ComposePublish(const Camera& camera) {
+void FrameComposer::ComposePublish(const Camera& camera, const Rect2& pictureWorld, const Rect2& cullWorld) {
     const TileSetSettings& settings = tileSet_.Settings();
     renderer_.BeginFrame();
     renderer_.Background(settings.backPublishColor, nullptr, false);
     if (settings.publishWithGrid) {
-        renderer_.Grid(camera, tileSet_.DrawGridSize(), settings.gridColor);
+        renderer_.Grid(camera, pictureWorld, tileSet_.DrawGridSize(), settings.gridColor);
     }
     renderer_.BeginTiles();
-    Tiles(camera.ViewMatrix(), camera.VisibleWorld(), false, true);
+    Tiles(camera.ViewMatrix(), cullWorld, false, true);
     renderer_.EndTiles();
     renderer_.EndFrame();
 }

@@ -21,8 +21,9 @@ public:
     // The map view's frame as the camera sees it, on the screen's colours.
     void ComposeView(const Camera& camera, const FrameOverlays& overlays, bool quickDraw);
     // A published picture: publish background, the grid only when the tileset publishes with it,
-    // tiles in publish mode. The camera covers the picture (or one band of it).
-    void ComposePublish(const Camera& camera);
+    // tiles in publish mode. The camera covers the picture or one band of it; the grid shows the lines
+    // of pictureWorld (the whole picture's area) and tiles whose box misses cullWorld are left out.
+    void ComposePublish(const Camera& camera, const Rect2& pictureWorld, const Rect2& cullWorld);
 
     // Every tile whose category is not hidden, index 0 first so later tiles lie on top. view maps world
     // units to view pixels; tiles whose box misses visibleWorld are left out. Returns the selected

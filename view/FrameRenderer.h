@@ -8,6 +8,7 @@
 class Camera;
 class FrameOverlays;
 class RasterCanvas;
+class Rect2;
 struct ImageItem;
 struct TextRun;
 
@@ -22,8 +23,9 @@ public:
 
     // The whole target in one colour, or the background picture stretched over it when given.
     virtual void Background(const Rgb8& color, const RasterCanvas* picture, bool quickDraw) = 0;
-    // Lines every drawGridSize world units through the visible area.
-    virtual void Grid(const Camera& camera, int drawGridSize, const Rgb8& color) = 0;
+    // Lines every drawGridSize world units through lineWorld (the visible area, or for one band of a
+    // picture the whole picture's area, so every band picks the lines the whole picture shows).
+    virtual void Grid(const Camera& camera, const Rect2& lineWorld, int drawGridSize, const Rgb8& color) = 0;
     // Before the first tile and after the last one.
     virtual void BeginTiles() = 0;
     virtual void EndTiles() = 0;

@@ -40,5 +40,5 @@ FrameTimingReport SoftwareFrame::Draw(const Camera& camera, CGridvellumDoc& doc,
 
 void SoftwareFrame::DrawGrid(CanvasPainter& painter, const Camera& camera, int drawGridSize,
                              std::uint32_t color) {
-    SoftwareRenderer::DrawGrid(painter, camera, drawGridSize, color);
+    SoftwareRenderer::DrawGrid(painter, camera, camera.VisibleWorld(), drawGridSize, color);
 }

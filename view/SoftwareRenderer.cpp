@@ -101,8 +101,9 @@ void SoftwareRenderer::Background(const Rgb8& color, const RasterCanvas* picture
     background_->DrawInto(target_, *picture, quickDraw ? StretchMode::ColorOnColor : StretchMode::HalfTone);
 }
 
-void SoftwareRenderer::Grid(const Camera& camera, int drawGridSize, const Rgb8& color) {
-    DrawGrid(target_.Painter(), camera, drawGridSize, ColorOf(color));
+void SoftwareRenderer::Grid(const Camera& camera, const Rect2& lineWorld, int drawGridSize,
+                            const Rgb8& color) {
+    DrawGrid(target_.Painter(), camera, lineWorld, drawGridSize, ColorOf(color));
 }
 
 void SoftwareRenderer::BeginTiles() {
@@ -131,8 +132,8 @@ void SoftwareRenderer::EndFrame() {
     target_.Painter().Flush();
 }
 
-void SoftwareRenderer::DrawGrid(CanvasPainter& painter, const Camera& camera, int drawGridSize,
-                                std::uint32_t color) {
+void SoftwareRenderer::DrawGrid(CanvasPainter& painter, const Camera& camera, const Rect2& lineWorld,
+                                int drawGridSize, std::uint32_t color) {
     const int width = camera.ClientWidth();
     const int height = camera.ClientHeight();
     if (drawGridSize <= 0 || width < 1 || height < 1) {
@@ -141,7 +142,7 @@ void SoftwareRenderer::DrawGrid(CanvasPainter& painter, const Camera& camera, in
     // The camera never rotates: world x maps to view x and world y to view y on their own.
     const Matrix3& view = camera.ViewMatrix();
     const double sx = view.m11(), tx = view.m31(), sy = view.m22(), ty = view.m32();
-    const Rect2 visible = camera.VisibleWorld();
+    const Rect2& visible = lineWorld;
     const double size = drawGridSize;
     const double x0 = FirstLine(visible.MinX(), size);
     const double y0 = FirstLine(visible.MinY(), size);

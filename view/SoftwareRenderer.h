@@ -19,7 +19,7 @@ public:
 
     void BeginFrame() override;
     void Background(const Rgb8& color, const RasterCanvas* picture, bool quickDraw) override;
-    void Grid(const Camera& camera, int drawGridSize, const Rgb8& color) override;
+    void Grid(const Camera& camera, const Rect2& lineWorld, int drawGridSize, const Rgb8& color) override;
     void BeginTiles() override;
     void EndTiles() override {}
     void Image(const ImageItem& item) override;
@@ -29,9 +29,10 @@ public:
     void Handles(const Camera& camera, const std::array<Vec2, 4>& handleWorldPts) override;
     void EndFrame() override;
 
-    // Lines every drawGridSize world units through the visible area, one pixel wide, in client pixels.
-    // No lines for a size of 0 or less.
-    static void DrawGrid(CanvasPainter& painter, const Camera& camera, int drawGridSize, std::uint32_t color);
+    // Lines every drawGridSize world units through lineWorld, one pixel wide, in client pixels, cut to
+    // the camera's client area. No lines for a size of 0 or less.
+    static void DrawGrid(CanvasPainter& painter, const Camera& camera, const Rect2& lineWorld,
+                         int drawGridSize, std::uint32_t color);
 
 private:
     DcRasterCanvas& target_;
