@@ -5,8 +5,11 @@
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
 #include "app/WindowIcon.h"
+#include "app/dialogs/CJPEGOptionsDialog.h"
+#include "app/dialogs/PublishProgressDialog.h"
 #include "document/TileSetChange.h"
 #include "platform/QtSettingsStore.h"
+#include "publish/Publisher.h"
 #include "support/FileUtils.h"
 
 #include <QApplication>
@@ -28,6 +31,8 @@ namespace {
 
 constexpr const char16_t* kMapFilter = u"Gridvellum Files (*.gv);;All Files (*)";
 constexpr const char16_t* kMapExtension = u".gv";
+constexpr const char16_t* kJpegFilter = u"JPG Files (*.jpg)|*.jpg|All Files (*.*)|*.*||";
+constexpr const char16_t* kPublishCaption = u"Publish to JPEG";
 // Set to a file path, the editor saves a picture of its window once the map has been drawn for the
 // first time and quits: the smoke test of a real start.
 constexpr const char* kScreenshotVariable = "GRIDVELLUM_SCREENSHOT";
@@ -91,6 +96,27 @@ public:
 
     void ShowMessage(const WString& caption, const WString& text) override {
         QMessageBox::information(parent_(), ToQString(caption), ToQString(text));
+    }
+
+    WString AskPublishPath(const WString& proposedName) override {
+        // The dialog asks before replacing an existing file and adds ".jpg" to a name without it.
+        QFileDialog dialog(parent_(), ToQString(kPublishCaption), ToQString(proposedName),
+                           DialogFilter(kJpegFilter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("jpg"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return WString();
+        }
+        return FromQString(dialog.selectedFiles().front());
+    }
+
+    std::optional<JpegOptions> AskJpegOptions(const JpegOptions& start, double mapWidth,
+                                              double mapHeight) override {
+        return CJPEGOptionsDialog::Ask(parent_(), start, mapWidth, mapHeight);
+    }
+
+    std::unique_ptr<PublishProgress> ShowPublishProgress() override {
+        return std::make_unique<PublishProgressDialog>(parent_());
     }
 
 private:
@@ -235,6 +261,36 @@ bool CGridvellumApp::SaveTo(const WString& path) {
     }
     recent_.Add(path);
     return true;
+}
+
+bool CGridvellumApp::PublishToJpeg() {
+    if (doc_.TileCount() == 0) {
+        return false;
+    }
+    WString proposed = doc_.PathName().IsEmpty() ? WString(u"untitled") : doc_.PathName().NameOf();
+    proposed.Append(u".jpg");
+    const WString path = prompts_->AskPublishPath(proposed);
+    if (path.IsEmpty()) {
+        return false;
+    }
+    const Rect2 bounds = doc_.DocumentBounds(false, false);
+    const std::optional<JpegOptions> options =
+        prompts_->AskJpegOptions(JpegOptions::Load(*settings_), bounds.Width(), bounds.Height());
+    if (!options) {
+        return false;
+    }
+    options->Store(*settings_);
+    WString reason;
+    bool published = false;
+    {
+        const std::unique_ptr<PublishProgress> progress = prompts_->ShowPublishProgress();
+        published =
+            Publisher::Publish(doc_, path, options->Scale(), options->quality, progress.get(), reason);
+    }
+    if (!published && !reason.IsEmpty()) {
+        prompts_->ShowMessage(kPublishCaption, reason);
+    }
+    return published;
 }
 
 void CGridvellumApp::ChangeTileSet() {

@@ -5,6 +5,8 @@
 #include "document/CGridvellumDoc.h"
 #include "document/DocumentHost.h"
 #include "document/ProgramState.h"
+#include "publish/JpegOptions.h"
+#include "publish/PublishProgress.h"
 #include "support/MessageSink.h"
 #include "support/SettingsStore.h"
 #include "support/WString.h"
@@ -12,6 +14,7 @@
 #include "tileset/TileSet.h"
 
 #include <memory>
+#include <optional>
 
 class CMainFrame;
 
@@ -35,6 +38,12 @@ public:
         virtual WString AskSaveMap(const WString& proposedName) = 0;
         virtual WString AskTileSet() = 0;
         virtual void ShowMessage(const WString& caption, const WString& text) = 0;
+        // Publishing: the JPEG file to write (empty when cancelled), the options confirmed with OK
+        // (none when the dialog was closed otherwise) and the progress of the publish itself.
+        virtual WString AskPublishPath(const WString& proposedName) = 0;
+        virtual std::optional<JpegOptions> AskJpegOptions(const JpegOptions& start, double mapWidth,
+                                                          double mapHeight) = 0;
+        virtual std::unique_ptr<PublishProgress> ShowPublishProgress() = 0;
     };
 
     struct Options {
@@ -72,6 +81,9 @@ public:
     bool FileSave();
     bool FileSaveAs();
     void ChangeTileSet();
+    // Publish to JPEG: asks for the file and the options, then writes the picture and its page. A
+    // failure is reported; a cancel anywhere publishes nothing. False when nothing was published.
+    bool PublishToJpeg();
     // Offers to save unsaved changes. False when the user cancelled (or the save failed).
     bool SaveModified();
 

@@ -117,6 +117,7 @@ void CMainFrame::BuildFileMenu() {
     }
     fileMenu_->addSeparator();
     fileMenu_->addAction(MakeAction(CommandTable::kChangeTileSet));
+    fileMenu_->addAction(MakeAction(CommandTable::kPublish));
     fileMenu_->addSeparator();
     // Until a map was opened, the recent-file place shows a greyed "Recent File".
     recentPlaceholder_ = MakeAction(CommandTable::kRecentFile);
@@ -201,6 +202,9 @@ void CMainFrame::RunCommand(int id) {
         case CommandTable::kChangeTileSet:
             app_.ChangeTileSet();
             break;
+        case CommandTable::kPublish:
+            app_.PublishToJpeg();
+            break;
         case CommandTable::kExit:
             close();
             break;
@@ -266,6 +270,10 @@ void CMainFrame::UpdateCommands() {
     // The check shows how this run draws, not what the next start will do.
     check(CommandTable::kOpenGl, state.openGlThisRun);
     check(CommandTable::kShowDrawTime, state.showDrawTime);
+    // Publishing needs a tile to publish.
+    if (QAction* publish = Action(CommandTable::kPublish)) {
+        publish->setEnabled(app_.Document().TileCount() > 0);
+    }
     const ViewTool tool = view_->Tools().Current();
     check(CommandTable::kPanTool, tool == ViewTool::Pan);
     check(CommandTable::kEditTool, tool == ViewTool::Edit);

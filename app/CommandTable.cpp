@@ -15,6 +15,7 @@ constexpr CommandInfo kAllCommands[] = {
     {CommandTable::kSave, "&Save\tCtrl+S", "Ctrl+S"},
     {CommandTable::kSaveAs, "Save &As...", ""},
     {CommandTable::kChangeTileSet, "Change TileSet", ""},
+    {CommandTable::kPublish, "Publish to JPEG", ""},
     {CommandTable::kRecentFile, "Recent File", ""},
     {CommandTable::kExit, "E&xit", ""},
     {CommandTable::kZoomExtents, "&Zoom Extents", ""},

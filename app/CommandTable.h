@@ -23,6 +23,7 @@ public:
     static constexpr int kSave = 57603;
     static constexpr int kSaveAs = 57604;
     static constexpr int kChangeTileSet = 32827;
+    static constexpr int kPublish = 32779;
     static constexpr int kRecentFile = 57616;
     static constexpr int kExit = 57665;
     // View.

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,17 @@ struct PromptScript {
     std::deque<WString> openAnswers;
     std::deque<WString> saveAnswers;
     std::deque<WString> tileSetAnswers;
+    std::deque<WString> publishAnswers;
+    std::deque<std::optional<JpegOptions>> jpegAnswers;
+    // The progress of a publish answers Cancel after this many bands; never when negative.
+    int cancelAfterBands = -1;
+    int progressCalls = 0;
 
     std::vector<std::string> saveQuestions; // the document titles asked about
     std::vector<std::string> proposedNames;
     std::vector<std::string> messages; // "caption|text"
+    std::vector<std::string> proposedPictures;
+    std::vector<JpegOptions> jpegStarts;
 };
 
 class ScriptedPrompts : public CGridvellumApp::Prompts {
@@ -35,6 +43,10 @@ public:
     WString AskSaveMap(const WString& proposedName) override;
     WString AskTileSet() override;
     void ShowMessage(const WString& caption, const WString& text) override;
+    WString AskPublishPath(const WString& proposedName) override;
+    std::optional<JpegOptions> AskJpegOptions(const JpegOptions& start, double mapWidth,
+                                              double mapHeight) override;
+    std::unique_ptr<PublishProgress> ShowPublishProgress() override;
 
 private:
     PromptScript& script_;
