@@ -16,6 +16,8 @@ void RegisterFile(CGridvellumApp& app, CommandRegistry& commands) {
     commands.Register(C::kSaveAs, {.run = [&app] { app.FileSaveAs(); }});
     commands.Register(C::kChangeTileSet, {.run = [&app] { app.ChangeTileSet(); }});
     commands.Register(C::kGenerateReport, {.run = [&app] { app.GenerateReport(); }});
+    commands.Register(C::kPublish, {.run = [&app] { app.PublishToJpeg(); },
+                                    .enabled = [&app] { return app.Document().TileCount() > 0; }});
     commands.Register(C::kPrint, {.run = [&app] { app.Printing().Print(); }});
     commands.Register(C::kPrintPreview, {.run = [&app] { app.Printing().PrintPreview(); }});
     commands.Register(C::kPrintSetup, {.run = [&app] { app.Printing().PrintSetup(); }});

@@ -13,11 +13,14 @@
 #include "app/dialogs/CTileColorDialog.h"
 #include "document/Flags.h"
 #include "app/dialogs/CRecoveryDialog.h"
+#include "app/dialogs/CJPEGOptionsDialog.h"
+#include "app/dialogs/PublishProgressDialog.h"
 #include "document/TileSetChange.h"
 #include "document/UsageReport.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtText.h"
 #include "platform/ShellOpen.h"
+#include "publish/Publisher.h"
 #include "support/FileUtils.h"
 
 #include <QApplication>
@@ -43,6 +46,8 @@ namespace {
 
 constexpr const char16_t* kMapFilter = u"Gridvellum Files (*.gv);;All Files (*)";
 constexpr const char16_t* kMapExtension = u".gv";
+constexpr const char16_t* kJpegFilter = u"JPG Files (*.jpg)|*.jpg|All Files (*.*)|*.*||";
+constexpr const char16_t* kPublishCaption = u"Publish to JPEG";
 // Set to a file path, the editor saves a picture of its window once the map has been drawn for the
 // first time and quits: the smoke test of a real start.
 constexpr const char* kScreenshotVariable = "GRIDVELLUM_SCREENSHOT";
@@ -149,6 +154,27 @@ public:
             break;
         }
         return RecoveryChoice::Later;
+    }
+
+    WString AskPublishPath(const WString& proposedName) override {
+        // The dialog asks before replacing an existing file and adds ".jpg" to a name without it.
+        QFileDialog dialog(parent_(), ToQString(kPublishCaption), ToQString(proposedName),
+                           DialogFilter(kJpegFilter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("jpg"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return WString();
+        }
+        return FromQString(dialog.selectedFiles().front());
+    }
+
+    std::optional<JpegOptions> AskJpegOptions(const JpegOptions& start, double mapWidth,
+                                              double mapHeight) override {
+        return CJPEGOptionsDialog::Ask(parent_(), start, mapWidth, mapHeight);
+    }
+
+    std::unique_ptr<PublishProgress> ShowPublishProgress() override {
+        return std::make_unique<PublishProgressDialog>(parent_());
     }
 
 private:
@@ -387,6 +413,36 @@ bool CGridvellumApp::SaveTo(const WString& path) {
     recent_.Add(path);
     autosave_.Forget();
     return true;
+}
+
+bool CGridvellumApp::PublishToJpeg() {
+    if (doc_.TileCount() == 0) {
+        return false;
+    }
+    WString proposed = doc_.PathName().IsEmpty() ? WString(u"untitled") : doc_.PathName().NameOf();
+    proposed.Append(u".jpg");
+    const WString path = prompts_->AskPublishPath(proposed);
+    if (path.IsEmpty()) {
+        return false;
+    }
+    const Rect2 bounds = doc_.DocumentBounds(false, false);
+    const std::optional<JpegOptions> options =
+        prompts_->AskJpegOptions(JpegOptions::Load(*settings_), bounds.Width(), bounds.Height());
+    if (!options) {
+        return false;
+    }
+    options->Store(*settings_);
+    WString reason;
+    bool published = false;
+    {
+        const std::unique_ptr<PublishProgress> progress = prompts_->ShowPublishProgress();
+        published =
+            Publisher::Publish(doc_, path, options->Scale(), options->quality, progress.get(), reason);
+    }
+    if (!published && !reason.IsEmpty()) {
+        prompts_->ShowMessage(kPublishCaption, reason);
+    }
+    return published;
 }
 
 void CGridvellumApp::ChangeTileSet() {

@@ -10,6 +10,8 @@
 #include "document/CGridvellumDoc.h"
 #include "document/DocumentHost.h"
 #include "document/ProgramState.h"
+#include "publish/JpegOptions.h"
+#include "publish/PublishProgress.h"
 #include "support/MessageSink.h"
 #include "support/SettingsStore.h"
 #include "support/WString.h"
@@ -19,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <vector>
+#include <optional>
 
 class CMainFrame;
 class MapPrinting;
@@ -58,6 +61,12 @@ public:
             (void)copies;
             return RecoveryChoice::Later;
         }
+        // Publishing: the JPEG file to write (empty when cancelled), the options confirmed with OK
+        // (none when the dialog was closed otherwise) and the progress of the publish itself.
+        virtual WString AskPublishPath(const WString& proposedName) = 0;
+        virtual std::optional<JpegOptions> AskJpegOptions(const JpegOptions& start, double mapWidth,
+                                                          double mapHeight) = 0;
+        virtual std::unique_ptr<PublishProgress> ShowPublishProgress() = 0;
     };
 
     struct Options {
@@ -108,6 +117,9 @@ public:
     bool FileSave();
     bool FileSaveAs();
     void ChangeTileSet();
+    // Publish to JPEG: asks for the file and the options, then writes the picture and its page. A
+    // failure is reported; a cancel anywhere publishes nothing. False when nothing was published.
+    bool PublishToJpeg();
     // Offers to save unsaved changes. False when the user cancelled (or the save failed).
     bool SaveModified() override;
     // Writes the tile usage report and shows it; a report that cannot be written is reported with

@@ -228,6 +228,7 @@ void CMainFrame::UpdateCommands() {
     if (recentPlaceholder_ != nullptr) {
         recentPlaceholder_->setEnabled(false);
     }
+
 }
 
 void CMainFrame::ApplyPanelWidth() {

@@ -5,6 +5,8 @@
 #include "document/ProgramState.h"
 #include "document/UsageReport.h"
 #include "platform/PageSizes.h"
+#include "publish/JpegOptions.h"
+#include "publish/Publisher.h"
 #include "support/MessageSink.h"
 #include "tileset/TileSet.h"
 #include "view/MapThumbnail.h"
@@ -84,6 +86,28 @@ int ParseSize(const std::string& text) {
     return value;
 }
 
+// A decimal fraction in (0, 1] and nothing else; 0 otherwise.
+float ParseScale(const std::string& text) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    if (error != std::errc() || last != end || !(value > 0.0 && value <= 1.0)) {
+        return 0.0f;
+    }
+    return static_cast<float>(value);
+}
+
+// A whole number from 1 to 100 and nothing else; 0 otherwise.
+int ParseQuality(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || last != end || value < 1 || value > 100) {
+        return 0;
+    }
+    return value;
+}
+
 } // namespace
 
 CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
@@ -120,6 +144,8 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
         return ParseThumbnail(args);
     } else if (first == "--print-pdf") {
         return ParsePrintPdf(args);
+    } else if (first == "--publish") {
+        return ParsePublish(args);
     } else if (IsOption(first)) {
         line.mode_ = Mode::Invalid;
         line.error_ = "Unknown option " + first + ".";
@@ -149,6 +175,51 @@ CommandLine CommandLine::ParseThumbnail(const std::vector<std::string>& args) {
         return line;
     }
     line.mode_ = Mode::Thumbnail;
+    line.inputPath_ = args[1];
+    line.outputPath_ = args[2];
+    return line;
+}
+
+CommandLine CommandLine::ParsePublish(const std::vector<std::string>& args) {
+    CommandLine line;
+    line.mode_ = Mode::Invalid;
+    if (args.size() < 3 || IsOption(args[1]) || IsOption(args[2])) {
+        line.error_ = "--publish needs the map and the JPEG file to write.";
+        return line;
+    }
+    bool scaleGiven = false;
+    bool qualityGiven = false;
+    for (size_t i = 3; i < args.size(); i += 2) {
+        const std::string& option = args[i];
+        const bool isScale = option == "--scale" && !scaleGiven;
+        const bool isQuality = option == "--quality" && !qualityGiven;
+        if (!isScale && !isQuality) {
+            line.error_ = "Unexpected argument " + option + " after --publish MAP OUT.";
+            return line;
+        }
+        if (i + 1 >= args.size()) {
+            line.error_ = option + " needs a value.";
+            return line;
+        }
+        const std::string& value = args[i + 1];
+        if (isScale) {
+            scaleGiven = true;
+            line.publishScale_ = ParseScale(value);
+            if (line.publishScale_ == 0.0f) {
+                line.error_ =
+                    "The scale must be a decimal fraction above 0 and at most 1, not " + value + ".";
+                return line;
+            }
+        } else {
+            qualityGiven = true;
+            line.publishQuality_ = ParseQuality(value);
+            if (line.publishQuality_ == 0) {
+                line.error_ = "The quality must be a whole number from 1 to 100, not " + value + ".";
+                return line;
+            }
+        }
+    }
+    line.mode_ = Mode::Publish;
     line.inputPath_ = args[1];
     line.outputPath_ = args[2];
     return line;
@@ -214,6 +285,10 @@ std::string CommandLine::HelpText(const std::string& programName) {
            "                                     pixels, into the PNG file OUT.png\n"
            "  " +
            programName +
+           " --publish MAP.gv OUT.jpg [--scale S] [--quality Q]\n"
+           "                                     publish MAP.gv as the JPEG OUT.jpg at scale S (a fraction\n"
+           "                                     above 0 and at most 1, default 1) and quality Q (1 to 100,\n"
+           "                                     default 50), with its scenario page OUT.htm beside it\n"
            " --print-pdf MAP.gv OUT.pdf [--page-size A4|Letter|...] [--poster]\n"
            "                                     print MAP.gv into the PDF file OUT.pdf: one grid cell an\n"
            "                                     inch, shrunk to fit one page, or as a poster over as many\n"
@@ -226,7 +301,7 @@ std::string CommandLine::HelpText(const std::string& programName) {
            " --version                show the version\n"
            "\n"
            "Tilesets named by a map are read from the program's directory. --save-as, --report,\n"
-           "--thumbnail and --print-pdf need no display.\n";
+           "--thumbnail, --publish and --print-pdf need no display.\n";
 }
 
 int CommandLine::Run(const WString& dataDirectory, std::ostream& out, std::ostream& err,
@@ -246,6 +321,8 @@ int CommandLine::Run(const WString& dataDirectory, std::ostream& out, std::ostre
         return RunThumbnail(dataDirectory, err);
     case Mode::PrintPdf:
         return RunPrintPdf(dataDirectory, err);
+    case Mode::Publish:
+        return RunPublish(dataDirectory, err);
     case Mode::Invalid:
         err << programName << ": " << error_ << "\n"
             << "Try " << programName << " --help.\n";
@@ -289,6 +366,20 @@ int CommandLine::RunThumbnail(const WString& dataDirectory, std::ostream& err) c
     WString reason;
     if (!MapThumbnail::Write(session.document, thumbnailSize_, path, reason)) {
         err << CGridvellumDoc::FileFailureMessage(u"Could not write", path, reason).ToUtf8() << "\n";
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+int CommandLine::RunPublish(const WString& dataDirectory, std::ostream& err) const {
+    HeadlessSession session(dataDirectory, err);
+    if (!session.Open(inputPath_)) {
+        return kFailure;
+    }
+    WString reason;
+    if (!Publisher::Publish(session.document, WString::FromUtf8(outputPath_), publishScale_, publishQuality_,
+                            nullptr, reason)) {
+        err << "Could not publish \"" << inputPath_ << "\": " << reason.ToUtf8() << "\n";
         return kFailure;
     }
     return kSuccess;

@@ -11,11 +11,12 @@
 //   --save-as IN.gv OUT.gv   opens IN exactly as the editor does and saves it as OUT
 //   --report MAP.gv [OUT]    writes the tile usage report of MAP to OUT, or to standard output
 //   --thumbnail MAP.gv OUT.png SIZE   draws MAP in its publish colours, fitted to SIZE x SIZE pixels
+//   --publish MAP.gv OUT.jpg [--scale S] [--quality Q]   publishes MAP as the editor does
 //   --print-pdf MAP.gv OUT.pdf [--page-size NAME] [--poster]   the printout of MAP as a PDF file
 //   --help, --version
 class CommandLine {
 public:
-    enum class Mode { Editor, Help, Version, SaveAs, Report, Thumbnail, PrintPdf, Invalid };
+    enum class Mode { Editor, Help, Version, SaveAs, Report, Thumbnail, PrintPdf, Publish, Invalid };
 
     // Exit statuses of the headless modes.
     static constexpr int kSuccess = 0;
@@ -30,7 +31,8 @@ public:
     // Modes that draw or save text tiles, which measure with platform fonts: they need an
     // application object, which the offscreen platform gives without a display.
     bool NeedsFonts() const {
-        return mode_ == Mode::SaveAs || mode_ == Mode::Thumbnail || mode_ == Mode::PrintPdf;
+        return mode_ == Mode::SaveAs || mode_ == Mode::Thumbnail || mode_ == Mode::PrintPdf ||
+               mode_ == Mode::Publish;
     }
     // The map the editor opens at start; empty for a new map.
     const std::string& MapPath() const { return mapPath_; }
@@ -42,6 +44,9 @@ public:
     // The paper of --print-pdf (a PageSizes identifier) and whether it prints a poster.
     int PageSizeId() const { return pageSizeId_; }
     bool Poster() const { return poster_; }
+    // --publish: the scale in (0, 1] (1 unless given) and the JPEG quality 1 .. 100 (50 unless given).
+    float PublishScale() const { return publishScale_; }
+    int PublishQuality() const { return publishQuality_; }
 
     static std::string VersionText();
     static std::string HelpText(const std::string& programName);
@@ -55,9 +60,11 @@ private:
     int RunSaveAs(const WString& dataDirectory, std::ostream& err) const;
     int RunReport(const WString& dataDirectory, std::ostream& out, std::ostream& err) const;
     int RunThumbnail(const WString& dataDirectory, std::ostream& err) const;
+    int RunPublish(const WString& dataDirectory, std::ostream& err) const;
     static CommandLine ParseThumbnail(const std::vector<std::string>& args);
     int RunPrintPdf(const WString& dataDirectory, std::ostream& err) const;
     static CommandLine ParsePrintPdf(const std::vector<std::string>& args);
+    static CommandLine ParsePublish(const std::vector<std::string>& args);
 
     Mode mode_ = Mode::Editor;
     std::string mapPath_;
@@ -67,4 +74,6 @@ private:
     int thumbnailSize_ = 0;
     int pageSizeId_ = 0;
     bool poster_ = false;
+    float publishScale_ = 1.0f;
+    int publishQuality_ = 50;
 };

@@ -19,7 +19,8 @@ constexpr CommandInfo kAllCommands[] = {
     {C::kSave, P::File, "&Save\tCtrl+S", "Ctrl+S", "Save the map\nSave", "document-save"},
     {C::kSaveAs, P::File, "Save &As...", "", "Save the map under a new name\nSave As", "document-save-as"},
     {0, P::File},
-    // Publishing the map belongs here, before the tileset commands.
+    {C::kPublish, P::File, "Publish to JPEG", "", "Publish the map as a JPEG picture with its scenario page",
+     ""},
     {C::kChangeTileSet, P::File, "Change TileSet", "", "Change to another tileset, keeping the map", ""},
     {C::kGenerateReport, P::File, "Generate Report", "", "Write the tile usage report and show it", ""},
     {0, P::File},

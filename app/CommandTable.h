@@ -47,6 +47,7 @@ public:
     static constexpr int kPrint = 57607;
     static constexpr int kPrintSetup = 57606;
     static constexpr int kPrintPreview = 57609;
+    static constexpr int kPublish = 32779;
     static constexpr int kRecentFile = 57616;
     static constexpr int kExit = 57665;
     // Edit.

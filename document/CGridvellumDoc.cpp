@@ -6,15 +6,10 @@
 #include "document/ProgramState.h"
 #include "document/TextTile.h"
 #include "document/TileRef.h"
-#include "raster/DcRasterCanvas.h"
-#include "raster/RowWindow.h"
-#include "support/BandRunner.h"
 #include "support/XmlDocument.h"
 #include "tileset/TileSet.h"
 
 #include <algorithm>
-#include <cmath>
-#include <optional>
 
 namespace {
 
@@ -441,99 +436,6 @@ CGridvellumDoc::SelectedColor CGridvellumDoc::GetSelectedColor() const {
         color.strength = chosen->Strength();
     }
     return color;
-}
-
-// What every tile of one DrawTiles call is drawn with.
-struct CGridvellumDoc::TileDrawing {
-    DcRasterCanvas& target;
-    const Matrix3& view;
-    const Rect2& visibleWorld;
-    bool quickDraw;
-    bool publish;
-};
-
-namespace {
-
-// Runs of at least this many tiles, on a target of at least twice this many rows, are shared between
-// two threads: each draws every tile of the run into its own half of the rows. Shorter runs would be
-// over before the second thread could help.
-constexpr std::size_t kSharedRunTiles = 64;
-constexpr int kSharedRunMinRows = 64;
-
-// The part of the visible world that target rows firstRow..lastRow show under an unrotated view, wide
-// enough that rounding never leaves out a tile reaching them; null for a turned or mirrored view.
-std::optional<Rect2> RowsWorld(const Matrix3& view, const Rect2& visibleWorld, int firstRow, int lastRow) {
-    if (view.m12() != 0 || view.m21() != 0 || !(view.m22() > 0) || !std::isfinite(view.m32())) {
-        return std::nullopt;
-    }
-    // Pictures reach at most a pixel beyond their exact box; world boxes are kept in floats.
-    constexpr double kMarginPixels = 4.0;
-    double lo = (firstRow - kMarginPixels - view.m32()) / view.m22();
-    double hi = (lastRow + 1 + kMarginPixels - view.m32()) / view.m22();
-    lo -= std::fabs(lo) * 1e-5;
-    hi += std::fabs(hi) * 1e-5;
-    if (!std::isfinite(lo) || !std::isfinite(hi)) {
-        return std::nullopt;
-    }
-    return Rect2(visibleWorld.MinX(), visibleWorld.MaxX(), static_cast<float>(std::max<double>(lo, visibleWorld.MinY())),
-                 static_cast<float>(std::min<double>(hi, visibleWorld.MaxY())));
-}
-
-} // namespace
-
-TileRef* CGridvellumDoc::DrawTiles(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld,
-                                   bool quickDraw, bool publish) {
-    const TileDrawing drawing{target, view, visibleWorld, quickDraw, publish};
-    const std::size_t count = tiles_.size();
-    std::size_t first = 0;
-    while (first < count) {
-        // Tiles drawn through the painter end a run and are drawn on their own, in their place.
-        std::size_t end = first;
-        while (end < count && !(tiles_[end] && tiles_[end]->DrawsThroughPainter())) {
-            ++end;
-        }
-        if (end - first >= kSharedRunTiles && target.Height() >= 2 * kSharedRunMinRows) {
-            DrawTileRunShared(drawing, first, end);
-        } else {
-            DrawTileRun(drawing, first, end);
-        }
-        if (end < count) {
-            DrawTileRun(drawing, end, end + 1);
-            ++end;
-        }
-        first = end;
-    }
-    TileRef* lastSelected = nullptr;
-    int selected = 0;
-    for (const auto& tile : tiles_) {
-        if (tile && tile->IsSelected()) {
-            ++selected;
-            lastSelected = tile.get();
-        }
-    }
-    return selected == 1 ? lastSelected : nullptr;
-}
-
-void CGridvellumDoc::DrawTileRun(const TileDrawing& drawing, std::size_t first, std::size_t end,
-                                 const Rect2* rowsWorld) const {
-    for (std::size_t i = first; i < end; ++i) {
-        TileRef* tile = tiles_[i].get();
-        if (tile && (rowsWorld == nullptr || tile->MayDrawInto(*rowsWorld)) &&
-            CategoryState(*tile) < kCategoryHidden) {
-            tile->DrawSoftware(drawing.target, drawing.view, drawing.visibleWorld, drawing.quickDraw,
-                               drawing.publish);
-        }
-    }
-}
-
-void CGridvellumDoc::DrawTileRunShared(const TileDrawing& drawing, std::size_t first, std::size_t end) const {
-    auto rows = [&](int firstRow, int lastRow, int /*lane*/) {
-        const RowWindow window(firstRow, lastRow);
-        const std::optional<Rect2> world = RowsWorld(drawing.view, drawing.visibleWorld, firstRow, lastRow);
-        DrawTileRun(drawing, first, end, world ? &*world : nullptr);
-    };
-    const int height = drawing.target.Height();
-    BandRunner::Shared().Run(0, height - 1, (height + 1) / 2, rows);
 }
 
 void CGridvellumDoc::WriteXml(XmlElement& root, bool clipboardForm) const {

@@ -9,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-class DcRasterCanvas;
 class DocumentHost;
 class Matrix3;
 class TextTile;
@@ -52,11 +51,11 @@ public:
     // document then stays modified. After a false result FileError says why.
     bool OnNewDocument();
     bool OnOpenDocument(const WString& path);
-    bool OnSaveDocument(const WString& path);
     // Opens an autosave copy as the map it was taken from: bound to originalPath (empty for a map
     // that was never saved) and modified, since its changes were never saved there. The file at
     // originalPath is not read. False, as with Open, when the copy cannot be read.
     bool OnRecoverDocument(const WString& copyPath, const WString& originalPath);
+    bool OnSaveDocument(const WString& path);
     // Why the last open or save failed: the system's or the parser's reason, or the tileset's problem.
     const WString& FileError() const { return fileError_; }
     // lead "path": reason. -- the one form of every message about a map file that failed.
@@ -111,12 +110,6 @@ public:
     Rect2 DocumentBounds(bool selectedOnly, bool widen) const;
     SelectedColor GetSelectedColor() const;
 
-    // Draws every tile whose category is not hidden, in order, through the software renderer; returns
-    // the selected tile when exactly one is selected. Long runs of tiles without text share their rows
-    // between two threads; the bytes are those of drawing each tile in turn.
-    TileRef* DrawTiles(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld, bool quickDraw,
-                       bool publish);
-
     // The map format. The clipboard form leaves out the scenario.
     void WriteXml(XmlElement& root, bool clipboardForm) const;
     // Adds the tiles of root to the document (existing tiles stay), resolved against the loaded tileset.
@@ -136,10 +129,6 @@ public:
     WString& PreEditSnapshot() { return preEditSnapshot_; }
 
 private:
-    struct TileDrawing;
-    void DrawTileRun(const TileDrawing& drawing, std::size_t first, std::size_t end,
-                     const Rect2* rowsWorld = nullptr) const;
-    void DrawTileRunShared(const TileDrawing& drawing, std::size_t first, std::size_t end) const;
     void ForgetEditState();
     void SetDocumentTitle(const WString& title);
     WString TitleFor(const WString& path) const;

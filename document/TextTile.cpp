@@ -4,8 +4,6 @@
 #include "document/MapFile.h"
 #include "document/ProgramState.h"
 #include "document/TileContext.h"
-#include "raster/DcRasterCanvas.h"
-#include "support/ClipBox.h"
 #include "support/XmlElement.h"
 #include "tileset/TileDef.h"
 #include "tileset/TileSet.h"
@@ -21,38 +19,9 @@ namespace {
 // The glyphs fill 0.66 of the box height; the baseline sits at 0.33 of it.
 constexpr double kGlyphShare = 0.66;
 constexpr double kBaselineShare = 0.33;
-// Beyond this many pixels per image unit the text would not be readable anyway, and pixel positions
-// would leave the range of integers.
-constexpr double kMaxDrawScale = 1e5;
-// A text is drawn only from a start this close to the canvas, in pixels: far enough for a text of
-// any length at a readable scale that reaches the canvas, near enough to stay an int.
-constexpr double kTextReach = 1e9;
-
-std::uint32_t ColorRef(const Rgb8& color) {
-    return static_cast<std::uint32_t>(color.r) | (static_cast<std::uint32_t>(color.g) << 8) |
-           (static_cast<std::uint32_t>(color.b) << 16);
-}
 
 std::u16string_view View(const WString& text) {
     return std::u16string_view(text.c_str(), static_cast<size_t>(text.Length()));
-}
-
-PlanePoint ToPlane(const Vec2& viewPt) {
-    return PlanePoint{viewPt.X(), viewPt.Y()};
-}
-
-// Only for points within reach of the canvas: rounding anything further would leave int.
-ClientPoint ToClient(const PlanePoint& viewPt, int canvasHeight) {
-    return ClientPoint{static_cast<int>(std::lround(viewPt.x)),
-                       canvasHeight - static_cast<int>(std::lround(viewPt.y))};
-}
-
-// The box of a text width x height image units, in view pixels (y up), from the text's origin round.
-std::array<PlanePoint, 4> BoxCorners(const Matrix3& tileToView, float width, float height) {
-    return {ToPlane(tileToView.TransformPoint(Vec2(0, 0))),
-            ToPlane(tileToView.TransformPoint(Vec2(width, 0))),
-            ToPlane(tileToView.TransformPoint(Vec2(width, height))),
-            ToPlane(tileToView.TransformPoint(Vec2(0, height)))};
 }
 
 } // namespace
@@ -245,91 +214,4 @@ void TextTile::WriteAttributes(AttributeSink& sink) const {
         sink.Attribute(u"freeplacement", u"true");
     }
     sink.Attribute(u"text", text_);
-}
-
-void TextTile::DrawSoftware(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld,
-                            bool /*quickDraw*/, bool publish) {
-    if (IsEmptyText() || !Bounds().Intersects(visibleWorld)) {
-        return;
-    }
-    const Matrix3 tileToView = Transform() * view;
-    target.Painter().Save();
-    if (IsSelected()) {
-        DrawBox(target, tileToView);
-    }
-    DrawLetters(target, tileToView, publish);
-    target.Painter().Restore();
-    target.Painter().Flush();
-}
-
-void TextTile::DrawBox(DcRasterCanvas& target, const Matrix3& tileToView) const {
-    const TileSetSettings& settings = Context().Tiles().Settings();
-    // Cut to where pixels stay ints; a box partly off the canvas keeps its exact corners there.
-    const std::array<PlanePoint, 4> viewCorners = BoxCorners(tileToView, width_, height_);
-    const std::vector<PlanePoint> reachable =
-        ClipBox::ClientReach(target.Width(), target.Height()).ClipPolygon(viewCorners.data(), 4);
-    if (reachable.empty()) {
-        return;
-    }
-    std::vector<ClientPoint> corners;
-    for (const PlanePoint& viewPt : reachable) {
-        corners.push_back(ToClient(viewPt, target.Height()));
-    }
-    CanvasPainter& painter = target.Painter();
-    painter.SetRasterOp(RasterOp::CopyPen);
-    painter.SetPen(PenStyle::Solid, 1, ColorRef(settings.backColor));
-    painter.SetBrush(ColorRef(settings.gridColor));
-    painter.Polygon(corners.data(), static_cast<int>(corners.size()));
-}
-
-void TextTile::DrawLetters(DcRasterCanvas& target, const Matrix3& tileToView, bool publish) const {
-    const TileSetSettings& settings = Context().Tiles().Settings();
-    const double xLength = tileToView.TransformVector(Vec2(1, 0)).Length();
-    const double yLength = tileToView.TransformVector(Vec2(0, 1)).Length();
-    if (!(xLength > 0 && xLength < kMaxDrawScale && yLength > 0 && yLength < kMaxDrawScale)) {
-        return;
-    }
-    const double grid = Context().Tiles().GridSize();
-    // A text whose box (and a box height around it, for overhanging glyphs) misses the canvas costs
-    // no font; a start beyond reach would not fit an int.
-    const std::array<PlanePoint, 4> viewCorners = BoxCorners(tileToView, width_, height_);
-    const PlanePoint startPt =
-        ToPlane(tileToView.TransformPoint(Vec2(0, static_cast<float>(kBaselineShare * grid))));
-    const ClipBox nearCanvas = ClipBox::AroundCanvas(target.Width(), target.Height(), yLength * grid);
-    if (nearCanvas.ClipPolygon(viewCorners.data(), 4).empty() ||
-        !ClipBox::AroundCanvas(target.Width(), target.Height(), kTextReach).Contains(startPt)) {
-        return;
-    }
-    const Rgb8 color =
-        IsTinted() ? TintColor() : (publish ? settings.textPublishColor : settings.textScreenColor);
-
-    FontDescription fontDescription;
-    fontDescription.face.assign(settings.fontName.c_str(), static_cast<size_t>(settings.fontName.Length()));
-    fontDescription.height = -std::max(1, static_cast<int>(kGlyphShare * yLength * grid));
-    fontDescription.weight = 400;
-    const double angle = tileToView.Angle(0.0f, false);
-    fontDescription.escapement = static_cast<int>(std::lround(angle * 1800.0 / std::numbers::pi));
-    const double ratio = xLength / yLength;
-    if (std::fabs(ratio - 1.0) > 1e-3) {
-        const PlatformFont natural(fontDescription);
-        fontDescription.width = std::max(1, static_cast<int>(natural.AverageCharWidth() * ratio));
-    }
-
-    std::vector<int> advances(caretOffsets_.size());
-    long previous = 0;
-    for (size_t i = 0; i < caretOffsets_.size(); ++i) {
-        const long position = std::lround(caretOffsets_[i] * xLength);
-        advances[i] = static_cast<int>(position - previous);
-        previous = position;
-    }
-
-    CanvasPainter& painter = target.Painter();
-    if (!painter.SetFont(fontDescription)) {
-        return;
-    }
-    painter.SetTextColor(ColorRef(color));
-    painter.SetTextBackground(false, 0);
-    painter.SetTextAlign(TextAlign::Baseline);
-    const ClientPoint start = ToClient(startPt, target.Height());
-    painter.TextOut(start.x, start.y, View(text_), advances.data());
 }

@@ -34,9 +34,6 @@ public:
     void CopyFrom(const TileRef& other) override;
     void Snap() override;
     void UpdateBounds() override;
-    void DrawSoftware(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld, bool quickDraw,
-                      bool publish) override;
-    bool DrawsThroughPainter() const override { return true; }
     bool IsFree() const override;
 
     const WString& Text() const { return text_; }
@@ -68,8 +65,6 @@ protected:
 
 private:
     void Measure();
-    void DrawBox(DcRasterCanvas& target, const Matrix3& tileToView) const;
-    void DrawLetters(DcRasterCanvas& target, const Matrix3& tileToView, bool publish) const;
 
     float width_ = 0.0f;
     float height_ = 0.0f;

@@ -1,12 +1,9 @@
 #include "document/TileRef.h"
 
 #include "document/AttributeSink.h"
-#include "document/Flags.h"
 #include "document/MapFile.h"
-#include "document/PathDrawing.h"
 #include "document/ProgramState.h"
 #include "document/TileContext.h"
-#include "raster/DcRasterCanvas.h"
 #include "support/XmlElement.h"
 #include "tileset/TileDef.h"
 #include "tileset/TileSet.h"
@@ -20,15 +17,6 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
-std::uint32_t ColorRef(int red, int green, int blue) {
-    return static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
-           (static_cast<std::uint32_t>(blue) << 16);
-}
-
-int TintAmount(double weight) {
-    return std::clamp(static_cast<int>(weight * 255.0), 0, 255);
-}
-
 // Angle of the image of the x axis brought into 0 .. 2 pi; the small shift keeps angles a hair
 // below a full turn at 0 rather than just under 2 pi.
 double QuarterTurnAngle(const Matrix3& m) {
@@ -37,13 +25,6 @@ double QuarterTurnAngle(const Matrix3& m) {
         angle += kTwoPi;
     }
     return std::fmod(angle + 1e-6, kTwoPi) - 1e-6;
-}
-
-void DrawImage(RasterCanvas* image, RasterCanvas& target, const Matrix3& matrix, bool plain,
-               std::uint32_t tintColor, bool tintOn, int tintAmount, float opacity) {
-    if (image != nullptr) {
-        image->DrawTransformed(target, matrix, plain, tintColor, tintOn, tintAmount, opacity);
-    }
 }
 
 // Builds the tile's element in an XML tree.
@@ -515,63 +496,4 @@ void TileRef::WriteAttributes(AttributeSink& sink) const {
         }
         sink.Attribute(u"localflags", flags);
     }
-}
-
-void TileRef::DrawEntries(const std::vector<DrawEntry>& entries, RasterCanvas& target,
-                          const Matrix3& tileToView, bool plain) const {
-    TileSet& tileSet = context_.Tiles();
-    for (const DrawEntry& entry : entries) {
-        if (!Flags::ConditionHolds(entry.condition, entry.flagIndex, *this, tileSet) ||
-            !tileSet.IsValidDefinition(entry.definition)) {
-            continue;
-        }
-        RasterCanvas* image = tileSet.Definition(entry.definition).ImageSlot().canvas.get();
-        DrawImage(image, target, entry.matrix * tileToView, plain, 0, false, 0, 1.0f);
-    }
-}
-
-void TileRef::DrawOwnImage(RasterCanvas& target, const Matrix3& tileToView, bool plain) const {
-    const TileDef* definition = Definition();
-    const bool highlight = selected_ && definition->HighlightOnSelect();
-    // A selected tile is lightened toward white, a tinted one toward its tint, more strongly when both.
-    int red = 255, green = 255, blue = 255;
-    double weight = std::min(strength_ + 0.25, 1.0);
-    bool tintOn = highlight;
-    if (tinted_) {
-        tintOn = true;
-        red = tintColor_.r;
-        green = tintColor_.g;
-        blue = tintColor_.b;
-        if (highlight) {
-            red = red / 2 + 128;
-            green = green / 2 + 128;
-            blue = blue / 2 + 128;
-        } else {
-            weight = strength_;
-        }
-    }
-    DrawImage(Image(flipped_), target, tileToView, plain,
-              ColorRef(std::min(red, 255), std::min(green, 255), std::min(blue, 255)), tintOn,
-              TintAmount(weight), 1.0f);
-}
-
-bool TileRef::MayDrawInto(const Rect2& world) const {
-    if (bounds_.Intersects(world) || PathLength() >= 2) {
-        return true;
-    }
-    const TileDef* definition = Definition();
-    return definition != nullptr && (!definition->PreDraw().empty() || !definition->PostDraw().empty());
-}
-
-void TileRef::DrawSoftware(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld,
-                           bool quickDraw, bool /*publish*/) {
-    const TileDef* definition = Definition();
-    if (definition != nullptr && bounds_.Intersects(visibleWorld)) {
-        const Matrix3 tileToView = Transform() * view;
-        const bool plain = quickDraw && !definition->AlwaysDrawSmooth();
-        DrawEntries(definition->PreDraw(), target, tileToView, plain);
-        DrawOwnImage(target, tileToView, plain);
-        DrawEntries(definition->PostDraw(), target, tileToView, plain);
-    }
-    PathDrawing::DrawSoftware(*this, context_.Tiles(), target, view);
 }

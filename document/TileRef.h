@@ -11,13 +11,11 @@
 #include <vector>
 
 class AttributeSink;
-class DcRasterCanvas;
 class RasterCanvas;
 class TileContext;
 class TileDef;
 class TileSet;
 class WString;
-struct DrawEntry;
 class XmlElement;
 
 // One tile placed on the map: an instance of a tile definition with its own transform, movement
@@ -67,16 +65,6 @@ public:
     virtual Vec2 CentreAt(int step) const;
     // The image's x axis under path step `step` (the current one when negative).
     virtual Vec2 DirectionAt(int step) const;
-    // Draws the tile with its pre- and post-draw tiles into target; view maps world units to the
-    // target's stored-row pixels. publish is set when drawing a published image.
-    virtual void DrawSoftware(DcRasterCanvas& target, const Matrix3& view, const Rect2& visibleWorld,
-                              bool quickDraw, bool publish);
-    // True when DrawSoftware goes through the target's platform painter, which one thread at a time
-    // may use; otherwise it only lays pictures onto the pixels and may share its rows between threads.
-    virtual bool DrawsThroughPainter() const { return false; }
-    // False when DrawSoftware cannot lay a pixel inside world: the picture lies outside it and there
-    // are no pre- or post-draw tiles or movement path, which may reach beyond the picture.
-    bool MayDrawInto(const Rect2& world) const;
     // Gives the image's own axes the lengths sx and sy in world units, keeping origin and rotation.
     virtual void SetScale(double sx, double sy);
     // World points of the four resize handles: left, right, top and bottom edge middles.
@@ -155,9 +143,6 @@ protected:
     void RestoreChanged(bool changed);
 
 private:
-    void DrawEntries(const std::vector<DrawEntry>& entries, RasterCanvas& target, const Matrix3& tileToView,
-                     bool plain) const;
-    void DrawOwnImage(RasterCanvas& target, const Matrix3& tileToView, bool plain) const;
     void ReadPath(const WString& value);
 
     TileContext& context_;

@@ -7,6 +7,8 @@
 #include "support/Matrix3.h"
 #include "support/XmlDocument.h"
 #include "tileset/TileSet.h"
+#include "view/FrameComposer.h"
+#include "view/SoftwareRenderer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -82,7 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     }
     // The whole map squeezed into the canvas, and the area around the origin at full size.
     const float scale = bounds.Width() > 1 ? 96.0f / bounds.Width() : 1.0f;
-    document.DrawTiles(harness.canvas, Matrix3::Scaling(scale, scale), bounds, false, false);
-    document.DrawTiles(harness.canvas, Matrix3(), Rect2(0, 96, 0, 64), true, true);
+    SoftwareRenderer renderer(harness.canvas);
+    FrameComposer composer(renderer, document);
+    composer.Tiles(Matrix3::Scaling(scale, scale), bounds, false, false);
+    composer.Tiles(Matrix3(), Rect2(0, 96, 0, 64), true, true);
     return 0;
 }

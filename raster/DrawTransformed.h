@@ -13,6 +13,8 @@ struct RasterPlane {
     int height = 0;
     int bytesPerPixel = 0;
     std::uint8_t* const* rows = nullptr;
+    // For a band of a taller picture: that picture's rows below row 0 of this plane.
+    int rowsBelow = 0;
 
     bool IsUsable() const {
         return width > 0 && height > 0 && rows && (bytesPerPixel == 3 || bytesPerPixel == 4);

@@ -2,18 +2,40 @@
 
 #include "document/CGridvellumDoc.h"
 #include "raster/DcRasterCanvas.h"
-#include "support/Rgb8.h"
-#include "tileset/TileSet.h"
+#include "support/Matrix3.h"
+#include "support/Rect2.h"
 #include "view/Camera.h"
-#include "view/SoftwareFrame.h"
+#include "view/FrameComposer.h"
+#include "view/SoftwareRenderer.h"
 
-#include <cstdint>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
-std::uint32_t ColorOf(const Rgb8& color) {
-    return static_cast<std::uint32_t>(color.r) | (static_cast<std::uint32_t>(color.g) << 8) |
-           (static_cast<std::uint32_t>(color.b) << 16);
+// Tiles are culled by their boxes, but the rasterizer also paints a pixel whose centre lies within
+// half a pixel of a box, and text may overhang its box a little: a band takes every tile whose box
+// comes this close, in pixels, so that no tile is left out of a band whose rows it touches.
+constexpr double kBandCullReach = 8.0;
+
+Camera PictureCamera(int width, int height, const Matrix3& worldToImage) {
+    Camera camera(true);
+    camera.Resize(width, height);
+    camera.SetViewMatrix(worldToImage);
+    return camera;
+}
+
+// The band's visible world widened by the reach, but never beyond the picture, which the whole
+// picture's render culls by.
+Rect2 BandCull(const Camera& band, const Rect2& pictureWorld) {
+    const Matrix3& view = band.ViewMatrix();
+    const double pixelsPerUnit = std::max(std::hypot(view.m11(), view.m12()), 1e-9);
+    const float reach = static_cast<float>(kBandCullReach / pixelsPerUnit);
+    const Rect2 visible = band.VisibleWorld();
+    return Rect2(std::max(visible.MinX() - reach, pictureWorld.MinX()),
+                 std::min(visible.MaxX() + reach, pictureWorld.MaxX()),
+                 std::max(visible.MinY() - reach, pictureWorld.MinY()),
+                 std::min(visible.MaxY() + reach, pictureWorld.MaxY()));
 }
 
 } // namespace
@@ -24,22 +46,39 @@ void PublishRenderer::Render(DcRasterCanvas& image, CGridvellumDoc& doc, const M
     }
     // A camera over the whole image settles the transform and gives the visible world, exactly as
     // the map view's camera does for its window.
-    Camera camera(true);
-    camera.Resize(image.Width(), image.Height());
-    camera.SetViewMatrix(worldToImage);
+    const Camera camera = PictureCamera(image.Width(), image.Height(), worldToImage);
+    SoftwareRenderer renderer(image);
+    FrameComposer(renderer, doc).ComposePublish(camera, camera.VisibleWorld(), camera.VisibleWorld());
+}
 
-    const TileSet& tileSet = doc.Tiles();
-    const TileSetSettings& settings = tileSet.Settings();
-    image.Fill(ColorOf(settings.backPublishColor));
-    CanvasPainter& painter = image.Painter();
-    painter.ClearClip();
-    painter.SetRasterOp(RasterOp::CopyPen);
-    if (settings.publishWithGrid) {
-        SoftwareFrame::DrawGrid(image, camera, tileSet.DrawGridSize(), ColorOf(settings.gridColor));
+bool PublishRenderer::RenderBands(CGridvellumDoc& doc, int width, int height, const Matrix3& worldToImage,
+                                  int bandRows, BandSink& sink) {
+    if (width < 1 || height < 1 || bandRows < 1) {
+        return false;
     }
-    painter.SetTextBackground(false, 0);
-    // The tiles write the pixels directly; what the painter drew must be in memory first.
-    painter.Flush();
-    doc.DrawTiles(image, camera.ViewMatrix(), camera.VisibleWorld(), false, true);
-    painter.Flush();
+    // Settling again after a whole-pixel shift changes nothing, so every band keeps the picture's
+    // settled transform.
+    const Camera picture = PictureCamera(width, height, worldToImage);
+    const Rect2 pictureWorld = picture.VisibleWorld();
+    DcRasterCanvas band;
+    if (!band.SetBitsPerPixel(24)) {
+        return false;
+    }
+    for (int firstRow = 0; firstRow < height; firstRow += bandRows) {
+        const int rows = std::min(bandRows, height - firstRow);
+        if (!band.EnsureSize(width, rows)) {
+            return false;
+        }
+        // The band's bottom stored row is picture row height - firstRow - rows counted from the bottom.
+        const int bottom = height - firstRow - rows;
+        band.SetRowsBelowBand(bottom);
+        const Camera camera = PictureCamera(
+            width, rows, picture.ViewMatrix() * Matrix3::Translation(0.0, -static_cast<double>(bottom)));
+        SoftwareRenderer renderer(band);
+        FrameComposer(renderer, doc).ComposePublish(camera, pictureWorld, BandCull(camera, pictureWorld));
+        if (!sink.TakeBand(band, firstRow)) {
+            return false;
+        }
+    }
+    return true;
 }

@@ -1,12 +1,9 @@
 #pragma once
 
 #include "raster/DcRasterCanvas.h"
-#include "support/Rgb8.h"
-#include "support/Vec2.h"
 #include "view/FrameTiming.h"
 #include "view/StretchedBackground.h"
 
-#include <array>
 #include <cstdint>
 
 class Camera;
@@ -14,7 +11,6 @@ class CanvasPainter;
 class CGridvellumDoc;
 class FrameOverlays;
 class SettingsStore;
-class TileSet;
 
 // One frame of the map view drawn by the program's own renderer into a screen-sized 32-bit canvas:
 // background, grid, the document's tiles, a black border, the tools' overlays and the resize
@@ -47,14 +43,10 @@ public:
     FrameTiming& Timing() { return timing_; }
 
     // The drawn grid: lines every drawGridSize world units through the visible area, one pixel wide,
-    // in client pixels, written straight into target's pixels. No lines for a size of 0 or less. The publish renderer draws the same grid.
+    // in client pixels, written straight into target's pixels. No lines for a size of 0 or less.
     static void DrawGrid(RasterCanvas& target, const Camera& camera, int drawGridSize, std::uint32_t color);
 
 private:
-    void DrawBackground(const TileSet& tileSet);
-    void DrawBorder(int width, int height);
-    void DrawHandles(const Camera& camera, const std::array<Vec2, 4>& handleWorldPts);
-
     DcRasterCanvas canvas_;
     StretchedBackground background_;
     FrameTiming timing_;

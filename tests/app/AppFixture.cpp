@@ -102,6 +102,36 @@ ScriptedPrompts::AskRecovery(const std::vector<AutosaveCopy>& copies) {
     return PopFront(script_.recoveryChoices, RecoveryChoice::Later);
 }
 
+WString ScriptedPrompts::AskPublishPath(const WString& proposedName) {
+    script_.proposedPictures.push_back(proposedName.ToUtf8());
+    return PopFront(script_.publishAnswers, WString());
+}
+
+std::optional<JpegOptions> ScriptedPrompts::AskJpegOptions(const JpegOptions& start, double, double) {
+    script_.jpegStarts.push_back(start);
+    return PopFront(script_.jpegAnswers, std::optional<JpegOptions>());
+}
+
+namespace {
+
+class ScriptedProgress : public PublishProgress {
+public:
+    explicit ScriptedProgress(PromptScript& script) : script_(script) {}
+    bool Continue(int, int) override {
+        ++script_.progressCalls;
+        return script_.cancelAfterBands < 0 || script_.progressCalls < script_.cancelAfterBands;
+    }
+
+private:
+    PromptScript& script_;
+};
+
+} // namespace
+
+std::unique_ptr<PublishProgress> ScriptedPrompts::ShowPublishProgress() {
+    return std::make_unique<ScriptedProgress>(script_);
+}
+
 AppHarness::AppHarness() {
     dir.Write("alpha.set", kAlphaSet);
     dir.Write("beta.set", kBetaSet);

@@ -23,6 +23,11 @@ struct PromptScript {
     std::deque<WString> saveAnswers;
     std::deque<WString> tileSetAnswers;
     std::deque<CGridvellumApp::Prompts::RecoveryChoice> recoveryChoices;
+    std::deque<WString> publishAnswers;
+    std::deque<std::optional<JpegOptions>> jpegAnswers;
+    // The progress of a publish answers Cancel after this many bands; never when negative.
+    int cancelAfterBands = -1;
+    int progressCalls = 0;
 
     std::vector<std::string> saveQuestions; // the document titles asked about
     std::vector<std::string> proposedNames;
@@ -43,6 +48,8 @@ struct PromptScript {
     std::vector<std::string> openedFiles;
     bool openFails = false;
     std::vector<std::vector<AutosaveCopy>> recoveryOffers;
+    std::vector<std::string> proposedPictures;
+    std::vector<JpegOptions> jpegStarts;
 };
 
 class ScriptedPrompts : public CGridvellumApp::Prompts {
@@ -58,6 +65,10 @@ public:
     bool AskScenario(WString& scenario, const std::function<void()>& showHelp) override;
     void ShowAbout(const AboutValues& values) override;
     RecoveryChoice AskRecovery(const std::vector<AutosaveCopy>& copies) override;
+    WString AskPublishPath(const WString& proposedName) override;
+    std::optional<JpegOptions> AskJpegOptions(const JpegOptions& start, double mapWidth,
+                                              double mapHeight) override;
+    std::unique_ptr<PublishProgress> ShowPublishProgress() override;
 
 private:
     PromptScript& script_;

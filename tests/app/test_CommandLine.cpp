@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -357,3 +358,109 @@ TEST(CommandLineProgram, PrintPdfRunsWithoutADisplay) {
     EXPECT_NE(dir.Read("err.txt").find("Unknown page size B99"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir.Join("bad.pdf")));
 }
+namespace {
+
+TEST(CommandLineParse, PublishTakesAScaleFractionAndAWholeQuality) {
+    const CommandLine plain = CommandLine::Parse({"--publish", "a.gv", "a.jpg"});
+    ASSERT_EQ(plain.GetMode(), CommandLine::Mode::Publish);
+    EXPECT_EQ(plain.InputPath(), "a.gv");
+    EXPECT_EQ(plain.OutputPath(), "a.jpg");
+    EXPECT_FLOAT_EQ(plain.PublishScale(), 1.0f);
+    EXPECT_EQ(plain.PublishQuality(), 50);
+    EXPECT_TRUE(plain.NeedsFonts());
+    const CommandLine both =
+        CommandLine::Parse({"--publish", "a.gv", "a.jpg", "--quality", "90", "--scale", "0.25"});
+    ASSERT_EQ(both.GetMode(), CommandLine::Mode::Publish);
+    EXPECT_FLOAT_EQ(both.PublishScale(), 0.25f);
+    EXPECT_EQ(both.PublishQuality(), 90);
+    EXPECT_FLOAT_EQ(CommandLine::Parse({"--publish", "a", "b", "--scale", "1"}).PublishScale(), 1.0f);
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--publish", "a.gv"},
+             {"--publish", "a.gv", "--scale", "0.5"},
+             {"--publish", "a.gv", "a.jpg", "--scale"},
+             {"--publish", "a.gv", "a.jpg", "--scale", "0"},
+             {"--publish", "a.gv", "a.jpg", "--scale", "1.5"},
+             {"--publish", "a.gv", "a.jpg", "--scale", "-0.5"},
+             {"--publish", "a.gv", "a.jpg", "--scale", "half"},
+             {"--publish", "a.gv", "a.jpg", "--scale", "0.5x"},
+             {"--publish", "a.gv", "a.jpg", "--scale", "nan"},
+             {"--publish", "a.gv", "a.jpg", "--scale", "1e-1"},
+             {"--publish", "a.gv", "a.jpg", "--quality", "0"},
+             {"--publish", "a.gv", "a.jpg", "--quality", "101"},
+             {"--publish", "a.gv", "a.jpg", "--quality", "7.5"},
+             {"--publish", "a.gv", "a.jpg", "--quality", "9", "--quality", "9"},
+             {"--publish", "a.gv", "a.jpg", "extra"}}) {
+        const CommandLine line = CommandLine::Parse(bad);
+        EXPECT_EQ(line.GetMode(), CommandLine::Mode::Invalid) << bad.back();
+        EXPECT_FALSE(line.ErrorText().empty());
+    }
+}
+
+TEST_F(CommandLineTest, PublishWritesThePictureAndPageOrReportsWhyNot) {
+    dir.Write("in.gv",
+              Declared("<Gridvellum xmlns=\"gridvellum\" tileset=\"tiles\\dungeon.set\" version=\"1\">\r\n"
+                       "   <Scenario>[Goal]&#10;Escape.</Scenario>\r\n"
+                       "   <TileRef name=\"tiles\\dungeon.set:Floor\" matrix=\"" +
+                       Encoded(0, 0) + "\"/>\r\n   <TileRef name=\"tiles\\dungeon.set:Floor\" matrix=\"" +
+                       Encoded(64, 64) + "\"/>\r\n</Gridvellum>"));
+    ASSERT_EQ(Run({"--publish", dir.Join("in.gv"), dir.Join("out/the map.jpg"), "--scale", "0.5"}),
+              CommandLine::kFailure); // no such folder yet
+    EXPECT_NE(err.str().find("No such file or directory"), std::string::npos) << err.str();
+    dir.MakeDir("out");
+    ASSERT_EQ(Run({"--publish", dir.Join("in.gv"), dir.Join("out/the map.jpg"), "--scale", "0.5", "--quality",
+                   "80"}),
+              CommandLine::kSuccess)
+        << err.str();
+    EXPECT_TRUE(err.str().empty()) << err.str();
+    const std::string jpeg = dir.Read("out/the map.jpg");
+    ASSERT_GT(jpeg.size(), 100u);
+    EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
+    const std::string page = dir.Read("out/the map.htm");
+    EXPECT_NE(page.find("<title>\r\nthe map\r\n</title>"), std::string::npos);
+    EXPECT_NE(page.find("<img src=\"the%20map.jpg\">"), std::string::npos);
+
+    auto leftInOut = [&] {
+        return std::distance(std::filesystem::directory_iterator(dir.Join("out")),
+                             std::filesystem::directory_iterator());
+    };
+    EXPECT_EQ(Run({"--publish", dir.Join("absent.gv"), dir.Join("out/absent.jpg")}), CommandLine::kFailure);
+    EXPECT_NE(err.str().find("Could not open"), std::string::npos);
+    EXPECT_EQ(Run({"--publish", dir.Join("in.gv"), dir.Join("out/x.jpg"), "--quality", "500"}),
+              CommandLine::kUsageError);
+    EXPECT_NE(err.str().find("The quality must be a whole number from 1 to 100, not 500."),
+              std::string::npos);
+    EXPECT_EQ(leftInOut(), 2);
+
+    // A full disk mid-picture leaves neither the picture nor its page, nor a temporary.
+    std::string tiles;
+    for (int i = 0; i < 36; ++i) {
+        tiles += "   <TileRef name=\"tiles\\dungeon.set:Floor\" matrix=\"" +
+                 Encoded(512 * (i % 6), 512 * (i / 6)) + "\"/>\r\n";
+    }
+    dir.Write("big.gv", Map("tiles\\dungeon.set", "   <Scenario>Run.</Scenario>\r\n" + tiles));
+    {
+        FullDisk disk(dir.Join("small"));
+        EXPECT_EQ(Run({"--publish", dir.Join("big.gv"), dir.Join("small/big.jpg"), "--quality", "100"}),
+                  CommandLine::kFailure);
+        EXPECT_NE(err.str().find(dir.Join("small/big.jpg")), std::string::npos) << err.str();
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Join("small")),
+                                std::filesystem::directory_iterator()),
+                  0);
+    }
+}
+
+// The real program, as a user's script runs it: the exit status and the message on standard error.
+TEST_F(CommandLineTest, RealProgramExitsNonZeroWithAMessageWhenItCannotPublish) {
+    const std::string program = std::string(GV_BIN_DIR) + "/gridvellum";
+    const std::string command = "QT_QPA_PLATFORM= '" + program + "' --publish '" + dir.Join("none.gv") +
+                                "' '" + dir.Join("none.jpg") + "' --scale 0.5 2> '" + dir.Join("err.txt") +
+                                "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 0);
+    EXPECT_NE(dir.Read("err.txt").find("Could not open \"" + dir.Join("none.gv") + "\""), std::string::npos)
+        << dir.Read("err.txt");
+    EXPECT_FALSE(std::filesystem::exists(dir.Join("none.jpg")));
+}
+
+} // namespace

@@ -45,6 +45,7 @@ constexpr int kZoomSubmenu = -1; // the View menu's "Zoom" submenu in a walk
 const std::vector<Row> kFileMenu = {
     {57600, "&New\tCtrl+N", "Ctrl+N"},       {57601, "&Open...\tCtrl+O", "Ctrl+O"},
     {57603, "&Save\tCtrl+S", "Ctrl+S"},      {57604, "Save &As...", ""},
+    {32779, "Publish to JPEG", "", Rule::HasTiles},
     {32827, "Change TileSet", ""},           {32817, "Generate Report", ""},
     {57607, "Print...", "Ctrl+P"},           {57609, "Print Preview...", ""},
     {57606, "Print Setup...", ""},           {57616, "Recent File", "", Rule::Never},

@@ -5,6 +5,7 @@
 #include "app/CLeftView.h"
 #include "app/CMainFrame.h"
 #include "app/CommandTable.h"
+#include "app/dialogs/CJPEGOptionsDialog.h"
 #include "document/CGridvellumDoc.h"
 #include "document/TileRef.h"
 #include "platform/QtSettingsStore.h"
@@ -13,15 +14,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QSlider>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -447,6 +452,101 @@ TEST_F(MainFrameTest, ChangeTileSetKeepsTheMapOrRefusesWhenTilesAreMissing) {
     EXPECT_EQ(app->Tiles().Name().ToUtf8(), "alpha.set");
     EXPECT_EQ(LastMessage(), "Gridvellum|Can't change tilesets due to\nthe following missing tiles:\n"
                              "---------------------------\nChest\n");
+}
+
+TEST_F(MainFrameTest, PublishToJpegAsksForFileAndOptionsAndWritesThePicture) {
+    StartApp();
+    QAction* publish = frame->Action(CommandTable::kPublish);
+    ASSERT_NE(publish, nullptr);
+    EXPECT_EQ(publish->text().toStdString(), "Publish to JPEG");
+    frame->UpdateCommands();
+    EXPECT_FALSE(publish->isEnabled()); // nothing to publish yet
+    Place(0, 0, 0)->UpdateBounds();
+    Place(1, 200, 100)->UpdateBounds();
+    app->Document().SetScenario(u"[Goal]");
+    frame->UpdateCommands();
+    EXPECT_TRUE(publish->isEnabled());
+
+    // Closing the options dialog publishes nothing and keeps the stored choice.
+    harness.script.publishAnswers.push_back(harness.dir.WJoin("map.jpg"));
+    harness.script.jpegAnswers.push_back(std::nullopt);
+    frame->RunCommand(CommandTable::kPublish);
+    EXPECT_EQ(harness.script.proposedPictures, std::vector<std::string>{"untitled.jpg"});
+    EXPECT_FALSE(std::filesystem::exists(harness.dir.Join("map.jpg")));
+    EXPECT_EQ(QtSettingsStore(harness.SettingsPath()).ReadInt(u"LastQualityValue", -1), -1);
+
+    JpegOptions chosen;
+    chosen.scaleIndex = 5;
+    chosen.quality = 77;
+    harness.script.publishAnswers.push_back(harness.dir.WJoin("map.jpg"));
+    harness.script.jpegAnswers.push_back(chosen);
+    frame->RunCommand(CommandTable::kPublish);
+    EXPECT_TRUE(harness.script.messages.empty()) << LastMessage();
+    EXPECT_GT(harness.dir.Read("map.jpg").size(), 100u);
+    EXPECT_NE(harness.dir.Read("map.htm").find("<img src=\"map.jpg\">"), std::string::npos);
+    EXPECT_GE(harness.script.progressCalls, 1);
+    QtSettingsStore stored(harness.SettingsPath());
+    EXPECT_EQ(stored.ReadInt(u"LastScaleIndex", -1), 5);
+    EXPECT_EQ(stored.ReadInt(u"LastQualityValue", -1), 77);
+
+    // The next publish starts from the stored choice; Cancel in the progress leaves the old files.
+    const std::string before = harness.dir.Read("map.jpg");
+    harness.script.publishAnswers.push_back(harness.dir.WJoin("map.jpg"));
+    harness.script.jpegAnswers.push_back(JpegOptions{});
+    harness.script.cancelAfterBands = harness.script.progressCalls + 1;
+    frame->RunCommand(CommandTable::kPublish);
+    ASSERT_EQ(harness.script.jpegStarts.size(), 3u);
+    EXPECT_EQ(harness.script.jpegStarts[2].scaleIndex, 5);
+    EXPECT_EQ(harness.script.jpegStarts[2].quality, 77);
+    EXPECT_EQ(harness.dir.Read("map.jpg"), before);
+    EXPECT_EQ(LastMessage(), "Publish to JPEG|Publishing was cancelled.");
+
+    // A folder that does not exist is reported with the reason.
+    harness.script.cancelAfterBands = -1;
+    harness.script.publishAnswers.push_back(harness.dir.WJoin("gone/map.jpg"));
+    harness.script.jpegAnswers.push_back(JpegOptions{});
+    frame->RunCommand(CommandTable::kPublish);
+    EXPECT_EQ(LastMessage(), "Publish to JPEG|Could not write \"" + harness.dir.Join("gone/map.jpg") +
+                                 "\": No such file or directory");
+}
+
+TEST(JpegOptionsDialog, LabelsFollowTheChoicesAndOnlyOkConfirms) {
+    JpegOptions start;
+    start.scaleIndex = 5;
+    start.quality = 30;
+    CJPEGOptionsDialog dialog(nullptr, start, 1000, 601);
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "JPEG Options");
+    auto* scale = dialog.findChild<QComboBox*>();
+    auto* slider = dialog.findChild<QSlider*>();
+    ASSERT_NE(scale, nullptr);
+    ASSERT_NE(slider, nullptr);
+    ASSERT_EQ(scale->count(), 10);
+    EXPECT_EQ(scale->itemText(0).toStdString(), "100%");
+    EXPECT_EQ(scale->itemText(9).toStdString(), "10%");
+    EXPECT_EQ(slider->minimum(), 1);
+    EXPECT_EQ(slider->maximum(), 100);
+    auto labels = [&] {
+        std::vector<std::string> texts;
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            texts.push_back(label->text().toStdString());
+        }
+        return texts;
+    };
+    EXPECT_EQ(labels(), (std::vector<std::string>{"Size = 500 x 301", "Quality = 30"}));
+    scale->setCurrentIndex(0);
+    slider->setValue(64);
+    EXPECT_EQ(labels(), (std::vector<std::string>{"Size = 1000 x 601", "Quality = 64"}));
+    EXPECT_EQ(dialog.Chosen().scaleIndex, 0);
+    EXPECT_EQ(dialog.Chosen().quality, 64);
+
+    // Escape closes the dialog without options.
+    QTimer::singleShot(0, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(modal, &escape);
+        }
+    });
+    EXPECT_FALSE(CJPEGOptionsDialog::Ask(nullptr, start, 10, 10).has_value());
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "document/EditOps.h"
 #include "document/MovementPath.h"
-#include "document/PathDrawing.h"
 #include "document/TextTile.h"
 #include "document/TileRef.h"
 #include "document/UndoHistory.h"
@@ -175,49 +174,6 @@ TEST_F(MovementPathTest, ClearingSelectedPathsKeepsThePlacementAndOthersPaths) {
     MovementPath::ClearAllPaths(doc);
     EXPECT_EQ(second.PathLength(), 1);
     EXPECT_EQ(second.Origin(), Vec2(128, 64));
-}
-
-// Blue, green, red of stored-row pixel (x, y) of a 32-bit canvas.
-std::vector<int> PixelAt(const RasterCanvas& canvas, int x, int y) {
-    const std::uint8_t* p = canvas.Rows()[y] + 4 * x;
-    return {p[0], p[1], p[2]};
-}
-
-TEST_F(MovementPathTest, FootstepsAreTintedWithThePathColourAndFadedUnlessSelected) {
-    TileRef& piece = Place(0, 0);
-    ASSERT_TRUE(RecordedDrag(Matrix3::Translation(128, 0)));
-    ASSERT_EQ(piece.PathLength(), 2);
-
-    RasterCanvas canvas;
-    ASSERT_TRUE(canvas.SetBitsPerPixel(32));
-    ASSERT_TRUE(canvas.Create(256, 64));
-    canvas.Fill(0);
-    piece.SetSelected(false);
-    PathDrawing::DrawSoftware(piece, tileSet, canvas, Matrix3());
-    // Footsteps of 8 x 8 centred at 64 and 128 along y = 32; the ring of the start covers x below 64
-    // and the segment between the footsteps stays untouched.
-    const std::vector<int> faded = PixelAt(canvas, 66, 32);
-    EXPECT_NEAR(faded[0], 128, 3);
-    EXPECT_EQ(faded[1], 0);
-    EXPECT_EQ(faded[2], 0);
-    EXPECT_EQ(PixelAt(canvas, 96, 32), (std::vector<int>{0, 0, 0}));
-
-    canvas.Fill(0);
-    piece.SetSelected(true);
-    PathDrawing::DrawSoftware(piece, tileSet, canvas, Matrix3());
-    EXPECT_EQ(PixelAt(canvas, 128, 32), (std::vector<int>{255, 0, 0}));
-    // The ring at the start is drawn in blue too.
-    EXPECT_EQ(PixelAt(canvas, 10, 10), (std::vector<int>{255, 0, 0}));
-}
-
-TEST_F(MovementPathTest, ATileWithoutPathDrawsNothing) {
-    TileRef& piece = Place(0, 0);
-    RasterCanvas canvas;
-    ASSERT_TRUE(canvas.SetBitsPerPixel(32));
-    ASSERT_TRUE(canvas.Create(64, 64));
-    canvas.Fill(0);
-    PathDrawing::DrawSoftware(piece, tileSet, canvas, Matrix3());
-    EXPECT_EQ(PixelAt(canvas, 32, 32), (std::vector<int>{0, 0, 0}));
 }
 
 } // namespace
