@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -193,6 +195,36 @@ TEST_F(PublishTest, BandedRenderGivesTheWholePictureByteForByte) {
         ASSERT_GT(layout.height, 40);
         const std::vector<std::string> whole = WholeRows(layout);
         for (int bandRows : {7, 16, layout.height - 1}) {
+            RowCollector bands(doc, layout);
+            ASSERT_TRUE(PublishRenderer::RenderBands(doc, layout.width, layout.height, layout.worldToImage,
+                                                     bandRows, bands));
+            ASSERT_EQ(bands.rows.size(), whole.size());
+            for (size_t row = 0; row < whole.size(); ++row) {
+                const auto differ =
+                    std::mismatch(whole[row].begin(), whole[row].end(), bands.rows[row].begin());
+                ASSERT_TRUE(differ.first == whole[row].end())
+                    << "scale " << scale << ", bands of " << bandRows << " rows: picture row " << row
+                    << ", pixel " << (differ.first - whole[row].begin()) / 3;
+            }
+        }
+    }
+}
+
+// Many turned and scaled figures over a floor, as real maps have them, at bands of uneven heights.
+TEST_F(PublishTest, BandedRenderOfManyTurnedFiguresGivesTheWholePicture) {
+    std::mt19937 rng(4096);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int i = 0; i < 16; ++i) {
+        Place(kFloor, Matrix3::Translation(64.0 * (i % 4), 64.0 * (i / 4)));
+    }
+    for (int i = 0; i < 300; ++i) {
+        const double size = 0.5 + unit(rng);
+        Place(kFigure, Matrix3::FromParts(unit(rng) * 6.3, unit(rng) * 240, unit(rng) * 240, size, size));
+    }
+    for (float scale : {1.0f, 0.37f}) {
+        const Publisher::Layout layout = Publisher::LayoutFor(doc, scale);
+        const std::vector<std::string> whole = WholeRows(layout);
+        for (int bandRows : {5, 13, 85}) {
             RowCollector bands(doc, layout);
             ASSERT_TRUE(PublishRenderer::RenderBands(doc, layout.width, layout.height, layout.worldToImage,
                                                      bandRows, bands));
