@@ -20,8 +20,8 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 #include <optional>
+#include <vector>
 
 class CMainFrame;
 class MapPrinting;

@@ -2,8 +2,8 @@
 
 #include "app/CGridvellumView.h"
 #include "app/CLeftView.h"
-#include "app/CommandRegistry.h"
 #include "app/CTilePanelPane.h"
+#include "app/CommandRegistry.h"
 #include "app/CommandTable.h"
 #include "app/FrameHost.h"
 #include "app/RecentFiles.h"
@@ -228,7 +228,6 @@ void CMainFrame::UpdateCommands() {
     if (recentPlaceholder_ != nullptr) {
         recentPlaceholder_->setEnabled(false);
     }
-
 }
 
 void CMainFrame::ApplyPanelWidth() {

@@ -106,33 +106,8 @@ void RasterCanvas::ClearRect(int left, int top, int right, int bottom) {
 }
 
 void RasterCanvas::FillRect(int left, int top, int right, int bottom, std::uint32_t color) {
-    const int bpp = BytesPerPixel();
-    if (!HasUsablePixels() || (bpp != 3 && bpp != 4)) {
-        return;
-    }
-    left = std::clamp(left, 0, Width());
-    right = std::clamp(right, 0, Width());
-    top = std::clamp(top, 0, Height());
-    bottom = std::clamp(bottom, 0, Height());
-    if (left >= right || top >= bottom) {
-        return;
-    }
-    const std::uint8_t pixel[4] = {BlueOf(color), GreenOf(color), RedOf(color), 255};
-    std::uint8_t* const* rows = Rows();
-    const std::size_t count = static_cast<std::size_t>(right - left);
-    for (int imageRow = top; imageRow < bottom; ++imageRow) {
-        std::uint8_t* at = rows[Height() - 1 - imageRow] + left * bpp;
-        // Fixed-size copies become single stores; the grid's lines are mostly one pixel wide.
-        if (bpp == 4) {
-            for (std::size_t x = 0; x < count; ++x) {
-                std::memcpy(at + 4 * x, pixel, 4);
-            }
-        } else {
-            for (std::size_t x = 0; x < count; ++x) {
-                std::memcpy(at + 3 * x, pixel, 3);
-            }
-        }
-    }
+    const std::pair<int, int> columns[] = {{left, right}};
+    FillColumns(columns, top, bottom, color);
 }
 
 void RasterCanvas::FillColumns(std::span<const std::pair<int, int>> columns, int top, int bottom,

@@ -38,6 +38,7 @@ FrameTimingReport SoftwareFrame::Draw(const Camera& camera, CGridvellumDoc& doc,
     return timing_.EndFrame(state.showDrawTime);
 }
 
-void SoftwareFrame::DrawGrid(RasterCanvas& target, const Camera& camera, int drawGridSize, std::uint32_t color) {
+void SoftwareFrame::DrawGrid(RasterCanvas& target, const Camera& camera, int drawGridSize,
+                             std::uint32_t color) {
     SoftwareRenderer::DrawGrid(target, camera, camera.VisibleWorld(), drawGridSize, color);
 }

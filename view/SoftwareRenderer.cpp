@@ -189,8 +189,8 @@ void SoftwareRenderer::DrawGrid(RasterCanvas& target, const Camera& camera, cons
     if (leftColumn <= rightColumn) {
         for (const PixelRun& run :
              LineRuns(y0 * sy + ty, size * sy, LineCount(y0, visible.MaxY(), size), 1, height)) {
-            target.FillRect(static_cast<int>(leftColumn), height - run.last, static_cast<int>(rightColumn) + 1,
-                            height - run.first + 1, color);
+            target.FillRect(static_cast<int>(leftColumn), height - run.last,
+                            static_cast<int>(rightColumn) + 1, height - run.first + 1, color);
         }
     }
 }

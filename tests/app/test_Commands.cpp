@@ -43,12 +43,17 @@ constexpr int kZoomSubmenu = -1; // the View menu's "Zoom" submenu in a walk
 
 // Written out here from the command table, so that a typo on either side shows.
 const std::vector<Row> kFileMenu = {
-    {57600, "&New\tCtrl+N", "Ctrl+N"},       {57601, "&Open...\tCtrl+O", "Ctrl+O"},
-    {57603, "&Save\tCtrl+S", "Ctrl+S"},      {57604, "Save &As...", ""},
+    {57600, "&New\tCtrl+N", "Ctrl+N"},
+    {57601, "&Open...\tCtrl+O", "Ctrl+O"},
+    {57603, "&Save\tCtrl+S", "Ctrl+S"},
+    {57604, "Save &As...", ""},
     {32779, "Publish to JPEG", "", Rule::HasTiles},
-    {32827, "Change TileSet", ""},           {32817, "Generate Report", ""},
-    {57607, "Print...", "Ctrl+P"},           {57609, "Print Preview...", ""},
-    {57606, "Print Setup...", ""},           {57616, "Recent File", "", Rule::Never},
+    {32827, "Change TileSet", ""},
+    {32817, "Generate Report", ""},
+    {57607, "Print...", "Ctrl+P"},
+    {57609, "Print Preview...", ""},
+    {57606, "Print Setup...", ""},
+    {57616, "Recent File", "", Rule::Never},
     {57665, "E&xit", ""},
 };
 const std::vector<Row> kEditMenu = {

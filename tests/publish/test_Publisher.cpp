@@ -102,6 +102,10 @@ protected:
         doc.InsertTile(std::move(text));
     }
 
+    // A banded render in bands of bandRows rows must give the whole picture byte for byte.
+    void ExpectBandsGive(const std::vector<std::string>& whole, const Publisher::Layout& layout, int bandRows,
+                         float scale);
+
     // The whole picture in one canvas, copyright included, as rows top first.
     std::vector<std::string> WholeRows(const Publisher::Layout& layout) {
         DcRasterCanvas picture;
@@ -156,6 +160,20 @@ private:
     const Publisher::Layout& layout_;
 };
 
+void PublishTest::ExpectBandsGive(const std::vector<std::string>& whole, const Publisher::Layout& layout,
+                                  int bandRows, float scale) {
+    RowCollector bands(doc, layout);
+    ASSERT_TRUE(
+        PublishRenderer::RenderBands(doc, layout.width, layout.height, layout.worldToImage, bandRows, bands));
+    ASSERT_EQ(bands.rows.size(), whole.size());
+    for (size_t row = 0; row < whole.size(); ++row) {
+        const auto differ = std::mismatch(whole[row].begin(), whole[row].end(), bands.rows[row].begin());
+        ASSERT_TRUE(differ.first == whole[row].end())
+            << "scale " << scale << ", bands of " << bandRows << " rows: picture row " << row << ", pixel "
+            << (differ.first - whole[row].begin()) / 3;
+    }
+}
+
 class Cancelling : public PublishProgress {
 public:
     bool Continue(int rowsDone, int rowsTotal) override {
@@ -195,17 +213,7 @@ TEST_F(PublishTest, BandedRenderGivesTheWholePictureByteForByte) {
         ASSERT_GT(layout.height, 40);
         const std::vector<std::string> whole = WholeRows(layout);
         for (int bandRows : {7, 16, layout.height - 1}) {
-            RowCollector bands(doc, layout);
-            ASSERT_TRUE(PublishRenderer::RenderBands(doc, layout.width, layout.height, layout.worldToImage,
-                                                     bandRows, bands));
-            ASSERT_EQ(bands.rows.size(), whole.size());
-            for (size_t row = 0; row < whole.size(); ++row) {
-                const auto differ =
-                    std::mismatch(whole[row].begin(), whole[row].end(), bands.rows[row].begin());
-                ASSERT_TRUE(differ.first == whole[row].end())
-                    << "scale " << scale << ", bands of " << bandRows << " rows: picture row " << row
-                    << ", pixel " << (differ.first - whole[row].begin()) / 3;
-            }
+            ExpectBandsGive(whole, layout, bandRows, scale);
         }
     }
 }
@@ -225,17 +233,7 @@ TEST_F(PublishTest, BandedRenderOfManyTurnedFiguresGivesTheWholePicture) {
         const Publisher::Layout layout = Publisher::LayoutFor(doc, scale);
         const std::vector<std::string> whole = WholeRows(layout);
         for (int bandRows : {5, 13, 85}) {
-            RowCollector bands(doc, layout);
-            ASSERT_TRUE(PublishRenderer::RenderBands(doc, layout.width, layout.height, layout.worldToImage,
-                                                     bandRows, bands));
-            ASSERT_EQ(bands.rows.size(), whole.size());
-            for (size_t row = 0; row < whole.size(); ++row) {
-                const auto differ =
-                    std::mismatch(whole[row].begin(), whole[row].end(), bands.rows[row].begin());
-                ASSERT_TRUE(differ.first == whole[row].end())
-                    << "scale " << scale << ", bands of " << bandRows << " rows: picture row " << row
-                    << ", pixel " << (differ.first - whole[row].begin()) / 3;
-            }
+            ExpectBandsGive(whole, layout, bandRows, scale);
         }
     }
 }
