@@ -54,9 +54,8 @@ bool AllFinite(const Matrix3& m) {
 }
 
 // The destination pixels the transformed picture may touch: its corners' bounds widened by half a
-// pixel and truncated toward zero. For a band of a taller picture rows truncate as they would in
-// that picture, rowsBelow rows further up.
-bool CornerBox(const Matrix3& m, int w, int h, Box& box, int rowsBelow = 0) {
+// pixel and truncated toward zero.
+bool CornerBox(const Matrix3& m, int w, int h, Box& box) {
     const double xs[4] = {0, double(w), 0, double(w)};
     const double ys[4] = {0, 0, double(h), double(h)};
     double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;
@@ -68,9 +67,7 @@ bool CornerBox(const Matrix3& m, int w, int h, Box& box, int rowsBelow = 0) {
         minY = std::min(minY, y);
         maxY = std::max(maxY, y);
     }
-    const double shift = rowsBelow;
-    box = {std::trunc(minX - 0.5), std::trunc(maxX + 0.5), std::trunc(minY + shift - 0.5) - shift,
-           std::trunc(maxY + shift + 0.5) - shift};
+    box = {std::trunc(minX - 0.5), std::trunc(maxX + 0.5), std::trunc(minY - 0.5), std::trunc(maxY + 0.5)};
     return std::isfinite(box.x0) && std::isfinite(box.x1) && std::isfinite(box.y0) && std::isfinite(box.y1);
 }
 
@@ -250,7 +247,7 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
     const int w = image.width;
     const int h = image.height;
     Box box;
-    if (!CornerBox(srcToDst, w, h, box, dst.rowsBelow)) {
+    if (!CornerBox(srcToDst, w, h, box)) {
         return;
     }
     // A picture wholly beside the destination draws nothing, not a clamped line along its border.
@@ -286,11 +283,8 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
     p.y0 = ClampToInt(box.y0, 0, dst.height - 1);
     p.y1 = ClampToInt(box.y1, 0, dst.height - 1);
 
-    // The sample position is worked out at the first row the whole picture would start from, and
-    // stepped exactly from there, so a band gives the rows of the whole picture.
-    const int startY = ClampToInt(box.y0, -dst.rowsBelow, dst.height - 1);
-    double us = p.x0 * inverse.m11() + startY * inverse.m21() + inverse.m31();
-    double vs = p.x0 * inverse.m12() + startY * inverse.m22() + inverse.m32();
+    double us = p.x0 * inverse.m11() + p.y0 * inverse.m21() + inverse.m31();
+    double vs = p.x0 * inverse.m12() + p.y0 * inverse.m22() + inverse.m32();
     double dudx = inverse.m11(), dvdx = inverse.m12();
     double dudy = inverse.m21(), dvdy = inverse.m22();
     const double extentW = w * std::hypot(srcToDst.m11(), srcToDst.m12());
@@ -332,8 +326,6 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
     p.dvdx = ToFixed(dvdx);
     p.dudy = ToFixed(dudy);
     p.dvdy = ToFixed(dvdy);
-    p.u0 += std::int64_t(p.y0 - startY) * p.dudy;
-    p.v0 += std::int64_t(p.y0 - startY) * p.dvdy;
     p.blend = blendTable;
 
     const int sourceBytes = image.bytesPerPixel;
@@ -434,7 +426,7 @@ RasterPlane PlaneOf(RasterCanvas& canvas) {
     if (!canvas.HasPixels()) {
         return {};
     }
-    return {canvas.Width(), canvas.Height(), canvas.BytesPerPixel(), canvas.Rows(), canvas.RowsBelowBand()};
+    return {canvas.Width(), canvas.Height(), canvas.BytesPerPixel(), canvas.Rows()};
 }
 
 // The colour-reduced copy of a canvas that platform drawing blits: one palette index per texel of
@@ -524,6 +516,11 @@ void DrawTransformed(RasterCanvas& src, RasterCanvas& dst, const Matrix3& srcToD
     const SourceLevels levels = LevelsOf(src);
     const DrawStyle style{plain, tintColour, tintOn, tintAmount, opacity};
     DrawTransformedPlanes(levels, PlaneOf(dst), srcToDst, style, BlendTable::Get().Data());
+}
+
+void DrawTransformed(RasterCanvas& src, const RasterPlane& dst, const Matrix3& srcToDst,
+                     const DrawStyle& style) {
+    DrawTransformedPlanes(LevelsOf(src), dst, srcToDst, style, BlendTable::Get().Data());
 }
 
 void RasterCanvas::DrawTransformed(RasterCanvas& destination, const Matrix3& matrix, bool plain,

@@ -13,8 +13,6 @@ struct RasterPlane {
     int height = 0;
     int bytesPerPixel = 0;
     std::uint8_t* const* rows = nullptr;
-    // For a band of a taller picture: that picture's rows below row 0 of this plane.
-    int rowsBelow = 0;
 
     bool IsUsable() const {
         return width > 0 && height > 0 && rows && (bytesPerPixel == 3 || bytesPerPixel == 4);
@@ -50,6 +48,11 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
 // with the shared blend table.
 void DrawTransformed(RasterCanvas& src, RasterCanvas& dst, const Matrix3& srcToDst, bool plain,
                      std::uint32_t tintColour, bool tintOn, int tintAmount, float opacity);
+// The same onto a plane: for one, rows of a band laid out as the rows of the taller picture they belong
+// to (rows outside the band left null and kept out by a row window), so the band gets exactly the
+// whole picture's bytes.
+void DrawTransformed(RasterCanvas& src, const RasterPlane& dst, const Matrix3& srcToDst,
+                     const DrawStyle& style);
 
 // Draws whose destination box holds at least this many pixels share their rows with a helper thread
 // (the bytes are the same either way); smaller ones are over before a second thread could help. Tests

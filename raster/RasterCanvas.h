@@ -74,11 +74,6 @@ public:
     // when tintOn, and overall opacity (1 = opaque).
     void DrawTransformed(RasterCanvas& destination, const Matrix3& matrix, bool plain,
                          std::uint32_t tintColor, bool tintOn, int tintAmount, float opacity);
-    // A canvas that holds one band of a taller picture (a published image drawn band by band): the
-    // rows of that picture below this canvas's row 0. Transformed drawing then samples every row
-    // exactly as it would in the whole picture, so the bands put together give its very bytes.
-    void SetRowsBelowBand(int rows) { rowsBelowBand_ = rows > 0 ? rows : 0; }
-    int RowsBelowBand() const { return rowsBelowBand_; }
     // The same through platform drawing on `painter`, with the destination origin in its pixels.
     void DrawTransformedPlatform(CanvasPainter& painter, int originX, int originY, const Matrix3& matrix,
                                  bool grey, float opacity);
@@ -102,7 +97,6 @@ private:
 
     std::uint8_t palette_[kMaxPaletteEntries * 3] = {};
     int paletteCount_ = 0;
-    int rowsBelowBand_ = 0;
     bool alwaysSmooth_ = false;
     std::unique_ptr<PlatformDrawCache> platformCache_;
 };

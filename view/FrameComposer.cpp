@@ -113,7 +113,8 @@ void FrameComposer::ComposeView(const Camera& camera, const FrameOverlays& overl
     renderer_.EndFrame();
 }
 
-void FrameComposer::ComposePublish(const Camera& camera, const Rect2& pictureWorld, const Rect2& cullWorld) {
+void FrameComposer::ComposePublish(const Camera& camera, const Rect2& pictureWorld, const Rect2& cullWorld,
+                                   const Matrix3* pictureView) {
     const TileSetSettings& settings = tileSet_.Settings();
     renderer_.BeginFrame();
     renderer_.Background(settings.backPublishColor, nullptr, false);
@@ -121,12 +122,14 @@ void FrameComposer::ComposePublish(const Camera& camera, const Rect2& pictureWor
         renderer_.Grid(camera, pictureWorld, tileSet_.DrawGridSize(), settings.gridColor);
     }
     renderer_.BeginTiles();
-    Tiles(camera.ViewMatrix(), cullWorld, false, true);
+    Tiles(camera.ViewMatrix(), cullWorld, false, true, pictureView);
     renderer_.EndTiles();
     renderer_.EndFrame();
 }
 
-TileRef* FrameComposer::Tiles(const Matrix3& view, const Rect2& visibleWorld, bool quickDraw, bool publish) {
+TileRef* FrameComposer::Tiles(const Matrix3& view, const Rect2& visibleWorld, bool quickDraw, bool publish,
+                              const Matrix3* pictureView) {
+    const Matrix3& placement = pictureView != nullptr ? *pictureView : view;
     TileRef* lastSelected = nullptr;
     int selected = 0;
     for (int index = 0; index < doc_.TileCount(); ++index) {
@@ -139,7 +142,7 @@ TileRef* FrameComposer::Tiles(const Matrix3& view, const Rect2& visibleWorld, bo
                 FlushPictures();
                 Text(*text, view, visibleWorld, publish);
             } else {
-                MapTile(*tile, view, visibleWorld, quickDraw);
+                MapTile(*tile, placement, visibleWorld, quickDraw);
             }
         }
         if (tile->IsSelected()) {

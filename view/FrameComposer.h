@@ -27,12 +27,17 @@ public:
     // A published picture: publish background, the grid only when the tileset publishes with it,
     // tiles in publish mode. The camera covers the picture or one band of it; the grid shows the lines
     // of pictureWorld (the whole picture's area) and tiles whose box misses cullWorld are left out.
-    void ComposePublish(const Camera& camera, const Rect2& pictureWorld, const Rect2& cullWorld);
+    // With pictureView (the whole picture's view when the camera covers one band) the pictures are
+    // placed by it; texts and lines always follow the camera.
+    void ComposePublish(const Camera& camera, const Rect2& pictureWorld, const Rect2& cullWorld,
+                        const Matrix3* pictureView = nullptr);
 
     // Every tile whose category is not hidden, index 0 first so later tiles lie on top. view maps world
     // units to view pixels; tiles whose box misses visibleWorld are left out. Returns the selected
     // tile when exactly one is selected.
-    TileRef* Tiles(const Matrix3& view, const Rect2& visibleWorld, bool quickDraw, bool publish);
+    // pictureView, when given, places the pictures instead of view.
+    TileRef* Tiles(const Matrix3& view, const Rect2& visibleWorld, bool quickDraw, bool publish,
+                   const Matrix3* pictureView = nullptr);
 
     // The tile's movement path alone: every recorded mark tinted fully with the definition's path
     // colour, faded by the tileset's path transparency unless the tile is selected.

@@ -71,11 +71,15 @@ bool PublishRenderer::RenderBands(CGridvellumDoc& doc, int width, int height, co
         }
         // The band's bottom stored row is picture row height - firstRow - rows counted from the bottom.
         const int bottom = height - firstRow - rows;
-        band.SetRowsBelowBand(bottom);
         const Camera camera = PictureCamera(
             width, rows, picture.ViewMatrix() * Matrix3::Translation(0.0, -static_cast<double>(bottom)));
         SoftwareRenderer renderer(band);
-        FrameComposer(renderer, doc).ComposePublish(camera, pictureWorld, BandCull(camera, pictureWorld));
+        // Pictures are placed on the whole picture and laid onto the band's rows of it, so that every
+        // band gets the whole picture's bytes.
+        renderer.DrawPicturesAsBandOf(height, bottom);
+        const Matrix3& pictureView = picture.ViewMatrix();
+        FrameComposer(renderer, doc)
+            .ComposePublish(camera, pictureWorld, BandCull(camera, pictureWorld), &pictureView);
         if (!sink.TakeBand(band, firstRow)) {
             return false;
         }

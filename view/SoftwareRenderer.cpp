@@ -2,6 +2,7 @@
 
 #include "platform/CanvasPainter.h"
 #include "raster/DcRasterCanvas.h"
+#include "raster/DrawTransformed.h"
 #include "raster/RowWindow.h"
 #include "support/BandRunner.h"
 #include "support/ClipBox.h"
@@ -120,11 +121,32 @@ void SoftwareRenderer::BeginTiles() {
     painter.Flush();
 }
 
+void SoftwareRenderer::DrawPicturesAsBandOf(int pictureHeight, int rowsBelow) {
+    pictureRows_.assign(static_cast<std::size_t>(std::max(pictureHeight, 0)), nullptr);
+    rowsBelow_ = rowsBelow;
+    for (int row = 0; row < target_.Height(); ++row) {
+        const long long at = static_cast<long long>(rowsBelow) + row;
+        if (at >= 0 && at < pictureHeight) {
+            pictureRows_[static_cast<std::size_t>(at)] = target_.Rows()[row];
+        }
+    }
+}
+
 void SoftwareRenderer::Image(const ImageItem& item) {
-    if (item.picture != nullptr) {
+    if (item.picture == nullptr) {
+        return;
+    }
+    if (pictureRows_.empty()) {
         item.picture->DrawTransformed(target_, item.toView, item.plain, item.tintColor, item.tintOn,
                                       item.tintAmount, item.opacity);
+        return;
     }
+    const RasterPlane picture{target_.Width(), static_cast<int>(pictureRows_.size()), target_.BytesPerPixel(),
+                              pictureRows_.data()};
+    const RowWindow band(std::max(RowWindow::First(), rowsBelow_),
+                         std::min(RowWindow::Last(), rowsBelow_ + target_.Height() - 1));
+    const DrawStyle style{item.plain, item.tintColor, item.tintOn, item.tintAmount, item.opacity};
+    DrawTransformed(*item.picture, picture, item.toView, style);
 }
 
 void SoftwareRenderer::Images(const std::vector<ImageItem>& items) {
@@ -134,7 +156,8 @@ void SoftwareRenderer::Images(const std::vector<ImageItem>& items) {
         return;
     }
     auto rows = [&](int firstRow, int lastRow, int /*lane*/) {
-        const RowWindow window(firstRow, lastRow);
+        const int offset = pictureRows_.empty() ? 0 : rowsBelow_;
+        const RowWindow window(offset + firstRow, offset + lastRow);
         for (const ImageItem& item : items) {
             Image(item);
         }

@@ -3,6 +3,7 @@
 #include "view/FrameRenderer.h"
 
 #include <cstdint>
+#include <vector>
 
 class CanvasPainter;
 class DcRasterCanvas;
@@ -32,6 +33,12 @@ public:
     void Handles(const Camera& camera, const std::array<Vec2, 4>& handleWorldPts) override;
     void EndFrame() override;
 
+    // For one band of a taller picture: pictures then come with matrices onto the whole picture, which
+    // is pictureHeight rows high, and are laid onto its rows rowsBelow .. rowsBelow + band height - 1,
+    // the target's rows. The band gets exactly the bytes those rows have in the whole picture, where a
+    // matrix moved onto the band would round differently.
+    void DrawPicturesAsBandOf(int pictureHeight, int rowsBelow);
+
     // Lines every drawGridSize world units through lineWorld, one pixel wide, in client pixels, cut to
     // the camera's client area, written straight into target's pixels (hundreds of thin lines a frame
     // would cost the platform painter more than drawing the tiles). No lines for a size of 0 or less.
@@ -41,4 +48,7 @@ public:
 private:
     DcRasterCanvas& target_;
     StretchedBackground* background_;
+    // Band drawing: the whole picture's row addresses, null outside the band.
+    std::vector<std::uint8_t*> pictureRows_;
+    int rowsBelow_ = 0;
 };
