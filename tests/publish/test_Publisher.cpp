@@ -1,4 +1,5 @@
 #include "document/CGridvellumDoc.h"
+#include "document/MapFile.h"
 #include "document/ProgramState.h"
 #include "document/TextTile.h"
 #include "document/TileRef.h"
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include <algorithm>
@@ -223,11 +225,21 @@ TEST_F(PublishTest, BandedRenderOfManyTurnedFiguresGivesTheWholePicture) {
     std::mt19937 rng(4096);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (int i = 0; i < 16; ++i) {
-        Place(kFloor, Matrix3::Translation(64.0 * (i % 4), 64.0 * (i / 4)));
+        Place(kFloor, Matrix3::FromParts(0, 64.0 * (i % 4), 64.0 * (i / 4), 2.0, 2.0));
+    }
+    // Figures turned by whole degrees on a grid of cells, read back from the map format as a saved
+    // map gives them, and others at random turns and sizes.
+    for (int k = 0; k < 400; ++k) {
+        const double degrees = std::fmod(k * 37.0, 360.0);
+        Matrix3 placed = Matrix3::FromParts(-degrees * M_PI / 180.0, (k % 20 + 0.5) * 85.3,
+                                            (k / 20 + 0.5) * 85.3, 1.0, 1.0);
+        Matrix3 read;
+        ASSERT_TRUE(MapFile::DecodeMatrix(MapFile::EncodeMatrix(placed), read));
+        Place(kFigure, read);
     }
     for (int i = 0; i < 300; ++i) {
         const double size = 0.5 + unit(rng);
-        Place(kFigure, Matrix3::FromParts(unit(rng) * 6.3, unit(rng) * 240, unit(rng) * 240, size, size));
+        Place(kFigure, Matrix3::FromParts(unit(rng) * 6.3, unit(rng) * 1500, unit(rng) * 1500, size, size));
     }
     for (float scale : {1.0f, 0.37f}) {
         const Publisher::Layout layout = Publisher::LayoutFor(doc, scale);
