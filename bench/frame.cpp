@@ -85,7 +85,9 @@ bool WriteGeneratedTileSet(const std::filesystem::path& folder) {
                           WritePicture(folder / "figure.icr", 64, 64, 200, 40, 40) &&
                           WritePicture(folder / "back.icr", 512, 320, 30, 28, 34);
     std::ofstream set(folder / "generated.set", std::ios::binary);
-    set << "<TileSet backimage=\"back.icr\" gridsize=\"64\" backcolor=\"24,22,28\" gridcolor=\"72,68,62\">\n"
+    // Tilesets, like maps, must begin with the XML declaration.
+    set << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<TileSet backimage=\"back.icr\" gridsize=\"64\" backcolor=\"24,22,28\" gridcolor=\"72,68,62\">\n"
            "<Tile name=\"Room\" type=\"0\">room.icr</Tile>\n"
            "<Tile name=\"Hall\" type=\"0\">hall.icr</Tile>\n"
            "<Tile name=\"Corridor\" type=\"0\">corridor.icr</Tile>\n"
