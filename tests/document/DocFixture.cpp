@@ -1,7 +1,14 @@
 #include "DocFixture.h"
 
 #include "document/MapFile.h"
+#include "document/MovementPath.h"
+#include "document/TextTile.h"
+#include "document/TileRef.h"
 #include "support/Matrix3.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
 
 namespace doctest {
 
@@ -85,6 +92,59 @@ std::string DocumentTest::SaveBytes(const std::string& name) {
         return "";
     }
     return dir.Read(name);
+}
+
+TileRef& DocumentTest::Place(int definition, const Matrix3& transform) {
+    TileRef* tile = doc.AddTile(definition);
+    EXPECT_NE(tile, nullptr);
+    tile->SetTransform(transform);
+    tile->UpdateBounds();
+    return *tile;
+}
+
+TileRef& DocumentTest::Place(int definition, double x, double y) {
+    return Place(definition, Matrix3::Translation(x, y));
+}
+
+TextTile& DocumentTest::PlaceText(const char16_t* text, double x, double y) {
+    auto tile = std::make_unique<TextTile>(doc.Context());
+    tile->SetTransform(Matrix3::Translation(x, y));
+    tile->SetText(text);
+    TextTile* made = tile.get();
+    doc.InsertTile(std::move(tile));
+    return *made;
+}
+
+PathDocumentTest::PathDocumentTest() : edits(doc, &host), history(doc) {
+    std::vector<std::uint8_t> white(8 * 8 * 3, 255);
+    dir.Write("step.png", EncodePng(8, 8, 3, white));
+    std::vector<std::uint8_t> grey(16 * 16 * 3, 200);
+    dir.Write("turn.png", EncodePng(16, 16, 3, grey));
+    dir.Write("paths.set",
+              "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+              "<TileSet stepimage=\"step.png\" turnleft90image=\"turn.png\" "
+              "turnright90image=\"turn.png\" turn180image=\"turn.png\" pathtransparency=\"0.5\">\r\n"
+              "<Tile name=\"Ring\" type=\"1\">floor.png</Tile>\r\n"
+              "<Tile name=\"Piece\" type=\"3\" pathcolor=\"0,0,255\">chest.png"
+              "<PreDrawTile name=\"paths.set:Ring\" type=\"5\"/>"
+              "<PostDrawTile name=\"paths.set:Ring\" type=\"0\"/></Tile>\r\n"
+              "</TileSet>\r\n");
+    tileSet.Load(u"paths.set");
+}
+
+TileRef& PathDocumentTest::PlacePiece(double x, double y) {
+    TileRef& tile = Place(1, x, y);
+    tile.SetSelected(true);
+    return tile;
+}
+
+bool PathDocumentTest::RecordedDrag(const Matrix3& move) {
+    history.BeginEdit();
+    MovementPath::RecordPathStep(doc);
+    edits.TransformSelected(move);
+    edits.SnapSelection();
+    MovementPath::DropRepeatedSteps(doc);
+    return history.CommitEdit();
 }
 
 std::string Encoded(double m11, double m12, double m21, double m22, double m31, double m32) {

@@ -4,13 +4,19 @@
 #include "common/TestPng.h"
 #include "document/CGridvellumDoc.h"
 #include "document/DocumentHost.h"
+#include "document/EditOps.h"
 #include "document/ProgramState.h"
+#include "document/UndoHistory.h"
 #include "support/WString.h"
 #include "tileset/TileSet.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+class Matrix3;
+class TextTile;
+class TileRef;
 
 // Shared scaffolding of the document tests: a scratch folder playing the program's directory with a
 // five-tile tileset written into it, and a host that records what the document asks of it.
@@ -69,6 +75,27 @@ public:
     bool OpenBytes(const std::string& name, const std::string& bytes);
     // Saves to name in the scratch folder and returns the bytes written ("" when nothing was written).
     std::string SaveBytes(const std::string& name);
+
+    // A tile of the definition under transform, or moved to (x, y); a test fails when none is added.
+    TileRef& Place(int definition, const Matrix3& transform);
+    TileRef& Place(int definition, double x, double y);
+    // A text tile at (x, y).
+    TextTile& PlaceText(const char16_t* text, double x, double y);
+};
+
+// The document over a tileset with path pictures: a white 8 x 8 step image, turn images of 16 x 16,
+// and a piece that shows a ring when selected (which marks where its path starts), drawn in blue.
+class PathDocumentTest : public DocumentTest {
+public:
+    PathDocumentTest();
+
+    // A selected piece at (x, y).
+    TileRef& PlacePiece(double x, double y);
+    // One left drag of the selection as the edit tool makes it with recording on.
+    bool RecordedDrag(const Matrix3& move);
+
+    EditOps edits;
+    UndoHistory history;
 };
 
 // The encoded text of a matrix with the given six entries.

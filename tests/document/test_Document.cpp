@@ -16,21 +16,6 @@ namespace {
 
 class DocumentOpsTest : public ::testing::Test, public DocumentTest {
 protected:
-    TileRef& Place(int definition, float x, float y) {
-        TileRef* tile = doc.AddTile(definition);
-        EXPECT_NE(tile, nullptr);
-        tile->SetTransform(Matrix3::Translation(x, y));
-        tile->UpdateBounds();
-        return *tile;
-    }
-    TextTile& PlaceText(const char16_t* text, float x, float y) {
-        auto tile = std::make_unique<TextTile>(doc.Context());
-        tile->SetTransform(Matrix3::Translation(x, y));
-        tile->SetText(text);
-        TextTile* made = tile.get();
-        doc.InsertTile(std::move(tile));
-        return *made;
-    }
     std::vector<int> Sorts() const {
         std::vector<int> sorts;
         for (int i = 0; i < doc.TileCount(); ++i) {

@@ -65,44 +65,8 @@ TEST(MovementPathGeometry, TurnsAreClassifiedBySignedAngle) {
     EXPECT_EQ(MovementPath::ClassifyTurn(-kPi / 8 - 1e-9), Turn::kRight90);
 }
 
-// A tileset with path pictures: a white 8 x 8 step image, turn images of 16 x 16, and a piece that
-// shows a ring when selected (which marks where its path starts), drawn in blue.
-class MovementPathTest : public ::testing::Test, public DocumentTest {
+class MovementPathTest : public ::testing::Test, public PathDocumentTest {
 protected:
-    MovementPathTest() : edits(doc, &host), history(doc) {
-        std::vector<std::uint8_t> white(8 * 8 * 3, 255);
-        dir.Write("step.png", EncodePng(8, 8, 3, white));
-        std::vector<std::uint8_t> grey(16 * 16 * 3, 200);
-        dir.Write("turn.png", EncodePng(16, 16, 3, grey));
-        dir.Write("paths.set",
-                  "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                  "<TileSet stepimage=\"step.png\" turnleft90image=\"turn.png\" "
-                  "turnright90image=\"turn.png\" turn180image=\"turn.png\" pathtransparency=\"0.5\">\r\n"
-                  "<Tile name=\"Ring\" type=\"1\">floor.png</Tile>\r\n"
-                  "<Tile name=\"Piece\" type=\"3\" pathcolor=\"0,0,255\">chest.png"
-                  "<PreDrawTile name=\"paths.set:Ring\" type=\"5\"/>"
-                  "<PostDrawTile name=\"paths.set:Ring\" type=\"0\"/></Tile>\r\n"
-                  "</TileSet>\r\n");
-        tileSet.Load(u"paths.set");
-    }
-
-    TileRef& Place(double x, double y) {
-        TileRef* tile = doc.AddTile(1);
-        EXPECT_NE(tile, nullptr);
-        tile->SetTransform(Matrix3::Translation(x, y));
-        tile->UpdateBounds();
-        tile->SetSelected(true);
-        return *tile;
-    }
-    // One left drag of the selection as the edit tool makes it with recording on.
-    bool RecordedDrag(const Matrix3& move) {
-        history.BeginEdit();
-        MovementPath::RecordPathStep(doc);
-        edits.TransformSelected(move);
-        edits.SnapSelection();
-        MovementPath::DropRepeatedSteps(doc);
-        return history.CommitEdit();
-    }
     static std::vector<PathMark::Image> Images(const std::vector<PathMark>& marks) {
         std::vector<PathMark::Image> images;
         for (const PathMark& mark : marks) {
@@ -110,13 +74,10 @@ protected:
         }
         return images;
     }
-
-    EditOps edits;
-    UndoHistory history;
 };
 
 TEST_F(MovementPathTest, ThreeDragsOfOneCellGiveOneFootstepPerSegment) {
-    TileRef& piece = Place(0, 0);
+    TileRef& piece = PlacePiece(0, 0);
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(RecordedDrag(Matrix3::Translation(64, 0)));
     }
@@ -137,14 +98,14 @@ TEST_F(MovementPathTest, ThreeDragsOfOneCellGiveOneFootstepPerSegment) {
 }
 
 TEST_F(MovementPathTest, ClickWithoutMoveLeavesThePathUnchanged) {
-    TileRef& piece = Place(0, 0);
+    TileRef& piece = PlacePiece(0, 0);
     EXPECT_FALSE(RecordedDrag(Matrix3::Translation(10, 10))); // snaps back
     EXPECT_EQ(piece.PathLength(), 1);
     EXPECT_TRUE(MovementPath::Marks(piece, tileSet).empty());
 }
 
 TEST_F(MovementPathTest, QuarterTurnShowsTheLeftTurnInTheEarlierFacing) {
-    TileRef& piece = Place(0, 0);
+    TileRef& piece = PlacePiece(0, 0);
     ASSERT_TRUE(RecordedDrag(Matrix3::Translation(-32, -32) * Matrix3::Rotation(kPi / 2) *
                              Matrix3::Translation(32, 32)));
     const std::vector<PathMark> marks = MovementPath::Marks(piece, tileSet);
@@ -163,8 +124,8 @@ TEST_F(MovementPathTest, TextTilesNeverRecordAPath) {
 }
 
 TEST_F(MovementPathTest, ClearingSelectedPathsKeepsThePlacementAndOthersPaths) {
-    TileRef& first = Place(0, 0);
-    TileRef& second = Place(128, 0);
+    TileRef& first = PlacePiece(0, 0);
+    TileRef& second = PlacePiece(128, 0);
     ASSERT_TRUE(RecordedDrag(Matrix3::Translation(0, 64)));
     second.SetSelected(false);
     MovementPath::ClearSelectedPaths(doc);

@@ -16,13 +16,6 @@ constexpr double kPi = std::numbers::pi;
 
 class TileRefTest : public ::testing::Test, public DocumentTest {
 protected:
-    TileRef& Place(int definition, const Matrix3& transform) {
-        TileRef* tile = doc.AddTile(definition);
-        EXPECT_NE(tile, nullptr);
-        tile->SetTransform(transform);
-        tile->UpdateBounds();
-        return *tile;
-    }
     static Matrix3 Turned(double degrees, double sx, double sy, double x, double y) {
         return Matrix3::FromParts(degrees * kPi / 180.0, x, y, sx, sy);
     }

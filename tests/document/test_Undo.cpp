@@ -20,13 +20,6 @@ class UndoTest : public ::testing::Test, public DocumentTest {
 protected:
     UndoTest() : history(doc), edits(doc, &host) {}
 
-    TileRef& Place(int definition, double x, double y) {
-        TileRef* tile = doc.AddTile(definition);
-        EXPECT_NE(tile, nullptr);
-        tile->SetTransform(Matrix3::Translation(x, y));
-        tile->UpdateBounds();
-        return *tile;
-    }
     // A drag of the selection by (dx, dy) ending with the group snap, as the edit tool does it.
     bool Drag(double dx, double dy) {
         history.BeginEdit();

@@ -26,21 +26,6 @@ namespace {
 
 class TileDrawingTest : public ::testing::Test, public DocumentTest {
 protected:
-    TileRef& Place(int definition, float x, float y) {
-        TileRef* tile = doc.AddTile(definition);
-        EXPECT_NE(tile, nullptr);
-        tile->SetTransform(Matrix3::Translation(x, y));
-        tile->UpdateBounds();
-        return *tile;
-    }
-    TextTile& PlaceText(const char16_t* text, float x, float y) {
-        auto tile = std::make_unique<TextTile>(doc.Context());
-        tile->SetTransform(Matrix3::Translation(x, y));
-        tile->SetText(text);
-        TextTile* made = tile.get();
-        doc.InsertTile(std::move(tile));
-        return *made;
-    }
     TileRef* DrawTiles(DcRasterCanvas& canvas, const Matrix3& view, const Rect2& visible, bool quickDraw,
                        bool publish) {
         SoftwareRenderer renderer(canvas);
@@ -184,52 +169,12 @@ TEST_F(TileDrawingTest, TextIsDrawnInTheScreenColourAndSelectedTextGetsABox) {
     EXPECT_EQ(canvas.Rows()[2][2 * 4 + 1], 128);
 }
 
-// A tileset with path pictures: a white 8 x 8 step image, turn images of 16 x 16, and a piece that
-// shows a ring when selected (which marks where its path starts), drawn in blue.
-class PathDrawingTest : public ::testing::Test, public DocumentTest {
+class PathDrawingTest : public ::testing::Test, public PathDocumentTest {
 protected:
-    PathDrawingTest() : edits(doc, &host), history(doc) {
-        std::vector<std::uint8_t> white(8 * 8 * 3, 255);
-        dir.Write("step.png", EncodePng(8, 8, 3, white));
-        std::vector<std::uint8_t> grey(16 * 16 * 3, 200);
-        dir.Write("turn.png", EncodePng(16, 16, 3, grey));
-        dir.Write("paths.set",
-                  "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                  "<TileSet stepimage=\"step.png\" turnleft90image=\"turn.png\" "
-                  "turnright90image=\"turn.png\" turn180image=\"turn.png\" pathtransparency=\"0.5\">\r\n"
-                  "<Tile name=\"Ring\" type=\"1\">floor.png</Tile>\r\n"
-                  "<Tile name=\"Piece\" type=\"3\" pathcolor=\"0,0,255\">chest.png"
-                  "<PreDrawTile name=\"paths.set:Ring\" type=\"5\"/>"
-                  "<PostDrawTile name=\"paths.set:Ring\" type=\"0\"/></Tile>\r\n"
-                  "</TileSet>\r\n");
-        tileSet.Load(u"paths.set");
-    }
-
-    TileRef& Place(double x, double y) {
-        TileRef* tile = doc.AddTile(1);
-        EXPECT_NE(tile, nullptr);
-        tile->SetTransform(Matrix3::Translation(x, y));
-        tile->UpdateBounds();
-        tile->SetSelected(true);
-        return *tile;
-    }
-    // One left drag of the selection as the edit tool makes it with recording on.
-    bool RecordedDrag(const Matrix3& move) {
-        history.BeginEdit();
-        MovementPath::RecordPathStep(doc);
-        edits.TransformSelected(move);
-        edits.SnapSelection();
-        MovementPath::DropRepeatedSteps(doc);
-        return history.CommitEdit();
-    }
-
     void DrawPath(const TileRef& piece, DcRasterCanvas& canvas) {
         SoftwareRenderer renderer(canvas);
         FrameComposer(renderer, doc).Path(piece, Matrix3());
     }
-
-    EditOps edits;
-    UndoHistory history;
 };
 
 // Blue, green, red of stored-row pixel (x, y) of a 32-bit canvas.
@@ -239,7 +184,7 @@ std::vector<int> PixelAt(const RasterCanvas& canvas, int x, int y) {
 }
 
 TEST_F(PathDrawingTest, FootstepsAreTintedWithThePathColourAndFadedUnlessSelected) {
-    TileRef& piece = Place(0, 0);
+    TileRef& piece = PlacePiece(0, 0);
     ASSERT_TRUE(RecordedDrag(Matrix3::Translation(128, 0)));
     ASSERT_EQ(piece.PathLength(), 2);
 
@@ -266,7 +211,7 @@ TEST_F(PathDrawingTest, FootstepsAreTintedWithThePathColourAndFadedUnlessSelecte
 }
 
 TEST_F(PathDrawingTest, ATileWithoutPathDrawsNothing) {
-    TileRef& piece = Place(0, 0);
+    TileRef& piece = PlacePiece(0, 0);
     DcRasterCanvas canvas;
     ASSERT_TRUE(canvas.SetBitsPerPixel(32));
     ASSERT_TRUE(canvas.Create(64, 64));
