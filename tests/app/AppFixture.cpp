@@ -132,17 +132,21 @@ std::unique_ptr<PublishProgress> ScriptedPrompts::ShowPublishProgress() {
     return std::make_unique<ScriptedProgress>(script_);
 }
 
+void WritePanelButtons(const ScratchDir& dir) {
+    dir.Write("gui_typebutton_expanded.png", testsupport::SolidPng(111, 17, 0x303030));
+    dir.Write("gui_typebutton_collapsed.png", testsupport::SolidPng(111, 17, 0x505050));
+    dir.Write("gui_typebutton_unlocked.png", testsupport::SolidPng(17, 17, 0x00FF00));
+    dir.Write("gui_typebutton_locked.png", testsupport::SolidPng(17, 17, 0xFF8000));
+    dir.Write("gui_typebutton_hidden.png", testsupport::SolidPng(17, 17, 0x800000));
+}
+
 AppHarness::AppHarness() {
     dir.Write("alpha.set", kAlphaSet);
     dir.Write("beta.set", kBetaSet);
     dir.Write("floor.png", testsupport::SolidPng(32, 32, 0xC08040));
     dir.Write("wall.png", testsupport::SolidPng(32, 16, 0x4080C0));
     dir.Write("chest.png", testsupport::SolidPng(16, 16, 0x20E020));
-    dir.Write("gui_typebutton_expanded.png", testsupport::SolidPng(111, 17, 0x303030));
-    dir.Write("gui_typebutton_collapsed.png", testsupport::SolidPng(111, 17, 0x505050));
-    dir.Write("gui_typebutton_unlocked.png", testsupport::SolidPng(17, 17, 0x00FF00));
-    dir.Write("gui_typebutton_locked.png", testsupport::SolidPng(17, 17, 0xFF8000));
-    dir.Write("gui_typebutton_hidden.png", testsupport::SolidPng(17, 17, 0x800000));
+    WritePanelButtons(dir);
 }
 
 AppHarness::~AppHarness() = default;

@@ -74,6 +74,9 @@ private:
     PromptScript& script_;
 };
 
+// The tile panel's category button pictures, which every program folder holds beside its tilesets.
+void WritePanelButtons(const ScratchDir& dir);
+
 // A program directory with the tileset "alpha.set" (two map tiles, one object with a maximum of
 // one, the panel's header pictures) and "beta.set" (the same tile names), and an application that
 // keeps its settings in settings.ini there.

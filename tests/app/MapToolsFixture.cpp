@@ -41,11 +41,7 @@ MapToolsFixture::MapToolsFixture() {
     dir.Write("doorflip.png", testsupport::SolidPng(32, 32, 0x40C080));
     dir.Write("marker.png", testsupport::SolidPng(32, 32, 0xE02020));
     dir.Write("chest.png", testsupport::SolidPng(16, 16, 0x20E020));
-    dir.Write("gui_typebutton_expanded.png", testsupport::SolidPng(111, 17, 0x303030));
-    dir.Write("gui_typebutton_collapsed.png", testsupport::SolidPng(111, 17, 0x505050));
-    dir.Write("gui_typebutton_unlocked.png", testsupport::SolidPng(17, 17, 0x00FF00));
-    dir.Write("gui_typebutton_locked.png", testsupport::SolidPng(17, 17, 0xFF8000));
-    dir.Write("gui_typebutton_hidden.png", testsupport::SolidPng(17, 17, 0x800000));
+    WritePanelButtons(dir);
 
     CGridvellumApp::Options options;
     options.dataDirectory = WString::FromUtf8(dir.Path() + "/");

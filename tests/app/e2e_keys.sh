@@ -4,44 +4,17 @@
 # opener (a stand-in early on PATH that writes down what it was asked) to open help.txt. test_app
 # lays out the folder before and checks the results after. Usage: e2e_keys.sh GRIDVELLUM TEST_APP.
 set -euo pipefail
-program="$1"
-checker="$2"
-if [ -z "${GV_E2E_OWN_DISPLAY:-}" ]; then
-    GV_E2E_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$@"
-fi
+source "$(dirname "$0")/e2e_common.sh"
 
-work="$(mktemp -d)"
-pid=""
-cleanup() {
-    if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-export GV_E2E_DIR="$work" QT_QPA_PLATFORM=offscreen
-"$checker" --gtest_filter=EditorKeys.PrepareProgramFolder >"$work/prepare.log" 2>&1 ||
-    { cat "$work/prepare.log"; exit 1; }
-cp "$program" "$work/program/gridvellum"
-
+prepare EditorKeys.PrepareProgramFolder
 mkdir -p "$work/bin"
 cat >"$work/bin/xdg-open" <<STANDIN
 #!/bin/sh
 echo "\$@" >> "$work/asked.txt"
 STANDIN
 chmod +x "$work/bin/xdg-open"
-
-unset QT_QPA_PLATFORM
-export PATH="$work/bin:$PATH" XDG_CONFIG_HOME="$work/config" GRIDVELLUM_GEOMETRY="$work/geometry.txt"
-"$work/program/gridvellum" "$work/map.gv" >"$work/editor.log" 2>&1 &
-pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/geometry.txt" ] && break
-    sleep 0.1
-done
-[ -s "$work/geometry.txt" ] || { echo "the editor drew no frame"; cat "$work/editor.log"; exit 1; }
-read -r _ mx my _ _ < <(grep '^map ' "$work/geometry.txt")
-window="$(xdotool search --sync --name 'map.gv')"
-xdotool windowfocus --sync "$window" || true
+export PATH="$work/bin:$PATH" XDG_CONFIG_HOME="$work/config"
+start_editor
 # A click in the map view's corner, far from the tiles, gives it the keyboard.
 xdotool mousemove $((mx + 8)) $((my + 8))
 sleep 0.1
@@ -76,9 +49,6 @@ for _ in $(seq 50); do
     [ -s "$work/asked.txt" ] && break
     sleep 0.1
 done
-kill "$pid" 2>/dev/null || true
-wait "$pid" 2>/dev/null || true
-pid=""
+stop_editor
 
-export QT_QPA_PLATFORM=offscreen
-"$checker" --gtest_filter=EditorKeys.SavedMapsAndTheOpenedHelpFollowTheKeys
+check EditorKeys.SavedMapsAndTheOpenedHelpFollowTheKeys

@@ -1,6 +1,8 @@
 // The two halves the end-to-end run (tests/app/e2e_drag.sh) calls around the real editor: one
 // lays out a program folder with a small tileset and an empty map, the other checks the map the
 // editor saved after real pointer and key events. Run on their own they have nothing to do.
+#include "EndToEndFolder.h"
+
 #include "common/TestPng.h"
 #include "document/CGridvellumDoc.h"
 #include "document/ProgramState.h"
@@ -21,6 +23,11 @@
 
 namespace {
 
+using e2e::LoadedMap;
+using e2e::WorkDir;
+using e2e::WriteFile;
+using e2e::WritePanelButtons;
+
 // Three opaque map tiles two grid cells wide, so a press a little off a tile's centre still hits it.
 const char* kTileSet = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                        "<Set backcolor=\"10,20,30\" gridsize=\"64\">"
@@ -28,27 +35,6 @@ const char* kTileSet = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r
                        "<Tile name=\"Floor B\" type=\"0\">b.png</Tile>"
                        "<Tile name=\"Floor C\" type=\"0\">c.png</Tile>"
                        "</Set>\r\n";
-
-std::string WorkDir() {
-    return qEnvironmentVariable("GV_E2E_DIR").toStdString();
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// A document over the program folder's tileset.
-struct Loaded {
-    explicit Loaded(const std::string& programDir)
-        : tileSet(TileSetContext{WString::FromUtf8(programDir + "/"), nullptr, nullptr, false}),
-          doc(tileSet, state, nullptr) {
-        tileSet.Load(u"drag.set");
-    }
-    ProgramState state;
-    TileSet tileSet;
-    CGridvellumDoc doc;
-};
 
 TEST(EditorEndToEnd, PrepareProgramFolder) {
     const std::string work = WorkDir();
@@ -60,16 +46,12 @@ TEST(EditorEndToEnd, PrepareProgramFolder) {
     WriteFile(program / "a.png", testsupport::SolidPng(128, 128, 200, 120, 60));
     WriteFile(program / "b.png", testsupport::SolidPng(128, 128, 60, 120, 200));
     WriteFile(program / "c.png", testsupport::SolidPng(128, 128, 60, 200, 120));
-    for (const char* name : {"expanded", "collapsed", "unlocked", "locked", "hidden"}) {
-        const int width = std::string(name) == "expanded" || std::string(name) == "collapsed" ? 111 : 17;
-        WriteFile(program / ("gui_typebutton_" + std::string(name) + ".png"),
-                  testsupport::SolidPng(width, 17, 90, 90, 90));
-    }
+    WritePanelButtons(program);
     // Small cells in two columns, so the cells sit where the run expects them.
     WriteFile(std::filesystem::path(work) / "config" / "Local AppWizard-Generated Applications" /
                   "Gridvellum.conf",
               "[Gridvellum]\nTileSize=64\nNumTileColumns=2\n");
-    Loaded loaded(program.string());
+    LoadedMap loaded(program.string(), u"drag.set");
     ASSERT_EQ(loaded.tileSet.DefinitionCount(), 3);
     ASSERT_TRUE(loaded.doc.OnSaveDocument(WString::FromUtf8(work + "/map.gv")));
 }
@@ -79,7 +61,7 @@ TEST(EditorEndToEnd, SavedMapHoldsTheDroppedTurnedAndMovedTiles) {
     if (work.empty()) {
         GTEST_SKIP() << "GV_E2E_DIR names no folder; the end-to-end run sets it";
     }
-    Loaded loaded(work + "/program");
+    LoadedMap loaded(work + "/program", u"drag.set");
     ASSERT_TRUE(loaded.doc.OnOpenDocument(WString::FromUtf8(work + "/map.gv")));
     std::map<std::string, const TileRef*> byName;
     for (int i = 0; i < loaded.doc.TileCount(); ++i) {
@@ -107,7 +89,7 @@ TEST(EditorEndToEnd, RecoveredMapHoldsTheSearchedDroppedAndMovedTile) {
     if (work.empty()) {
         GTEST_SKIP() << "GV_E2E_DIR names no folder; the end-to-end run sets it";
     }
-    Loaded loaded(work + "/program");
+    LoadedMap loaded(work + "/program", u"drag.set");
     ASSERT_TRUE(loaded.doc.OnOpenDocument(WString::FromUtf8(work + "/map.gv")));
     ASSERT_EQ(loaded.doc.TileCount(), 1);
     const TileRef* tile = loaded.doc.TileAt(0);

@@ -1,6 +1,8 @@
 // The two halves the keyboard end-to-end run (tests/app/e2e_keys.sh) calls around the real editor:
 // one lays out a program folder and a small map, the other checks what the editor saved and asked
 // the desktop to open after real key presses. Run on their own they have nothing to do.
+#include "EndToEndFolder.h"
+
 #include "common/TestPng.h"
 #include "document/CGridvellumDoc.h"
 #include "document/ProgramState.h"
@@ -20,38 +22,17 @@
 
 namespace {
 
+using e2e::LoadedMap;
+using e2e::ReadFile;
+using e2e::WorkDir;
+using e2e::WriteFile;
+using e2e::WritePanelButtons;
+
 const char* kTileSet = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                        "<Set backcolor=\"10,20,30\" gridsize=\"64\">"
                        "<Tile name=\"Floor A\" type=\"0\">a.png</Tile>"
                        "<Tile name=\"Floor B\" type=\"0\">b.png</Tile>"
                        "</Set>\r\n";
-
-std::string WorkDir() {
-    return qEnvironmentVariable("GV_E2E_DIR").toStdString();
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-struct Loaded {
-    explicit Loaded(const std::string& programDir)
-        : tileSet(TileSetContext{WString::FromUtf8(programDir + "/"), nullptr, nullptr, false}),
-          doc(tileSet, state, nullptr) {
-        tileSet.Load(u"keys.set");
-    }
-    ProgramState state;
-    TileSet tileSet;
-    CGridvellumDoc doc;
-};
 
 TEST(EditorKeys, PrepareProgramFolder) {
     const std::string work = WorkDir();
@@ -63,13 +44,9 @@ TEST(EditorKeys, PrepareProgramFolder) {
     WriteFile(program / "a.png", testsupport::SolidPng(128, 128, 200, 120, 60));
     WriteFile(program / "b.png", testsupport::SolidPng(64, 64, 60, 120, 200));
     WriteFile(program / "help.txt", "How to draw maps.\n");
-    for (const char* name : {"expanded", "collapsed", "unlocked", "locked", "hidden"}) {
-        const int width = std::string(name) == "expanded" || std::string(name) == "collapsed" ? 111 : 17;
-        WriteFile(program / ("gui_typebutton_" + std::string(name) + ".png"),
-                  testsupport::SolidPng(width, 17, 90, 90, 90));
-    }
+    WritePanelButtons(program);
     {
-        Loaded loaded(program.string());
+        LoadedMap loaded(program.string(), u"keys.set");
         ASSERT_EQ(loaded.tileSet.DefinitionCount(), 2);
         const int definitions[] = {0, 1, 1};
         const double places[][2] = {{-128, 0}, {64, 64}, {128, -64}};
@@ -83,7 +60,7 @@ TEST(EditorKeys, PrepareProgramFolder) {
         ASSERT_TRUE(loaded.doc.OnSaveDocument(WString::FromUtf8(work + "/first-write.gv")));
     }
     // Opened and saved once more, as the editor will save it: the map the keys must give back.
-    Loaded again(program.string());
+    LoadedMap again(program.string(), u"keys.set");
     ASSERT_TRUE(again.doc.OnOpenDocument(WString::FromUtf8(work + "/first-write.gv")));
     ASSERT_TRUE(again.doc.OnSaveDocument(WString::FromUtf8(work + "/original.gv")));
     std::filesystem::copy_file(work + "/original.gv", work + "/map.gv");
@@ -100,7 +77,7 @@ TEST(EditorKeys, SavedMapsAndTheOpenedHelpFollowTheKeys) {
     EXPECT_EQ(ReadFile(work + "/undone.gv"), original);
 
     // Ctrl+A, Ctrl+C, Ctrl+V, Ctrl+S: every tile twice, the copies placed together.
-    Loaded doubled(work + "/program");
+    LoadedMap doubled(work + "/program", u"keys.set");
     ASSERT_TRUE(doubled.doc.OnOpenDocument(WString::FromUtf8(work + "/doubled.gv")));
     ASSERT_EQ(doubled.doc.TileCount(), 6);
     EXPECT_EQ(doubled.doc.CountPlaced(0), 2);
