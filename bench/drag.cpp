@@ -14,6 +14,7 @@
 #include "document/EditOps.h"
 #include "document/ProgramState.h"
 #include "document/TileRef.h"
+#include "support/FileUtils.h"
 #include "support/Matrix3.h"
 #include "tileset/TileSet.h"
 #include "view/Camera.h"
@@ -41,10 +42,10 @@ constexpr int kSelected = 1000;
 constexpr int kWarmUpMoves = 5;
 constexpr int kTimedMoves = 60;
 
+// The program's own folder, or the working one when it cannot be found.
 std::filesystem::path ProgramDirectory() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : self.parent_path();
+    const WString folder = FileUtils::ProgramDirectory();
+    return folder.IsEmpty() ? std::filesystem::current_path() : std::filesystem::path(folder.ToUtf8());
 }
 
 // The window the tools would talk to, without a window: the frame is drawn by the benchmark itself.

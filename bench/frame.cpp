@@ -15,6 +15,7 @@
 #include "document/ProgramState.h"
 #include "document/TileRef.h"
 #include "raster/RasterCanvas.h"
+#include "support/FileUtils.h"
 #include "support/Matrix3.h"
 #include "tileset/TileSet.h"
 #include "view/Camera.h"
@@ -45,10 +46,10 @@ constexpr int kTiles = 2000;
 constexpr int kWarmUpFrames = 3;
 constexpr int kTimedFrames = 30;
 
+// The program's own folder, or the working one when it cannot be found.
 std::filesystem::path ProgramDirectory() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : self.parent_path();
+    const WString folder = FileUtils::ProgramDirectory();
+    return folder.IsEmpty() ? std::filesystem::current_path() : std::filesystem::path(folder.ToUtf8());
 }
 
 // A 32-bit picture with a frame and a diagonal, so that sampling has edges to work on.

@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <numbers>
 #include <string>
