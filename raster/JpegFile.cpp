@@ -1,6 +1,7 @@
 #include "raster/JpegFile.h"
 
 #include "raster/ImageFile.h"
+#include "raster/JpegEncoding.h"
 
 #include <cstdio> // jpeglib.h needs FILE declared first
 
@@ -132,21 +133,7 @@ bool CompressGuarded(j_compress_ptr info, ErrorTrap* trap, unsigned char** buffe
     }
     jpeg_create_compress(info);
     jpeg_mem_dest(info, buffer, size);
-    info->image_width = static_cast<JDIMENSION>(job->width);
-    info->image_height = static_cast<JDIMENSION>(job->height);
-    info->input_components = job->bytesPerPixel;
-    // Our pixels are blue, green, red; four bytes are declared CMYK so that no colour conversion
-    // touches the alpha byte, and the comment tells our reader what they really are.
-    info->in_color_space = job->bytesPerPixel == 4 ? JCS_CMYK : JCS_EXT_BGR;
-    jpeg_set_defaults(info);
-    info->density_unit = 1;
-    info->X_density = static_cast<UINT16>(job->dpi);
-    info->Y_density = static_cast<UINT16>(job->dpi);
-    jpeg_set_quality(info, job->quality, TRUE);
-    jpeg_start_compress(info, TRUE);
-    const char* comment = job->bytesPerPixel == 4 ? JpegFile::kRgbaComment : JpegFile::kRgbComment;
-    jpeg_write_marker(info, JPEG_COM, reinterpret_cast<const JOCTET*>(comment),
-                      static_cast<unsigned int>(std::strlen(comment)));
+    StartJpegCompress(info, job->width, job->height, job->bytesPerPixel, job->dpi, job->quality);
     while (info->next_scanline < info->image_height) {
         auto row = const_cast<JSAMPARRAY>(job->rows + info->next_scanline);
         jpeg_write_scanlines(info, row, info->image_height - info->next_scanline);

@@ -1,13 +1,12 @@
 #include "raster/JpegStreamWriter.h"
 
-#include "raster/JpegFile.h"
+#include "raster/JpegEncoding.h"
 
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstring>
 
 namespace {
 
@@ -40,19 +39,7 @@ bool StartGuarded(j_compress_ptr info, WriteTrap* trap, const StartJob* job) {
         return false;
     }
     jpeg_stdio_dest(info, job->file);
-    info->image_width = static_cast<JDIMENSION>(job->width);
-    info->image_height = static_cast<JDIMENSION>(job->height);
-    info->input_components = 3;
-    info->in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(info);
-    info->density_unit = 1;
-    info->X_density = static_cast<UINT16>(job->dpi);
-    info->Y_density = static_cast<UINT16>(job->dpi);
-    jpeg_set_quality(info, job->quality, TRUE);
-    jpeg_start_compress(info, TRUE);
-    const char* comment = JpegFile::kRgbComment;
-    jpeg_write_marker(info, JPEG_COM, reinterpret_cast<const JOCTET*>(comment),
-                      static_cast<unsigned int>(std::strlen(comment)));
+    StartJpegCompress(info, job->width, job->height, 3, job->dpi, job->quality);
     return true;
 }
 
