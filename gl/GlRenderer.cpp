@@ -54,14 +54,23 @@ void FilledRect(double left, double bottom, double right, double top) {
     glEnd();
 }
 
-// Inverting what is there keeps overlays visible on any background. The alpha channel stays, or the
-// window's compositor would see holes.
+// The frame's alpha is set once by the clear and then left alone: blending and inverting would
+// change it, and the window's compositor shows a frame with alpha below one as holes.
+void KeepAlpha() {
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+}
+
+void WriteAlpha() {
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
+// Inverting what is there keeps overlays visible on any background.
 class InvertedDrawing {
 public:
     explicit InvertedDrawing(bool stippled) : stippled_(stippled) {
         glEnable(GL_COLOR_LOGIC_OP);
         glLogicOp(GL_INVERT);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+        KeepAlpha();
         if (stippled_) {
             glEnable(GL_LINE_STIPPLE);
             glLineStipple(1, kBandStipple);
@@ -72,7 +81,6 @@ public:
         if (stippled_) {
             glDisable(GL_LINE_STIPPLE);
         }
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glLogicOp(GL_COPY);
         glDisable(GL_COLOR_LOGIC_OP);
     }
@@ -151,7 +159,9 @@ void GlRenderer::BeginFrame(const Camera& camera) {
 
 void GlRenderer::Background(const Rgb8& color, const RasterCanvas* picture, bool /*quickDraw*/) {
     glClearColor(color.r / 255.0f, color.g / 255.0f, color.b / 255.0f, 1.0f);
+    WriteAlpha();
     glClear(GL_COLOR_BUFFER_BIT);
+    KeepAlpha();
     CheckErrors();
     const TileTexture* texture = textures_.Find(picture);
     if (texture != nullptr && texture->Layout().imageWidth > 0 && texture->Layout().imageHeight > 0) {
@@ -356,6 +366,7 @@ void GlRenderer::Handles(const Camera& camera, const std::array<Vec2, 4>& handle
 }
 
 void GlRenderer::EndFrame() {
+    WriteAlpha();
     glFinish();
     CheckErrors();
 }
