@@ -60,12 +60,15 @@ TEST_F(GlFrame, DrawsTheSameFrameAsTheSoftwareRenderer) {
     // Each camera keeps its renderer's pixel centres: at 100 % the software one sits half a pixel
     // off the whole numbers, the OpenGL one on them; one pixel further on, both sample the world at
     // the same points.
-    Camera openGl(renderer);
+    Camera openGl;
     openGl.Resize(kWidth, kHeight);
+    openGl.FollowPixelCentres(renderer);
     EXPECT_EQ(openGl.ViewMatrix().m31(), 0.0);
     EXPECT_EQ(software.ViewMatrix().m31(), 0.5);
     openGl.PanBy(1.0f, 1.0f);
     const std::vector<std::uint32_t> gl = DrawGl(fixture, openGl, overlays);
+    // The red and the green tile and the background picture.
+    EXPECT_EQ(textures.Count(), 3);
 
     int differing = 0;
     std::string first;

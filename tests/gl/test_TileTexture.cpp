@@ -78,6 +78,15 @@ TEST(TextureLayout, BorderAndPowerOfTwoSizesFollowTheImagesEdge) {
     EXPECT_EQ(std::memcmp(at(40, 100), framed->Rows()[59] + 32 * 4, 4), 0);
     EXPECT_EQ(std::memcmp(at(120, 30), framed->Rows()[22] + 99 * 4, 4), 0);
 
+    // Where a texture that large cannot be held, every other pixel of the same block.
+    const std::vector<std::uint8_t> reduced = TileTexture::PaddedPixels(*framed, layout, 64, 64);
+    for (int row = 0; row < 64; ++row) {
+        for (int x = 0; x < 64; ++x) {
+            ASSERT_EQ(std::memcmp(reduced.data() + (row * 64 + x) * 4, at(2 * x, 2 * row), 4), 0)
+                << x << "," << row;
+        }
+    }
+
     // A picture without alpha always gets the border, and so does a single pixel.
     auto opaque = MakeImage(100, 60, 3, [](int, int) { return std::array<std::uint8_t, 4>{1, 2, 3, 0}; });
     EXPECT_EQ(TextureLayout::For(*opaque).border, 8);
@@ -98,6 +107,15 @@ TEST_F(TileTextureDraw, UploadsTheWholeMipmapChainAtThePowerOfTwoSize) {
     glBindTexture(GL_TEXTURE_2D, texture.Name());
     EXPECT_EQ(TextureWidth(0), 128);
     EXPECT_EQ(TextureWidth(7), 1);
+
+    // A strip wider than any texture may be is taken at the largest width the texture can have.
+    auto strip =
+        MakeImage(TileTexture::kMaxSide + 8, 2, 3, [](int, int) { return std::array<std::uint8_t, 4>{}; });
+    TileTexture wide;
+    ASSERT_TRUE(wide.Build(*strip, {}));
+    glBindTexture(GL_TEXTURE_2D, wide.Name());
+    EXPECT_EQ(TextureWidth(0), TileTexture::LargestSide());
+    EXPECT_FLOAT_EQ(wide.Layout().right, (8.0f + TileTexture::kMaxSide + 8) / (2 * TileTexture::kMaxSide));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
