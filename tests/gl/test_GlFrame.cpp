@@ -44,6 +44,22 @@ protected:
     GlRenderer renderer{textures, glyphs};
 };
 
+// Pixels further than a small tolerance from the software frame's; first describes the first one.
+int DifferingPixels(const RasterCanvas& software, const std::vector<std::uint32_t>& gl, std::string& first) {
+    int differing = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const std::uint32_t want = viewtest::ClientPixel(software, x, kHeight - 1 - y);
+            const std::uint32_t got = gl[static_cast<std::size_t>(y) * kWidth + x];
+            if (ChannelDistance(want, got) > 8 && differing++ == 0) {
+                first = std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(got) + " vs " +
+                        std::to_string(want);
+            }
+        }
+    }
+    return differing;
+}
+
 TEST_F(GlFrame, DrawsTheSameFrameAsTheSoftwareRenderer) {
     ViewDocument fixture(viewtest::DefaultLook() + " backimage=\"back.png\"");
     fixture.Place(viewtest::kRed, 64, 32);
@@ -70,20 +86,8 @@ TEST_F(GlFrame, DrawsTheSameFrameAsTheSoftwareRenderer) {
     // The red and the green tile and the background picture.
     EXPECT_EQ(textures.Count(), 3);
 
-    int differing = 0;
     std::string first;
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            const std::uint32_t want = viewtest::ClientPixel(softwareFrame.Canvas(), x, kHeight - 1 - y);
-            const std::uint32_t got = PixelAt(gl, x, y);
-            if (ChannelDistance(want, got) > 8) {
-                if (differing++ == 0) {
-                    first = std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(got) +
-                            " vs " + std::to_string(want);
-                }
-            }
-        }
-    }
+    const int differing = DifferingPixels(softwareFrame.Canvas(), gl, first);
     // The renderers differ only along lines and edges: a horizontal line lies one row apart (the
     // software grid counts client rows from the top), the band's dashes keep another rhythm and the
     // rasterizer's tile edges reach half a pixel further. A tile, picture or colour out of place
@@ -107,6 +111,41 @@ TEST_F(GlFrame, DrawsTheSameFrameAsTheSoftwareRenderer) {
     }
     EXPECT_GT(inverted, 110 * 2 / 5);
     EXPECT_LT(inverted, 110 * 3 / 5);
+}
+
+TEST_F(GlFrame, TintsEntriesAndMovementPathsAsTheSoftwareRendererDoes) {
+    ViewDocument fixture;
+    // A red piece with the green picture drawn over it, whose path leaves green footsteps turned
+    // into blue silhouettes, half faded.
+    fixture.dir.Write("paths.set", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                                   "<TileSet backcolor=\"10,20,30\" gridcolor=\"200,200,200\" "
+                                   "stepimage=\"green.png\" pathtransparency=\"0.5\">\r\n"
+                                   "<Tile name=\"Green\" type=\"1\">green.png</Tile>\r\n"
+                                   "<Tile name=\"Piece\" type=\"3\" pathcolor=\"0,0,255\">red.png"
+                                   "<PostDrawTile name=\"paths.set:Green\" type=\"0\"/></Tile>\r\n"
+                                   "</TileSet>\r\n");
+    ASSERT_TRUE(fixture.tileSet.Load(u"paths.set"));
+    TileRef* piece = fixture.Place(1, 10, 20);
+    piece->RecordPathStep();
+    piece->SetTransform(Matrix3::Translation(138, 20));
+    piece->UpdateBounds();
+    TileRef* tinted = fixture.Place(1, 70, 90);
+    tinted->SetTintColor(Rgb8(255, 255, 0));
+    tinted->SetStrength(0.5);
+    tinted->SetTinted(true);
+
+    Camera software;
+    software.Resize(kWidth, kHeight);
+    SoftwareFrame softwareFrame;
+    const FrameOverlays overlays;
+    softwareFrame.Draw(software, fixture.doc, overlays);
+    Camera openGl(renderer);
+    openGl.Resize(kWidth, kHeight);
+    openGl.PanBy(1.0f, 1.0f);
+    const std::vector<std::uint32_t> gl = DrawGl(fixture, openGl, overlays);
+    std::string first;
+    EXPECT_LT(DifferingPixels(softwareFrame.Canvas(), gl, first), kWidth * kHeight / 20)
+        << "first: " << first;
 }
 
 // Pixels of the grid colour (200, 200, 200 over 10, 20, 30) laid at alpha.
