@@ -1,5 +1,6 @@
 #include "gl/TileTexture.h"
 
+#include "gl/GlColor.h"
 #include "raster/RasterCanvas.h"
 #include "support/Matrix3.h"
 
@@ -14,14 +15,6 @@ namespace {
 
 // From four times magnification on a tile shows its pixels sharp.
 constexpr float kSharpScale = 4.0f;
-
-void Color(const Rgb8& color, float alpha) {
-    glColor4f(color.r / 255.0f, color.g / 255.0f, color.b / 255.0f, alpha);
-}
-
-void OpaqueBlack() {
-    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-}
 
 } // namespace
 
@@ -202,7 +195,7 @@ void TileTexture::Draw(const Matrix3& toView, const TextureStyle& style, const G
         Quad(toView);
     }
     if (faded) {
-        OpaqueBlack();
+        SetGlOpaqueBlack();
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     }
     if (style.overlay) {
@@ -210,11 +203,11 @@ void TileTexture::Draw(const Matrix3& toView, const TextureStyle& style, const G
         // the picture's shape in the overlay colour, laid on with the weight.
         const GLfloat environment[4] = {style.overlayColor.r / 255.0f, style.overlayColor.g / 255.0f,
                                         style.overlayColor.b / 255.0f, 0.5f};
-        Color(style.overlayColor, style.opacity * style.weight);
+        SetGlColor(style.overlayColor, style.opacity * style.weight);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND);
         glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, environment);
         Quad(toView);
-        OpaqueBlack();
+        SetGlOpaqueBlack();
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     }
     GlErrorReport::Check(errors);
