@@ -119,21 +119,22 @@ TEST_F(TileTextureDraw, UploadsTheWholeMipmapChainAtThePowerOfTwoSize) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+// A 16 x 16 checker drawn four times magnified fills a 64 x 64 target.
+constexpr int kSide = 16, kScale = 4, kTarget = kSide * kScale;
+
 TEST_F(TileTextureDraw, FullStrengthTintIsASilhouetteAndFourTimesShowsSharpPixels) {
-    constexpr int kSide = 16, kScale = 4, kTarget = kSide * kScale;
     MakeTarget(kTarget, kTarget);
     auto checker = MakeImage(kSide, kSide, 4, [](int x, int y) { return FramedChecker(x, y, kSide, kSide); });
     TileTexture texture;
     ASSERT_TRUE(texture.Build(*checker, {}));
-    const Matrix3 fourTimes = Matrix3::Scaling(kScale, kScale);
-    auto draw = [&](const TextureStyle& style) {
+    auto draw = [&](const TextureStyle& style, double scale = kScale) {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glOrtho(0, kTarget, 0, kTarget, -1, 1);
         glEnable(GL_TEXTURE_2D);
-        texture.Draw(fourTimes, style, {});
+        texture.Draw(Matrix3::Scaling(scale, scale), style, {});
         glDisable(GL_TEXTURE_2D);
         return ReadPixels();
     };
@@ -155,6 +156,13 @@ TEST_F(TileTextureDraw, FullStrengthTintIsASilhouetteAndFourTimesShowsSharpPixel
     TextureStyle smooth;
     smooth.alwaysSmooth = true;
     EXPECT_LT(count(draw(smooth), 0x0000FF) + count(draw(smooth), 0x00FF00), kInside / 2);
+    // Below four times pictures are smoothed, unless Quick Draw asks for speed.
+    const std::vector<std::uint32_t> twice = draw(TextureStyle{}, kScale / 2);
+    EXPECT_LT(count(twice, 0x0000FF) + count(twice, 0x00FF00), kInside / 8);
+    TextureStyle quick;
+    quick.quickDraw = true;
+    const std::vector<std::uint32_t> quickTwice = draw(quick, kScale / 2);
+    EXPECT_EQ(count(quickTwice, 0x0000FF) + count(quickTwice, 0x00FF00), kInside / 4);
 
     // Tinted blue at full strength: the picture's shape in blue, nothing of red or green, even where
     // it is faded (as path marks are) and the picture would show through a tint laid on top.
