@@ -20,11 +20,16 @@ set_tests_properties(app.cli_save_is_quiet PROPERTIES LABELS app FAIL_REGULAR_EX
 # goes through xvfb-run.
 set(GV_SMOKE_SCRIPT ${CMAKE_BINARY_DIR}/smoke_editor.cmake)
 file(WRITE ${GV_SMOKE_SCRIPT} [=[
-file(REMOVE "${SHOT}")
+file(REMOVE "${SHOT}" "${SHOT}.txt")
 file(REMOVE_RECURSE "${CONFIG}")
 file(MAKE_DIRECTORY "${CONFIG}")
 set(ENV{XDG_CONFIG_HOME} "${CONFIG}")
 set(ENV{GRIDVELLUM_SCREENSHOT} "${SHOT}")
+set(ENV{GRIDVELLUM_GEOMETRY} "${SHOT}.txt")
+if(OPENGL)
+    file(WRITE "${CONFIG}/Local AppWizard-Generated Applications/Gridvellum.conf"
+        "[Gridvellum]\nOpenGL=@ByteArray(\\x1)\n")
+endif()
 unset(ENV{QT_QPA_PLATFORM})
 set(launcher)
 if("$ENV{DISPLAY}" STREQUAL "")
@@ -41,12 +46,23 @@ endif()
 if(NOT EXISTS "${SHOT}")
     message(FATAL_ERROR "the editor saved no picture of its window")
 endif()
+file(STRINGS "${SHOT}.txt" renderer REGEX "^renderer ")
+if(OPENGL AND NOT renderer STREQUAL "renderer opengl")
+    message(FATAL_ERROR "the editor did not draw through OpenGL: ${renderer}")
+endif()
 set(ENV{QT_QPA_PLATFORM} offscreen)
 set(ENV{GV_SMOKE_SCREENSHOT} "${SHOT}")
-execute_process(COMMAND "${CHECKER}" --gtest_filter=EditorSmoke.* RESULT_VARIABLE status
+set(filter EditorSmoke.FirstFrame*)
+set(passed 1)
+if(COMPARE_WITH)
+    set(ENV{GV_SMOKE_COMPARE_WITH} "${COMPARE_WITH}")
+    set(filter EditorSmoke.*)
+    set(passed 2)
+endif()
+execute_process(COMMAND "${CHECKER}" --gtest_filter=${filter} RESULT_VARIABLE status
     OUTPUT_VARIABLE out ERROR_VARIABLE out)
 message("${out}")
-if(NOT status EQUAL 0 OR NOT out MATCHES "\\[  PASSED  \\] 1 test")
+if(NOT status EQUAL 0 OR NOT out MATCHES "\\[  PASSED  \\] ${passed} test")
     message(FATAL_ERROR "the picture does not show the map: ${SHOT}")
 endif()
 ]=])
@@ -55,6 +71,15 @@ add_test(NAME app.smoke_editor
         -DMAP=${GV_BIN_DIR}/sample.gv -DSHOT=${CMAKE_BINARY_DIR}/smoke-editor.png
         -DCONFIG=${GV_TEST_CONFIG}/smoke-editor -P ${GV_SMOKE_SCRIPT})
 set_tests_properties(app.smoke_editor PROPERTIES LABELS app TIMEOUT 180 ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
+# The same start with OpenGL stored on draws through OpenGL under the virtual X server's Mesa, and
+# its picture of the map matches that of the program's own renderer.
+add_test(NAME app.smoke_editor_opengl
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:gridvellum> -DCHECKER=$<TARGET_FILE:test_app>
+        -DMAP=${GV_BIN_DIR}/sample.gv -DSHOT=${CMAKE_BINARY_DIR}/smoke-editor-opengl.png
+        -DCONFIG=${GV_TEST_CONFIG}/smoke-editor-opengl -DOPENGL=1
+        -DCOMPARE_WITH=${CMAKE_BINARY_DIR}/smoke-editor.png -P ${GV_SMOKE_SCRIPT})
+set_tests_properties(app.smoke_editor_opengl PROPERTIES LABELS app TIMEOUT 180 DEPENDS app.smoke_editor
+    ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
 
 # The map tools' tests drive the real widgets with the test library's synthetic events.
 find_package(Qt6 REQUIRED COMPONENTS Test)
