@@ -2,6 +2,7 @@
 
 #include "document/CGridvellumDoc.h"
 #include "document/TileRef.h"
+#include "view/FrameRenderer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,9 +24,23 @@ double Lerp(double a, double b, double q) {
 }
 } // namespace
 
-Camera::Camera(bool softwareRenderer) : softwareRenderer_(softwareRenderer) {
+Camera::Camera() : Camera(true) {}
+
+Camera::Camera(const FrameRenderer& renderer) : pixelCentreOffset_(renderer.PixelCentreOffset()) {
     SettleView();
     panStartMatrix_ = viewMatrix_;
+}
+
+Camera::Camera(bool softwareRenderer)
+    : pixelCentreOffset_(softwareRenderer ? FrameRenderer::kSoftwarePixelCentreOffset
+                                          : FrameRenderer::kNoPixelCentreOffset) {
+    SettleView();
+    panStartMatrix_ = viewMatrix_;
+}
+
+void Camera::FollowPixelCentres(const FrameRenderer& renderer) {
+    pixelCentreOffset_ = renderer.PixelCentreOffset();
+    SettleView();
 }
 
 void Camera::SetViewMatrix(const Matrix3& viewMatrix) {
@@ -50,7 +65,7 @@ void Camera::SettleView() {
         // rasterizer samples at pixel centres, so its offsets sit on the nearest half pixel instead.
         // Rounding the half-pixel offset itself (t - 0.5) keeps settling idempotent: settling an already
         // settled view must not move the map a pixel further each time.
-        const double offset = softwareRenderer_ ? 0.5 : 0.0;
+        const double offset = pixelCentreOffset_;
         const double tx = std::floor(viewMatrix_.m31() - offset + 0.5) + offset;
         const double ty = std::floor(viewMatrix_.m32() - offset + 0.5) + offset;
         viewMatrix_.Set(1.0, 0.0, 0.0, 1.0, tx, ty);

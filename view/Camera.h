@@ -9,6 +9,7 @@
 #include <array>
 
 class CGridvellumDoc;
+class FrameRenderer;
 
 // The map view's camera: a uniform scale and a translation from world units (y up) to view pixels
 // (origin at the bottom-left corner of the client area, y up). It never rotates, and panning has no
@@ -31,15 +32,23 @@ public:
     // The zoom menu, top to bottom, in percent.
     static constexpr std::array<int, 10> kZoomMenuPercents = {100, 90, 80, 70, 60, 50, 40, 30, 20, 10};
 
-    // softwareRenderer: drawing goes through the program's own rasterizer, whose pixel centres sit
-    // half a pixel off the whole-number grid; see SettleView.
-    explicit Camera(bool softwareRenderer = true);
+    // A camera for the software renderer, whose pixel centres sit half a pixel off the whole-number
+    // grid; see SettleView.
+    Camera();
+    // A camera that settles for the renderer's pixel centres.
+    explicit Camera(const FrameRenderer& renderer);
+    // softwareRenderer false: the pixel centres of OpenGL, true: those of the software renderer.
+    explicit Camera(bool softwareRenderer);
 
     const Matrix3& ViewMatrix() const { return viewMatrix_; }
     const Matrix3& InverseViewMatrix() const { return inverseViewMatrix_; }
     // Replaces the camera (a pan drag restarting from its start matrix, for instance) and settles.
     void SetViewMatrix(const Matrix3& viewMatrix);
-    bool IsSoftwareRenderer() const { return softwareRenderer_; }
+    // Takes the renderer's pixel-centre rule from now on and settles: a view learns which renderer
+    // draws only once it has made its drawing context.
+    void FollowPixelCentres(const FrameRenderer& renderer);
+    double PixelCentreOffset() const { return pixelCentreOffset_; }
+    bool IsSoftwareRenderer() const { return pixelCentreOffset_ != 0.0; }
 
     // Client size in pixels: width = right - left, height = bottom - top.
     int ClientWidth() const { return clientWidth_; }
@@ -49,8 +58,8 @@ public:
     // became narrower or lower than before: the widget must then erase and repaint at once.
     bool Resize(int clientWidth, int clientHeight);
 
-    // Normalises the translation at 100 % to whole pixels (to pixel centres for the software
-    // renderer) and refreshes InverseViewMatrix.
+    // Normalises the translation at 100 % to whole pixels plus the renderer's pixel-centre offset and
+    // refreshes InverseViewMatrix.
     void SettleView();
     // The scale of ViewMatrix.
     float ZoomFactor() const;
@@ -120,5 +129,5 @@ private:
     Matrix3 panStartMatrix_;
     int clientWidth_ = 0;
     int clientHeight_ = 0;
-    bool softwareRenderer_;
+    double pixelCentreOffset_;
 };

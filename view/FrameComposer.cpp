@@ -35,18 +35,20 @@ int TintAmount(double weight) {
     return std::clamp(static_cast<int>(weight * 255.0), 0, 255);
 }
 
-ImageItem Picture(RasterCanvas* picture, const Matrix3& toView, bool plain) {
+ImageItem Picture(RasterCanvas* picture, const Matrix3& toView, bool plain, bool alwaysSmooth) {
     ImageItem item;
     item.picture = picture;
     item.toView = toView;
     item.plain = plain;
+    item.alwaysSmooth = alwaysSmooth;
     return item;
 }
 
 // The tile's own image: a selected tile is lightened toward white, a tinted one toward its tint, more
 // strongly when both.
 ImageItem OwnImage(const TileRef& tile, const TileDef& definition, const Matrix3& toView, bool plain) {
-    ImageItem item = Picture(tile.Image(tile.IsFlipped()), toView, plain);
+    ImageItem item = Picture(tile.Image(tile.IsFlipped()), toView, plain, definition.AlwaysDrawSmooth());
+    item.silhouette = tile.IsTinted() && tile.Strength() >= 1.0;
     const bool highlight = tile.IsSelected() && definition.HighlightOnSelect();
     int red = 255, green = 255, blue = 255;
     double weight = std::min(tile.Strength() + 0.25, 1.0);
@@ -99,7 +101,7 @@ void FrameComposer::ComposeView(const Camera& camera, const FrameOverlays& overl
     if (back == nullptr || !back->HasPixels() || back->Width() <= 1 || back->Height() <= 1) {
         back = nullptr;
     }
-    renderer_.BeginFrame();
+    renderer_.BeginFrame(camera);
     renderer_.Background(settings.backColor, back, quickDraw);
     renderer_.Grid(camera, camera.VisibleWorld(), tileSet_.DrawGridSize(), settings.gridColor);
     renderer_.BeginTiles();
@@ -116,7 +118,7 @@ void FrameComposer::ComposeView(const Camera& camera, const FrameOverlays& overl
 void FrameComposer::ComposePublish(const Camera& camera, const Rect2& pictureWorld, const Rect2& cullWorld,
                                    const Matrix3* pictureView) {
     const TileSetSettings& settings = tileSet_.Settings();
-    renderer_.BeginFrame();
+    renderer_.BeginFrame(camera);
     renderer_.Background(settings.backPublishColor, nullptr, false);
     if (settings.publishWithGrid) {
         renderer_.Grid(camera, pictureWorld, tileSet_.DrawGridSize(), settings.gridColor);
@@ -171,7 +173,7 @@ void FrameComposer::MapTile(TileRef& tile, const Matrix3& view, const Rect2& vis
                 if (Flags::ConditionHolds(entry.condition, entry.flagIndex, tile, tileSet_) &&
                     tileSet_.IsValidDefinition(entry.definition)) {
                     RasterCanvas* image = tileSet_.Definition(entry.definition).ImageSlot().canvas.get();
-                    Emit(Picture(image, entry.matrix * tileToView, plain));
+                    Emit(Picture(image, entry.matrix * tileToView, plain, definition->AlwaysDrawSmooth()));
                 }
             }
         };
@@ -215,10 +217,11 @@ void FrameComposer::PathPictures(const TileRef& tile, const Matrix3& view) {
     const float opacity = tile.IsSelected() ? 1.0f : tileSet_.Settings().pathTransparency;
     for (const PathMark& mark : MovementPath::Marks(tile, tileSet_)) {
         if (RasterCanvas* picture = PathPicture(mark, tileSet_)) {
-            ImageItem item = Picture(picture, mark.placement * view, false);
+            ImageItem item = Picture(picture, mark.placement * view, false, false);
             item.tintColor = colour;
             item.tintOn = true;
             item.tintAmount = kFullTint;
+            item.silhouette = true;
             item.opacity = opacity;
             Emit(item);
         }

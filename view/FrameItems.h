@@ -20,6 +20,11 @@ struct ImageItem {
     std::uint32_t tintColor = 0;
     bool tintOn = false;
     int tintAmount = 0;
+    // The tint at full strength replaces the picture's colours: only its shape shows, in the tint.
+    bool silhouette = false;
+    // The definition asks for smoothing however far the picture is magnified (OpenGL otherwise shows
+    // sharp pixels from four times magnification on).
+    bool alwaysSmooth = false;
     float opacity = 1.0f;
 };
 

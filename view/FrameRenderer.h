@@ -17,9 +17,19 @@ class Rect2;
 // a renderer only knows how. The camera gives the target's size and the world-to-view transform.
 class FrameRenderer {
 public:
+    // Where the renderer samples a pixel, in pixels from whole view coordinates: the software
+    // rasterizer's pixel centres sit on whole numbers and the camera moves the map half a pixel for
+    // it, OpenGL samples at the middle between them and needs no such move.
+    static constexpr double kSoftwarePixelCentreOffset = 0.5;
+    static constexpr double kNoPixelCentreOffset = 0.0;
+
     virtual ~FrameRenderer() = default;
 
-    virtual void BeginFrame() = 0;
+    // The offset Camera::SettleView keeps the 100 % translation at, so tile edges fall between pixels.
+    virtual double PixelCentreOffset() const { return kSoftwarePixelCentreOffset; }
+
+    // The camera gives the frame's size in view pixels.
+    virtual void BeginFrame(const Camera& camera) = 0;
 
     // The whole target in one colour, or the background picture stretched over it when given.
     virtual void Background(const Rgb8& color, const RasterCanvas* picture, bool quickDraw) = 0;

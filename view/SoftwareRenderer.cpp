@@ -95,7 +95,7 @@ double Round(double v) {
 SoftwareRenderer::SoftwareRenderer(DcRasterCanvas& target, StretchedBackground* background)
     : target_(target), background_(background) {}
 
-void SoftwareRenderer::BeginFrame() {
+void SoftwareRenderer::BeginFrame(const Camera& /*camera*/) {
     CanvasPainter& painter = target_.Painter();
     painter.ClearClip();
     painter.SetRasterOp(RasterOp::CopyPen);

@@ -18,7 +18,7 @@ public:
     // background colour only.
     explicit SoftwareRenderer(DcRasterCanvas& target, StretchedBackground* background = nullptr);
 
-    void BeginFrame() override;
+    void BeginFrame(const Camera& camera) override;
     void Background(const Rgb8& color, const RasterCanvas* picture, bool quickDraw) override;
     void Grid(const Camera& camera, const Rect2& lineWorld, int drawGridSize, const Rgb8& color) override;
     void BeginTiles() override;
