@@ -5,6 +5,8 @@
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
 #include "app/EditCommands.h"
+#include "app/GlMapSurface.h"
+#include "app/GlPictureBands.h"
 #include "app/MapPrinting.h"
 #include "app/WindowIcon.h"
 #include "app/dialogs/CAboutDialog.h"
@@ -17,7 +19,6 @@
 #include "document/Flags.h"
 #include "document/TileSetChange.h"
 #include "document/UsageReport.h"
-#include "app/GlMapSurface.h"
 #include "platform/GlContextProbe.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtText.h"
@@ -232,9 +233,9 @@ bool CGridvellumApp::Start(const WString& mapPath) {
         state_.openGlThisRun = false;
     }
     panel_ = std::make_unique<TilePanel>(tileSet_, appSettings_.TileSize(), appSettings_.Columns());
-    frame_ = std::make_unique<CMainFrame>(CMainFrame::Parts{doc_, *settings_, *panel_, recent_, commands_,
-                                                            *this, FileUtils::ProgramDirectory(),
-                                                            state_.openGlThisRun});
+    frame_ =
+        std::make_unique<CMainFrame>(CMainFrame::Parts{doc_, *settings_, *panel_, recent_, commands_, *this,
+                                                       FileUtils::ProgramDirectory(), state_.openGlThisRun});
     printing_ = std::make_unique<MapPrinting>(doc_, *this, frame_.get());
     AppCommands::Register(*this, commands_);
     EditCommands::Register(commands_, doc_, frame_->View(), *prompts_);
@@ -452,8 +453,8 @@ bool CGridvellumApp::PublishToJpeg() {
         GlMapSurface* surface = frame_ ? frame_->View().GlSurface() : nullptr;
         PictureBands* bands = surface != nullptr ? surface->Bands() : nullptr;
         const std::unique_ptr<PublishProgress> progress = prompts_->ShowPublishProgress();
-        published = Publisher::Publish(doc_, path, options->Scale(), options->quality, progress.get(), reason,
-                                       bands);
+        published =
+            Publisher::Publish(doc_, path, options->Scale(), options->quality, progress.get(), reason, bands);
     }
     RepaintMap();
     if (!published && !reason.IsEmpty()) {

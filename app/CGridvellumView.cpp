@@ -33,8 +33,8 @@ QRect TipRect(QPoint clientPt) {
 
 } // namespace
 
-CGridvellumView::CGridvellumView(CGridvellumDoc& doc, SettingsStore& settings, TilePanel& panel,
-                                 bool openGl, QWidget* parent)
+CGridvellumView::CGridvellumView(CGridvellumDoc& doc, SettingsStore& settings, TilePanel& panel, bool openGl,
+                                 QWidget* parent)
     : QWidget(parent), doc_(doc), settings_(settings), panel_(panel), camera_(true), edits_(doc),
       tools_(doc, edits_, camera_, overlays_, *this, frame_.Timing(), &panel), panCursor_(MakePanCursor()) {
     setFocusPolicy(Qt::StrongFocus);
@@ -211,8 +211,17 @@ void CGridvellumView::FramePainted(const FrameTimingReport& report) {
     if (report.repaintAgain) {
         update();
     }
-    if (framesPainted_ == 1 && firstFrame_) {
-        firstFrame_();
+    if (firstFrame_) {
+        std::function<void()> handler = std::move(firstFrame_);
+        firstFrame_ = nullptr;
+        handler();
+    }
+}
+
+void CGridvellumView::SetFirstFrameHandler(std::function<void()> handler) {
+    firstFrame_ = std::move(handler);
+    if (framesPainted_ > 0) {
+        update();
     }
 }
 

@@ -65,8 +65,9 @@ public:
     EditOps& Edits() { return edits_; }
     // The tiles were replaced behind the tools' back (a tileset change): they forget every tile.
     void ForgetTiles() { tools_.DocumentReplaced(); }
-    // Called once, after the first frame reached the window.
-    void SetFirstFrameHandler(std::function<void()> handler) { firstFrame_ = std::move(handler); }
+    // Called once, after the next frame reached the window (the first one, unless an OpenGL surface
+    // drew that while the window was being shown).
+    void SetFirstFrameHandler(std::function<void()> handler);
     int FramesPainted() const { return framesPainted_; }
 
     // The OpenGL surface of a run that draws through OpenGL; null otherwise.

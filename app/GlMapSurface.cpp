@@ -51,10 +51,13 @@ void GlMapSurface::initializeGL() {
     renderer_ = std::make_unique<GlRenderer>(*textures_, *glyphs_);
     renderer_->SetErrorSink([this](const WString& text) { view_.ShowStatus(text); });
     view_.GetCamera().FollowPixelCentres(*renderer_);
-    bands_ = std::make_unique<GlPictureBands>(*renderer_, [this] {
-        makeCurrent();
-        return context() != nullptr && QOpenGLContext::currentContext() == context();
-    }, [this] { doneCurrent(); });
+    bands_ = std::make_unique<GlPictureBands>(
+        *renderer_,
+        [this] {
+            makeCurrent();
+            return context() != nullptr && QOpenGLContext::currentContext() == context();
+        },
+        [this] { doneCurrent(); });
     MakeTileSetTextures();
 }
 

@@ -48,7 +48,8 @@ Rect2 SectionCull(const Camera& section, const Rect2& pictureWorld) {
 
 // The section's pixels, bottom row first as OpenGL reads them, into the band's stored rows (bottom
 // first too) from column left on.
-void CopyIntoBand(const std::vector<std::uint8_t>& bgra, int width, int rows, DcRasterCanvas& band, int left) {
+void CopyIntoBand(const std::vector<std::uint8_t>& bgra, int width, int rows, DcRasterCanvas& band,
+                  int left) {
     for (int row = 0; row < rows; ++row) {
         const std::uint8_t* from = bgra.data() + static_cast<size_t>(row) * width * 4;
         std::uint8_t* to = band.Rows()[row] + static_cast<size_t>(left) * 3;
@@ -91,7 +92,8 @@ bool GlPictureBands::Render(CGridvellumDoc& doc, int width, int height, const Ma
     const int rowsPerBand = std::min(bandRows, side);
     std::unique_ptr<QOpenGLFramebufferObject> target;
     if (side > 0) {
-        target = std::make_unique<QOpenGLFramebufferObject>(std::min(width, side), std::min(height, rowsPerBand));
+        target =
+            std::make_unique<QOpenGLFramebufferObject>(std::min(width, side), std::min(height, rowsPerBand));
     }
     DcRasterCanvas band;
     bool drawn = target && target->isValid() && band.SetBitsPerPixel(24);
@@ -115,7 +117,8 @@ bool GlPictureBands::Render(CGridvellumDoc& doc, int width, int height, const Ma
                               picture.ViewMatrix() * Matrix3::Translation(-static_cast<double>(left),
                                                                           -static_cast<double>(bottom)));
             gl.glViewport(0, 0, columns, rows);
-            FrameComposer(renderer_, doc).ComposePublish(section, pictureWorld, SectionCull(section, pictureWorld));
+            FrameComposer(renderer_, doc)
+                .ComposePublish(section, pictureWorld, SectionCull(section, pictureWorld));
             pixels.resize(static_cast<size_t>(columns) * rows * 4);
             gl.glPixelStorei(GL_PACK_ALIGNMENT, 4);
             gl.glReadPixels(0, 0, columns, rows, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());

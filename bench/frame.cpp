@@ -20,14 +20,14 @@
 #include "document/CGridvellumDoc.h"
 #include "document/ProgramState.h"
 #include "document/TileRef.h"
-#include "raster/RasterCanvas.h"
-#include "support/FileUtils.h"
-#include "support/Matrix3.h"
-#include "tileset/TileSet.h"
 #include "gl/GlRenderer.h"
 #include "gl/GlTextureCache.h"
 #include "gl/TextFont.h"
 #include "platform/GlContextProbe.h"
+#include "raster/RasterCanvas.h"
+#include "support/FileUtils.h"
+#include "support/Matrix3.h"
+#include "tileset/TileSet.h"
 #include "view/Camera.h"
 #include "view/FrameComposer.h"
 #include "view/FrameOverlays.h"
@@ -312,8 +312,9 @@ std::optional<double> MedianGlFrameMilliseconds(const Camera& softwareCamera, CG
             for (int i = 0; i < kTimedFrames; ++i) {
                 const auto start = std::chrono::steady_clock::now();
                 drawOne();
-                times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                                    .count());
+                times.push_back(
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                        .count());
             }
             std::sort(times.begin(), times.end());
             median = (times[kTimedFrames / 2 - 1] + times[kTimedFrames / 2]) / 2.0;
@@ -332,8 +333,8 @@ void RestartUnderVirtualDisplay(char** argv) {
         return;
     }
     setenv("GV_BENCH_VIRTUAL_DISPLAY", "1", 1);
-    std::vector<char*> args = {const_cast<char*>("xvfb-run"), const_cast<char*>("-a"), const_cast<char*>("-s"),
-                               const_cast<char*>("-screen 0 1600x1000x24")};
+    std::vector<char*> args = {const_cast<char*>("xvfb-run"), const_cast<char*>("-a"),
+                               const_cast<char*>("-s"), const_cast<char*>("-screen 0 1600x1000x24")};
     for (char** arg = argv; *arg != nullptr; ++arg) {
         args.push_back(*arg);
     }

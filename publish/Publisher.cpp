@@ -97,10 +97,10 @@ bool WritePicture(CGridvellumDoc& doc, const Publisher::Layout& layout, int qual
     }
     EncodingSink sink(doc, layout, writer, progress);
     const int bandRows = Publisher::BandRows(layout.width);
-    const bool drawn =
-        bands != nullptr
-            ? bands->Render(doc, layout.width, layout.height, layout.worldToImage, bandRows, sink)
-            : PublishRenderer::RenderBands(doc, layout.width, layout.height, layout.worldToImage, bandRows, sink);
+    const bool drawn = bands != nullptr ? bands->Render(doc, layout.width, layout.height, layout.worldToImage,
+                                                        bandRows, sink)
+                                        : PublishRenderer::RenderBands(doc, layout.width, layout.height,
+                                                                       layout.worldToImage, bandRows, sink);
     if (sink.cancelled) {
         reason = WString(u"Publishing was cancelled.");
         return false;

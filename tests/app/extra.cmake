@@ -81,6 +81,14 @@ add_test(NAME app.smoke_editor_opengl
 set_tests_properties(app.smoke_editor_opengl PROPERTIES LABELS app TIMEOUT 180 DEPENDS app.smoke_editor
     ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
 
+# The map view, the About box and publishing of a run that draws through OpenGL, under a virtual X
+# server with Mesa; a skipped case there means no context could be made, which fails the run.
+add_test(NAME app.opengl_view
+    COMMAND xvfb-run -a -s "-screen 0 1600x1000x24" $<TARGET_FILE:test_app> --gtest_filter=OpenGlDrawing.*)
+set_tests_properties(app.opengl_view PROPERTIES LABELS app TIMEOUT 120
+    FAIL_REGULAR_EXPRESSION "SKIPPED|FAILED"
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${GV_TEST_CONFIG};XDG_DATA_HOME=${GV_TEST_CONFIG}/data;XDG_STATE_HOME=${GV_TEST_CONFIG}/state;${GV_TEST_SANITIZER_ENV}")
+
 # The map tools' tests drive the real widgets with the test library's synthetic events.
 find_package(Qt6 REQUIRED COMPONENTS Test)
 target_link_libraries(test_app PRIVATE Qt6::Test)
