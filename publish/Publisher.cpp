@@ -106,7 +106,10 @@ bool WritePicture(CGridvellumDoc& doc, const Publisher::Layout& layout, int qual
         return false;
     }
     if (!drawn || !writer.Finish()) {
-        reason = FileProblem(path, sink.failed || drawn ? writer.Error() : std::string("Not enough memory"));
+        const std::string why = sink.failed || drawn ? writer.Error()
+                                : bands != nullptr   ? std::string("the picture could not be drawn")
+                                                     : std::string("Not enough memory");
+        reason = FileProblem(path, why);
         return false;
     }
     return true;
