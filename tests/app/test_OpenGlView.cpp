@@ -40,6 +40,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -362,6 +363,26 @@ TEST_F(OpenGlDrawing, PublishToJpegDrawsThroughOpenGlAtTheSoftwareSize) {
     const Difference difference = Compare(gl, software);
     EXPECT_LT(difference.mean, 6.0);
     EXPECT_LT(difference.farShare, 0.03);
+}
+
+} // namespace
+
+namespace {
+
+// A context that cannot be made current (lost with its window, say) draws nothing: the publish says
+// so and leaves no file, instead of writing an unfinished picture.
+TEST_F(OpenGlDrawing, APublishWhoseContextIsLostLeavesNoFileAndSaysWhy) {
+    PlaceMap();
+    GlTextureCache textures;
+    TextFont glyphs;
+    GlRenderer renderer(textures, glyphs);
+    GlPictureBands lost(
+        renderer, [] { return false; }, [] {});
+    WString reason;
+    EXPECT_FALSE(
+        Publisher::Publish(app->Document(), harness.dir.WJoin("lost.jpg"), 1.0f, 80, nullptr, reason, &lost));
+    EXPECT_NE(reason.ToUtf8().find("the picture could not be drawn"), std::string::npos) << reason.ToUtf8();
+    EXPECT_FALSE(std::filesystem::exists(harness.dir.Join("lost.jpg")));
 }
 
 } // namespace
