@@ -14,6 +14,7 @@
 #include "common/TestPng.h"
 #include "document/CGridvellumDoc.h"
 #include "document/TileRef.h"
+#include "gl/GlErrorReport.h"
 #include "gl/GlRenderer.h"
 #include "gl/GlTextureCache.h"
 #include "gl/TextFont.h"
@@ -34,6 +35,7 @@
 #include <QImage>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 
 #include <gtest/gtest.h>
 
@@ -204,22 +206,26 @@ protected:
     }
     void TearDown() override { app.reset(); }
 
-    // A floor, turned and flipped floors, a wall and the selected chest with its handles shown.
-    void PlaceMap() {
+    // A floor, turned and flipped floors, a wall and (unless left out) the selected chest with its
+    // handles shown, else the selected wall.
+    void PlaceMap(bool withChest = true) {
         CGridvellumDoc& doc = app->Document();
         doc.AddTile(0)->SetTransform(Matrix3::Translation(0, 0));
         doc.AddTile(0)->SetTransform(Matrix3::FromParts(1.5707963267948966, 160, 0, 1.0, 1.0));
         TileRef* flipped = doc.AddTile(0);
         flipped->SetTransform(Matrix3::FromParts(0.0, -40, 90, 1.5, 1.5));
         flipped->SetFlipped(true);
-        doc.AddTile(1)->SetTransform(Matrix3::Translation(-120, -60));
-        TileRef* chest = doc.AddTile(2);
-        chest->SetTransform(Matrix3::Translation(60, 80));
+        TileRef* selected = doc.AddTile(1);
+        selected->SetTransform(Matrix3::Translation(-120, -60));
+        if (withChest) {
+            selected = doc.AddTile(2);
+            selected->SetTransform(Matrix3::Translation(60, 80));
+        }
         for (int i = 0; i < doc.TileCount(); ++i) {
             doc.TileAt(i)->UpdateBounds();
         }
         doc.DeselectAll();
-        chest->SetSelected(true);
+        selected->SetSelected(true);
         app->State().showResizeHandles = true;
         // Magnified, so the pictures' texels cover many pixels and the filtering shows.
         view->ZoomExtents();
@@ -236,9 +242,19 @@ protected:
         return ToCanvas(view->GlSurface()->grabFramebuffer(), canvas);
     }
 
+    // The same frame by the program's own renderer, through a camera with the view's transform.
+    const RasterCanvas& SoftwareFrameOf() {
+        Camera camera(true);
+        camera.Resize(view->width(), view->height());
+        camera.SetViewMatrix(view->GetCamera().ViewMatrix());
+        software.Draw(camera, app->Document(), view->Overlays());
+        return software.Canvas();
+    }
+
     AppHarness harness;
     std::unique_ptr<CGridvellumApp> app;
     CGridvellumView* view = nullptr;
+    SoftwareFrame software;
 };
 
 TEST_F(OpenGlDrawing, TheViewShowsTheMapAsTheSoftwareRendererDoes) {
@@ -251,19 +267,46 @@ TEST_F(OpenGlDrawing, TheViewShowsTheMapAsTheSoftwareRendererDoes) {
     ASSERT_EQ(shown.Width(), view->width());
     ASSERT_EQ(shown.Height(), view->height());
 
-    // The same frame by the program's own renderer, through a camera with the view's transform.
-    Camera camera(true);
-    camera.Resize(view->width(), view->height());
-    camera.SetViewMatrix(view->GetCamera().ViewMatrix());
-    SoftwareFrame software;
-    software.Draw(camera, app->Document(), view->Overlays());
-    ASSERT_EQ(software.Canvas().Width(), shown.Width());
+    const RasterCanvas& software = SoftwareFrameOf();
+    ASSERT_EQ(software.Width(), shown.Width());
 
     // Tiles of many colours, not a blank view; and the two renderers agree but for edges.
     EXPECT_GE(CountColours(shown), 40);
-    const Difference difference = Compare(shown, software.Canvas());
+    const Difference difference = Compare(shown, software);
     EXPECT_LT(difference.mean, 4.0);
     EXPECT_LT(difference.farShare, 0.02);
+}
+
+// The textures of the first tileset go with it: after the change every tile shows the new
+// tileset's picture, as the software renderer draws it.
+TEST_F(OpenGlDrawing, AChangedTileSetIsDrawnWithItsOwnPictures) {
+    // The other tileset has no chest.
+    PlaceMap(false);
+    RasterCanvas before;
+    ASSERT_TRUE(GlFrame(before));
+    harness.script.tileSetAnswers.push_back(harness.dir.WJoin("beta.set"));
+    app->ChangeTileSet();
+    ASSERT_EQ(app->Tiles().Name().ToUtf8(), "beta.set");
+    RasterCanvas shown;
+    ASSERT_TRUE(GlFrame(shown));
+    // The floors now show the wall's picture and the wall the floor's.
+    EXPECT_GT(Compare(shown, before).farShare, 0.05);
+    const RasterCanvas& software = SoftwareFrameOf();
+    const Difference difference = Compare(shown, software);
+    EXPECT_LT(difference.mean, 4.0);
+    EXPECT_LT(difference.farShare, 0.02);
+}
+
+// An OpenGL error during a frame is reported in the status bar, and the frame is still drawn.
+TEST_F(OpenGlDrawing, AnOpenGlErrorOfAFrameIsShownInTheStatusBar) {
+    view->GlSurface()->makeCurrent();
+    // An enumerant no driver knows leaves GL_INVALID_ENUM for the next frame to find.
+    view->GlSurface()->context()->functions()->glEnable(0x7FFF);
+    view->GlSurface()->doneCurrent();
+    RasterCanvas shown;
+    ASSERT_TRUE(GlFrame(shown));
+    EXPECT_EQ(app->Frame()->StatusText().toStdString(), GlErrorReport::Describe(0x0500).ToUtf8());
+    EXPECT_EQ(GlErrorReport::Describe(0x0500).ToUtf8().rfind("had error: #(1280)", 0), 0u);
 }
 
 TEST_F(OpenGlDrawing, TheAboutBoxReportsTheDriver) {
