@@ -1,6 +1,7 @@
 #include "gl/GlRenderer.h"
 
 #include "document/TextTile.h"
+#include "gl/GlColor.h"
 #include "gl/GlTextureCache.h"
 #include "gl/TextFont.h"
 #include "gl/TileTexture.h"
@@ -21,14 +22,6 @@ namespace {
 constexpr GLushort kBandStipple = 0xF0F0;
 constexpr int kBorderThin = 2;  // the border's width along the top and left edges, in pixels
 constexpr int kBorderThick = 3; // and along the bottom and right edges
-
-void Color(const Rgb8& color, float alpha) {
-    glColor4f(color.r / 255.0f, color.g / 255.0f, color.b / 255.0f, alpha);
-}
-
-void OpaqueBlack() {
-    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-}
 
 // Lines are laid through pixel centres, so a line lights the pixels it runs through whichever way the
 // driver rounds a line that lies exactly between two of them.
@@ -54,25 +47,33 @@ void FilledRect(double left, double bottom, double right, double top) {
     glEnd();
 }
 
-// Inverting what is there keeps overlays visible on any background. The alpha channel stays, or the
-// window's compositor would see holes.
+// The frame's alpha is set once by the clear and then left alone: blending and inverting would
+// change it, and the window's compositor shows a frame with alpha below one as holes.
+void KeepAlpha() {
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+}
+
+void WriteAlpha() {
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
+// Inverting what is there keeps overlays visible on any background.
 class InvertedDrawing {
 public:
     explicit InvertedDrawing(bool stippled) : stippled_(stippled) {
         glEnable(GL_COLOR_LOGIC_OP);
         glLogicOp(GL_INVERT);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+        KeepAlpha();
         if (stippled_) {
             glEnable(GL_LINE_STIPPLE);
             glLineStipple(1, kBandStipple);
         }
-        OpaqueBlack();
+        SetGlOpaqueBlack();
     }
     ~InvertedDrawing() {
         if (stippled_) {
             glDisable(GL_LINE_STIPPLE);
         }
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glLogicOp(GL_COPY);
         glDisable(GL_COLOR_LOGIC_OP);
     }
@@ -118,7 +119,7 @@ void GlRenderer::SetInitialState() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glNormal3f(0.0f, 0.0f, 1.0f);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    OpaqueBlack();
+    SetGlOpaqueBlack();
     glShadeModel(GL_FLAT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -151,7 +152,9 @@ void GlRenderer::BeginFrame(const Camera& camera) {
 
 void GlRenderer::Background(const Rgb8& color, const RasterCanvas* picture, bool /*quickDraw*/) {
     glClearColor(color.r / 255.0f, color.g / 255.0f, color.b / 255.0f, 1.0f);
+    WriteAlpha();
     glClear(GL_COLOR_BUFFER_BIT);
+    KeepAlpha();
     CheckErrors();
     const TileTexture* texture = textures_.Find(picture);
     if (texture != nullptr && texture->Layout().imageWidth > 0 && texture->Layout().imageHeight > 0) {
@@ -174,7 +177,7 @@ void GlRenderer::Grid(const Camera& camera, const Rect2& lineWorld, int drawGrid
     // The grid fades with the zoom below 100 %, so a dense grid recedes.
     const double spacing = size * camera.ZoomFactor();
     const float alpha = (spacing < size && size != 0.0) ? static_cast<float>(spacing / size) : 1.0f;
-    Color(color, alpha);
+    SetGlColor(color, alpha);
     glBegin(GL_LINES);
     if (size > 0.0) {
         const double x0 = lineWorld.MinX() - std::fmod(lineWorld.MinX(), size);
@@ -201,7 +204,7 @@ void GlRenderer::Grid(const Camera& camera, const Rect2& lineWorld, int drawGrid
         Segment(diamond[i], diamond[(i + 1) % 4]);
     }
     glEnd();
-    OpaqueBlack();
+    SetGlOpaqueBlack();
     CheckErrors();
 }
 
@@ -227,15 +230,15 @@ void GlRenderer::TextBox(const TextRun& run) {
                              run.toView.TransformPoint(Vec2(width, height)),
                              run.toView.TransformPoint(Vec2(0, height))};
     glDisable(GL_TEXTURE_2D);
-    Color(run.boxFill, 1.0f);
+    SetGlColor(run.boxFill, 1.0f);
     glBegin(GL_QUADS);
     for (const Vec2& corner : corners) {
         glVertex2f(corner.X(), corner.Y());
     }
     glEnd();
-    Color(run.boxEdge, 1.0f);
+    SetGlColor(run.boxEdge, 1.0f);
     ClosedOutline(corners, 4);
-    OpaqueBlack();
+    SetGlOpaqueBlack();
     glEnable(GL_TEXTURE_2D);
 }
 
@@ -267,7 +270,7 @@ void GlRenderer::Text(const TextRun& run) {
 void GlRenderer::Border(const Camera& camera) {
     const double width = camera.ClientWidth();
     const double height = camera.ClientHeight();
-    OpaqueBlack();
+    SetGlOpaqueBlack();
     FilledRect(0, 0, kBorderThin, height);
     FilledRect(width - kBorderThick, 0, width, height);
     FilledRect(0, height - kBorderThin, width, height);
@@ -345,7 +348,7 @@ void GlRenderer::Handles(const Camera& camera, const std::array<Vec2, 4>& handle
             glVertex2d(x + offset[0], y + offset[1]);
         }
         glEnd();
-        OpaqueBlack();
+        SetGlOpaqueBlack();
         glBegin(GL_LINE_LOOP);
         for (const auto& offset : kOctagon) {
             glVertex2d(x + offset[0], y + offset[1]);
@@ -356,6 +359,7 @@ void GlRenderer::Handles(const Camera& camera, const std::array<Vec2, 4>& handle
 }
 
 void GlRenderer::EndFrame() {
+    WriteAlpha();
     glFinish();
     CheckErrors();
 }

@@ -1,5 +1,6 @@
 #include "gl/TextTexture.h"
 
+#include "gl/GlColor.h"
 #include "gl/TextureLayout.h"
 #include "gl/TileTexture.h"
 #include "raster/RasterCanvas.h"
@@ -64,7 +65,7 @@ void TextTexture::DrawText(const Rgb8& color, const std::array<Vec2, 4>& corners
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND);
     glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, environment);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    SetGlOpaqueBlack();
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glBegin(GL_QUADS);

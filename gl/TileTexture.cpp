@@ -1,25 +1,20 @@
 #include "gl/TileTexture.h"
 
+#include "gl/GlColor.h"
 #include "raster/RasterCanvas.h"
 #include "support/Matrix3.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
 // From four times magnification on a tile shows its pixels sharp.
 constexpr float kSharpScale = 4.0f;
-
-void Color(const Rgb8& color, float alpha) {
-    glColor4f(color.r / 255.0f, color.g / 255.0f, color.b / 255.0f, alpha);
-}
-
-void OpaqueBlack() {
-    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-}
 
 } // namespace
 
@@ -74,6 +69,49 @@ std::vector<std::uint8_t> TileTexture::PaddedPixels(const RasterCanvas& image, c
     return block;
 }
 
+std::vector<std::uint8_t> TileTexture::PaddedPixels(const RasterCanvas& image, const TextureLayout& layout,
+                                                    int blockWidth, int blockHeight) {
+    if (blockWidth >= layout.textureWidth && blockHeight >= layout.textureHeight) {
+        return PaddedPixels(image, layout);
+    }
+    const std::size_t pixel = static_cast<std::size_t>(layout.channels);
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(blockWidth) * blockHeight * pixel, 0);
+    if (layout.channels == 0) {
+        return block;
+    }
+    // Each block pixel takes the padded texture's pixel at its lower-left corner: the image pixel
+    // there, the nearest edge pixel in the border, or transparent black beyond an image without one.
+    auto source = [&](int at, int blockSize, int textureSize, int imageSize) {
+        const int padded = static_cast<int>(static_cast<long long>(at) * textureSize / blockSize);
+        const int inImage = padded - layout.border;
+        if (layout.border != 0) {
+            return std::clamp(inImage, 0, imageSize - 1);
+        }
+        return inImage < imageSize ? inImage : -1;
+    };
+    std::vector<int> columns(static_cast<std::size_t>(blockWidth));
+    for (int x = 0; x < blockWidth; ++x) {
+        columns[static_cast<std::size_t>(x)] = source(x, blockWidth, layout.textureWidth, layout.imageWidth);
+    }
+    std::uint8_t* out = block.data();
+    for (int y = 0; y < blockHeight; ++y) {
+        const int row = source(y, blockHeight, layout.textureHeight, layout.imageHeight);
+        for (int x = 0; x < blockWidth; ++x, out += pixel) {
+            const int column = columns[static_cast<std::size_t>(x)];
+            if (row >= 0 && column >= 0) {
+                std::memcpy(out, image.Rows()[row] + static_cast<std::size_t>(column) * pixel, pixel);
+            }
+        }
+    }
+    return block;
+}
+
+int TileTexture::LargestSide() {
+    GLint driverLimit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &driverLimit);
+    return driverLimit > 0 ? std::min<int>(driverLimit, kMaxSide) : kMaxSide;
+}
+
 void TileTexture::UploadMipmaps(const std::uint8_t* pixels, int width, int height, int channels) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
@@ -92,12 +130,22 @@ bool TileTexture::Build(const RasterCanvas& image, const GlErrorSink& errors) {
     if (layout.channels == 0) {
         return false;
     }
+    // A picture larger than a texture may be is taken at a lower resolution; its texture coordinates
+    // stay, as both sides shrink by powers of two.
+    const int side = LargestSide();
+    const int blockWidth = std::min(layout.textureWidth, side);
+    const int blockHeight = std::min(layout.textureHeight, side);
     GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
     {
-        const std::vector<std::uint8_t> block = PaddedPixels(image, layout);
-        UploadMipmaps(block.data(), layout.textureWidth, layout.textureHeight, layout.channels);
+        std::vector<std::uint8_t> block;
+        try {
+            block = PaddedPixels(image, layout, blockWidth, blockHeight);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        UploadMipmaps(block.data(), blockWidth, blockHeight, layout.channels);
     }
     name_ = name;
     layout_ = layout;
@@ -147,7 +195,7 @@ void TileTexture::Draw(const Matrix3& toView, const TextureStyle& style, const G
         Quad(toView);
     }
     if (faded) {
-        OpaqueBlack();
+        SetGlOpaqueBlack();
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     }
     if (style.overlay) {
@@ -155,11 +203,11 @@ void TileTexture::Draw(const Matrix3& toView, const TextureStyle& style, const G
         // the picture's shape in the overlay colour, laid on with the weight.
         const GLfloat environment[4] = {style.overlayColor.r / 255.0f, style.overlayColor.g / 255.0f,
                                         style.overlayColor.b / 255.0f, 0.5f};
-        Color(style.overlayColor, style.opacity * style.weight);
+        SetGlColor(style.overlayColor, style.opacity * style.weight);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND);
         glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, environment);
         Quad(toView);
-        OpaqueBlack();
+        SetGlOpaqueBlack();
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     }
     GlErrorReport::Check(errors);

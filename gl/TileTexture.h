@@ -50,6 +50,14 @@ public:
     // rows at row and column `border`, and with a border the edge pixels copied outwards to the
     // block's ends; without one the rest stays transparent black.
     static std::vector<std::uint8_t> PaddedPixels(const RasterCanvas& image, const TextureLayout& layout);
+    // The same block taken at blockWidth x blockHeight (powers of two, at most the texture's size)
+    // for a texture larger than the driver or memory allow.
+    static std::vector<std::uint8_t> PaddedPixels(const RasterCanvas& image, const TextureLayout& layout,
+                                                  int blockWidth, int blockHeight);
+    // Texture sides are at most this many pixels, or less where the driver says so: a map view never
+    // shows more, and a larger upload block could take gigabytes.
+    static constexpr int kMaxSide = 8192;
+    static int LargestSide();
     // Makes the bound texture's mipmap chain from a block of 3 or 4 channel pixels, with clamped,
     // linear, linear-mipmap-linear filtering and the replace environment.
     static void UploadMipmaps(const std::uint8_t* pixels, int width, int height, int channels);

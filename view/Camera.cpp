@@ -39,7 +39,13 @@ Camera::Camera(bool softwareRenderer)
 }
 
 void Camera::FollowPixelCentres(const FrameRenderer& renderer) {
+    // Only the offset changes: the map keeps its whole-pixel position instead of rounding half a
+    // pixel further.
+    const double change = renderer.PixelCentreOffset() - pixelCentreOffset_;
     pixelCentreOffset_ = renderer.PixelCentreOffset();
+    if (IsUnitLinearPart(viewMatrix_)) {
+        viewMatrix_.Set(1.0, 0.0, 0.0, 1.0, viewMatrix_.m31() + change, viewMatrix_.m32() + change);
+    }
     SettleView();
 }
 
