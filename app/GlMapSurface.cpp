@@ -22,6 +22,10 @@ GlMapSurface::GlMapSurface(CGridvellumView& view)
 
 GlMapSurface::~GlMapSurface() {
     ReleaseContextObjects();
+    // The base class destroys the context after this object is gone: its signal must not come back.
+    if (context() != nullptr) {
+        disconnect(context(), nullptr, this, nullptr);
+    }
 }
 
 void GlMapSurface::ReleaseContextObjects() {
