@@ -10,8 +10,8 @@
 // Beside them, the same 50 % frame is drawn through OpenGL into a framebuffer object, when a context
 // can be made (under a virtual X server Mesa's llvmpipe rasterizes on the processor): the median of
 // 30 frames in wall-clock time, each finished with glFinish before the clock stops, as the OpenGL
-// frame is drawn by the driver's own threads. Without a display the benchmark starts itself again
-// under xvfb-run when it is installed.
+// frame is drawn by the driver's own threads; the frame without tiles beside it. Without a display the
+// benchmark starts itself again under xvfb-run when it is installed.
 //
 // The map is built from the sample tileset next to the program (sample.set) when it is there,
 // otherwise from a small tileset generated into a scratch folder.
@@ -407,6 +407,7 @@ int main(int argc, char** argv) {
     const double halfSizeQt = MeanMilliseconds([&]() { qtFrame.Draw(camera); });
     const double halfSizeEmpty = MeanFrameMilliseconds(frame, camera, empty);
     const std::optional<GlFrameTimes> halfSizeGl = MedianGlFrameMilliseconds(camera, doc, tileSet);
+    const std::optional<GlFrameTimes> halfSizeGlEmpty = MedianGlFrameMilliseconds(camera, empty, tileSet);
 
     camera.ZoomExtents(doc);
     const double extents = MeanFrameMilliseconds(frame, camera, doc);
@@ -419,6 +420,9 @@ int main(int argc, char** argv) {
     if (halfSizeGl) {
         std::printf("figure gl-frame-2000-50pct: %.2f ms\n", halfSizeGl->wallMs);
         std::printf("figure gl-frame-2000-50pct-process-time: %.2f ms\n", halfSizeGl->processMs);
+        if (halfSizeGlEmpty) {
+            std::printf("figure gl-frame-empty-50pct: %.2f ms\n", halfSizeGlEmpty->wallMs);
+        }
     } else {
         std::printf("gl-frame-2000-50pct: not measured, no OpenGL context can be made here\n");
     }
