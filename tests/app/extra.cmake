@@ -101,6 +101,11 @@ if(GV_XDOTOOL)
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/app/e2e_drag.sh $<TARGET_FILE:gridvellum> $<TARGET_FILE:test_app>)
     set_tests_properties(app.e2e_drag_turn_move_save PROPERTIES LABELS app TIMEOUT 120
         ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
+    # The same drags, turn, keys and save with the map drawn through OpenGL.
+    add_test(NAME app.e2e_drag_turn_move_save_opengl
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/app/e2e_drag.sh $<TARGET_FILE:gridvellum> $<TARGET_FILE:test_app>)
+    set_tests_properties(app.e2e_drag_turn_move_save_opengl PROPERTIES LABELS app TIMEOUT 120
+        ENVIRONMENT "GV_E2E_OPENGL=1;${GV_TEST_SANITIZER_ENV}")
     # Real keys on a copy of a small map: select all, delete, undo and save; copy, paste and save; F1
     # with a stand-in for the desktop's opener early on PATH.
     add_test(NAME app.e2e_keys_undo_paste_help
