@@ -1,3 +1,11 @@
+# Processes that make a Mesa context report a few hundred bytes that the driver keeps, from a module
+# it has unloaded by the time leaks are counted, so no suppression can name them: sanitized runs of
+# the OpenGL cases check everything but leaks (the same code paths drawn in software are leak-checked).
+set(GV_GL_TEST_SANITIZER_ENV "${GV_TEST_SANITIZER_ENV}")
+if(GV_SANITIZE)
+    set(GV_GL_TEST_SANITIZER_ENV "ASAN_OPTIONS=detect_leaks=0")
+endif()
+
 # The program itself answers on the command line without any display.
 add_test(NAME app.cli_version COMMAND gridvellum --version)
 set_tests_properties(app.cli_version PROPERTIES LABELS app
@@ -79,7 +87,7 @@ add_test(NAME app.smoke_editor_opengl
         -DCONFIG=${GV_TEST_CONFIG}/smoke-editor-opengl -DOPENGL=1
         -DCOMPARE_WITH=${CMAKE_BINARY_DIR}/smoke-editor.png -P ${GV_SMOKE_SCRIPT})
 set_tests_properties(app.smoke_editor_opengl PROPERTIES LABELS app TIMEOUT 180 DEPENDS app.smoke_editor
-    ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
+    ENVIRONMENT "${GV_GL_TEST_SANITIZER_ENV}")
 
 # The map view, the About box and publishing of a run that draws through OpenGL, under a virtual X
 # server with Mesa; a skipped case there means no context could be made, which fails the run.
@@ -87,7 +95,7 @@ add_test(NAME app.opengl_view
     COMMAND xvfb-run -a -s "-screen 0 1600x1000x24" $<TARGET_FILE:test_app> --gtest_filter=OpenGlDrawing.*)
 set_tests_properties(app.opengl_view PROPERTIES LABELS app TIMEOUT 120
     FAIL_REGULAR_EXPRESSION "SKIPPED|FAILED"
-    ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${GV_TEST_CONFIG};XDG_DATA_HOME=${GV_TEST_CONFIG}/data;XDG_STATE_HOME=${GV_TEST_CONFIG}/state;${GV_TEST_SANITIZER_ENV}")
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${GV_TEST_CONFIG};XDG_DATA_HOME=${GV_TEST_CONFIG}/data;XDG_STATE_HOME=${GV_TEST_CONFIG}/state;${GV_GL_TEST_SANITIZER_ENV}")
 
 # The map tools' tests drive the real widgets with the test library's synthetic events.
 find_package(Qt6 REQUIRED COMPONENTS Test)
@@ -105,7 +113,7 @@ if(GV_XDOTOOL)
     add_test(NAME app.e2e_drag_turn_move_save_opengl
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/app/e2e_drag.sh $<TARGET_FILE:gridvellum> $<TARGET_FILE:test_app>)
     set_tests_properties(app.e2e_drag_turn_move_save_opengl PROPERTIES LABELS app TIMEOUT 120
-        ENVIRONMENT "GV_E2E_OPENGL=1;${GV_TEST_SANITIZER_ENV}")
+        ENVIRONMENT "GV_E2E_OPENGL=1;${GV_GL_TEST_SANITIZER_ENV}")
     # Real keys on a copy of a small map: select all, delete, undo and save; copy, paste and save; F1
     # with a stand-in for the desktop's opener early on PATH.
     add_test(NAME app.e2e_keys_undo_paste_help
