@@ -5,6 +5,8 @@
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
 #include "app/EditCommands.h"
+#include "app/GlMapSurface.h"
+#include "app/GlPictureBands.h"
 #include "app/MapPrinting.h"
 #include "app/WindowIcon.h"
 #include "app/dialogs/CAboutDialog.h"
@@ -17,9 +19,11 @@
 #include "document/Flags.h"
 #include "document/TileSetChange.h"
 #include "document/UsageReport.h"
+#include "platform/GlContextProbe.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtText.h"
 #include "platform/ShellOpen.h"
+#include "publish/PictureBands.h"
 #include "publish/Publisher.h"
 #include "support/FileUtils.h"
 
@@ -52,8 +56,9 @@ constexpr const char16_t* kPublishCaption = u"Publish to JPEG";
 // first time and quits: the smoke test of a real start.
 constexpr const char* kScreenshotVariable = "GRIDVELLUM_SCREENSHOT";
 // Set to a file path, the editor writes where the tile panel and the map view are on the screen once
-// the map has been drawn for the first time ("panel x y width height", then "map ..."), so that a
-// test can drive the real window with real pointer events.
+// the map has been drawn for the first time ("panel x y width height", then "map ...") and which
+// renderer drew it ("renderer opengl" or "renderer software"), so that a test can drive the real
+// window with real pointer events.
 constexpr const char* kGeometryVariable = "GRIDVELLUM_GEOMETRY";
 
 // The "description|pattern|...||" filters of the shared tileset code as the file dialog wants them:
@@ -222,9 +227,15 @@ CGridvellumApp::~CGridvellumApp() {
 bool CGridvellumApp::Start(const WString& mapPath) {
     recent_.Load(*settings_);
     appSettings_.ReadAtStart(state_);
+    // The stored choice stays for the next start; this run draws with what works here.
+    const bool openGlFailed = state_.openGlThisRun && !GlContextProbe::CanMakeContext();
+    if (openGlFailed) {
+        state_.openGlThisRun = false;
+    }
     panel_ = std::make_unique<TilePanel>(tileSet_, appSettings_.TileSize(), appSettings_.Columns());
-    frame_ = std::make_unique<CMainFrame>(CMainFrame::Parts{doc_, *settings_, *panel_, recent_, commands_,
-                                                            *this, FileUtils::ProgramDirectory()});
+    frame_ =
+        std::make_unique<CMainFrame>(CMainFrame::Parts{doc_, *settings_, *panel_, recent_, commands_, *this,
+                                                       FileUtils::ProgramDirectory(), state_.openGlThisRun});
     printing_ = std::make_unique<MapPrinting>(doc_, *this, frame_.get());
     AppCommands::Register(*this, commands_);
     EditCommands::Register(commands_, doc_, frame_->View(), *prompts_);
@@ -241,6 +252,9 @@ bool CGridvellumApp::Start(const WString& mapPath) {
     frame_->setWindowTitle(ToQString(title_));
     frame_->show();
     frame_->View().OnInitialUpdate();
+    if (openGlFailed) {
+        frame_->SetStatusText(ToQString(kOpenGlFallbackText));
+    }
     StartAutosaveTimer();
     return true;
 }
@@ -435,10 +449,14 @@ bool CGridvellumApp::PublishToJpeg() {
     WString reason;
     bool published = false;
     {
+        // A run that draws through OpenGL publishes through it too, into framebuffers of its own.
+        GlMapSurface* surface = frame_ ? frame_->View().GlSurface() : nullptr;
+        PictureBands* bands = surface != nullptr ? surface->Bands() : nullptr;
         const std::unique_ptr<PublishProgress> progress = prompts_->ShowPublishProgress();
         published =
-            Publisher::Publish(doc_, path, options->Scale(), options->quality, progress.get(), reason);
+            Publisher::Publish(doc_, path, options->Scale(), options->quality, progress.get(), reason, bands);
     }
+    RepaintMap();
     if (!published && !reason.IsEmpty()) {
         prompts_->ShowMessage(kPublishCaption, reason);
     }
@@ -546,9 +564,15 @@ void CGridvellumApp::EditScenario() {
 void CGridvellumApp::ShowAbout() {
     AboutValues values;
     values.copyright = tileSet_.Settings().copyright;
-    // The map view draws with the program's own renderer in every run, so OpenGL has nothing to
-    // report here.
-    values.openGlInUse = false;
+    GlMapSurface* surface = frame_ ? frame_->View().GlSurface() : nullptr;
+    // Only a run that draws through OpenGL has a driver to report on.
+    if (surface != nullptr && surface->IsReady()) {
+        const GlDescription& described = surface->Description();
+        values.openGlInUse = true;
+        values.openGlVersion = described.version;
+        values.openGlExtensions = described.extensions;
+        values.maxTextureSize = described.maxTextureSize;
+    }
     prompts_->ShowAbout(values);
 }
 
@@ -584,7 +608,7 @@ void CGridvellumApp::AfterTileSetLoad() {
     }
     if (frame_) {
         frame_->LeftView().Relayout();
-        frame_->View().update();
+        frame_->View().TileSetLoaded();
     }
 }
 
@@ -635,6 +659,10 @@ bool CGridvellumApp::SetTileSetByName(const WString& name, WString& problem) {
         }
     }
     const WString previous = tileSet_.Name();
+    if (frame_) {
+        // Textures go before the images they were made from.
+        frame_->View().DropTileSetTextures();
+    }
     if (!TileSetChange::SetTileSetByName(tileSet_, chosen)) {
         return true;
     }
@@ -686,6 +714,7 @@ bool WriteGeometry(CMainFrame& frame, const QString& path) {
     };
     line("panel", frame.LeftView());
     line("map", frame.View());
+    out << "renderer " << (frame.View().DrawsWithOpenGl() ? "opengl" : "software") << '\n';
     out.flush();
     return file.error() == QFileDevice::NoError;
 }
@@ -707,8 +736,15 @@ int RunEditor(int argc, char** argv) {
     }
     int status = 0;
     const QString screenshot = qEnvironmentVariable(kScreenshotVariable);
-    if (!screenshot.isEmpty()) {
-        app.Frame()->View().SetFirstFrameHandler([&app, &application, &status, screenshot] {
+    const QString geometry = qEnvironmentVariable(kGeometryVariable);
+    if (!screenshot.isEmpty() || !geometry.isEmpty()) {
+        app.Frame()->View().SetFirstFrameHandler([&app, &application, &status, screenshot, geometry] {
+            if (!geometry.isEmpty() && !WriteGeometry(*app.Frame(), geometry)) {
+                status = 1;
+            }
+            if (screenshot.isEmpty()) {
+                return;
+            }
             // After the paint that reached the window returns, so the grab sees the whole frame.
             QTimer::singleShot(0, &application, [&app, &application, &status, screenshot] {
                 if (!app.Frame()->grab().save(screenshot, "PNG")) {
@@ -716,14 +752,6 @@ int RunEditor(int argc, char** argv) {
                 }
                 application.quit();
             });
-        });
-    }
-    const QString geometry = qEnvironmentVariable(kGeometryVariable);
-    if (!geometry.isEmpty() && screenshot.isEmpty()) {
-        app.Frame()->View().SetFirstFrameHandler([&app, &status, geometry] {
-            if (!WriteGeometry(*app.Frame(), geometry)) {
-                status = 1;
-            }
         });
     }
     const int loopStatus = application.exec();

@@ -93,6 +93,8 @@ public:
         u"OpenGL will be enabled the next time you start Gridvellum.";
     static constexpr const char16_t* kOpenGlOffText =
         u"OpenGL will be dissabled the next time you start Gridvellum.";
+    static constexpr const char16_t* kOpenGlFallbackText =
+        u"OpenGL is not available here; the map is drawn without it in this run.";
     // Files shown to the user from the program's directory.
     static constexpr const char16_t* kHelpFile = u"help.txt";
     static constexpr const char16_t* kScenarioHelpFile = u"scenario_text_tokens.jpg";

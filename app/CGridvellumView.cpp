@@ -1,11 +1,13 @@
 #include "app/CGridvellumView.h"
 #include "app/CommandRegistry.h"
 #include "app/CommandTable.h"
+#include "app/GlMapSurface.h"
 #include "app/PanCursor.h"
 #include "app/ToolEvents.h"
 #include "document/CGridvellumDoc.h"
 #include "document/ProgramState.h"
 #include "platform/QtText.h"
+#include "view/FrameComposer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +21,7 @@
 #include <QString>
 #include <QToolTip>
 #include <QTransform>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 namespace {
@@ -30,7 +33,7 @@ QRect TipRect(QPoint clientPt) {
 
 } // namespace
 
-CGridvellumView::CGridvellumView(CGridvellumDoc& doc, SettingsStore& settings, TilePanel& panel,
+CGridvellumView::CGridvellumView(CGridvellumDoc& doc, SettingsStore& settings, TilePanel& panel, bool openGl,
                                  QWidget* parent)
     : QWidget(parent), doc_(doc), settings_(settings), panel_(panel), camera_(true), edits_(doc),
       tools_(doc, edits_, camera_, overlays_, *this, frame_.Timing(), &panel), panCursor_(MakePanCursor()) {
@@ -40,6 +43,12 @@ CGridvellumView::CGridvellumView(CGridvellumDoc& doc, SettingsStore& settings, T
     // Hovering shows cursors, tips and the text tool's box.
     setMouseTracking(true);
     setMinimumSize(32, 32);
+    if (openGl) {
+        glSurface_ = new GlMapSurface(*this);
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(glSurface_);
+    }
     tools_.ShowToolState();
 }
 
@@ -172,7 +181,56 @@ void CGridvellumView::ToolChanged(ViewTool) {
     }
 }
 
+void CGridvellumView::DropTileSetTextures() {
+    if (glSurface_ != nullptr) {
+        glSurface_->DropTextures();
+    }
+}
+
+void CGridvellumView::TileSetLoaded() {
+    if (glSurface_ != nullptr) {
+        glSurface_->TileSetLoaded();
+    }
+    update();
+}
+
+void CGridvellumView::ComposeGlFrame(FrameRenderer& renderer) {
+    camera_.Resize(width(), height());
+    FitIfPending();
+    FrameTiming& timing = frame_.Timing();
+    timing.BeginFrame();
+    if (camera_.ClientWidth() > 0 && camera_.ClientHeight() > 0) {
+        FrameComposer(renderer, doc_).ComposeView(camera_, overlays_, frame_.QuickDraw());
+    }
+    FramePainted(timing.EndFrame(doc_.State().showDrawTime));
+}
+
+void CGridvellumView::FramePainted(const FrameTimingReport& report) {
+    ShowStatus(report.StatusText());
+    ++framesPainted_;
+    if (report.repaintAgain) {
+        update();
+    }
+    if (firstFrame_) {
+        std::function<void()> handler = std::move(firstFrame_);
+        firstFrame_ = nullptr;
+        handler();
+    }
+}
+
+void CGridvellumView::SetFirstFrameHandler(std::function<void()> handler) {
+    firstFrame_ = std::move(handler);
+    if (framesPainted_ > 0) {
+        update();
+    }
+}
+
 void CGridvellumView::paintEvent(QPaintEvent*) {
+    if (glSurface_ != nullptr) {
+        // The surface covers the view and draws the frame; a repaint of the view is one of it.
+        glSurface_->update();
+        return;
+    }
     camera_.Resize(width(), height());
     FitIfPending();
     const FrameTimingReport report = frame_.Draw(camera_, doc_, overlays_);
@@ -188,14 +246,7 @@ void CGridvellumView::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), Qt::black);
     }
     painter.end();
-    ShowStatus(report.StatusText());
-    ++framesPainted_;
-    if (report.repaintAgain) {
-        update();
-    }
-    if (framesPainted_ == 1 && firstFrame_) {
-        firstFrame_();
-    }
+    FramePainted(report);
 }
 
 void CGridvellumView::resizeEvent(QResizeEvent* event) {

@@ -15,6 +15,8 @@
 
 class CGridvellumDoc;
 class CommandRegistry;
+class FrameRenderer;
+class GlMapSurface;
 class QAction;
 class QKeyEvent;
 class QMenu;
@@ -24,9 +26,11 @@ class SettingsStore;
 struct ProgramState;
 
 // The map view: shows the document through the camera, drawn by the program's own renderer into a
-// screen-sized canvas that is copied to the window in one block. Its mouse and keys go to the tools
-// (edit, pan, text) as plain values; it zooms with the wheel and reports transient text to the
-// status bar.
+// screen-sized canvas that is copied to the window in one block, or, in a run that draws through
+// OpenGL, by an OpenGL surface that covers the view. The surface lets the mouse through, so the view
+// alone takes the mouse and keys and hands them to the tools (edit, pan, text) as plain values; it
+// zooms with the wheel and reports transient text to the status bar. Camera, tools and overlays are
+// the same whichever renderer draws.
 //
 // The tile the user pressed on in the tile panel stays pending in the panel until the first move of
 // the held button over the map takes it.
@@ -39,7 +43,9 @@ public:
     // replace the modal run of the menu with a choice of their own.
     using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& globalPt)>;
 
-    CGridvellumView(CGridvellumDoc& doc, SettingsStore& settings, TilePanel& panel,
+    // openGl: draw through OpenGL; only when a context can really be made (GlContextProbe), as a
+    // window that holds an OpenGL surface cannot be shown elsewhere.
+    CGridvellumView(CGridvellumDoc& doc, SettingsStore& settings, TilePanel& panel, bool openGl = false,
                     QWidget* parent = nullptr);
     ~CGridvellumView() override;
 
@@ -59,9 +65,21 @@ public:
     EditOps& Edits() { return edits_; }
     // The tiles were replaced behind the tools' back (a tileset change): they forget every tile.
     void ForgetTiles() { tools_.DocumentReplaced(); }
-    // Called once, after the first frame reached the window.
-    void SetFirstFrameHandler(std::function<void()> handler) { firstFrame_ = std::move(handler); }
+    // Called once, after the next frame reached the window (the first one, unless an OpenGL surface
+    // drew that while the window was being shown).
+    void SetFirstFrameHandler(std::function<void()> handler);
     int FramesPainted() const { return framesPainted_; }
+
+    // The OpenGL surface of a run that draws through OpenGL; null otherwise.
+    GlMapSurface* GlSurface() { return glSurface_; }
+    bool DrawsWithOpenGl() const { return glSurface_ != nullptr; }
+    // Before the tileset's images are freed: an OpenGL surface drops their textures.
+    void DropTileSetTextures();
+    // The tileset was loaded or replaced: an OpenGL surface makes the new images' textures.
+    void TileSetLoaded();
+    // One frame through renderer, which draws into the current OpenGL target: the OpenGL surface's
+    // paint entry.
+    void ComposeGlFrame(FrameRenderer& renderer);
 
     // When the view is first shown and for every new or opened document: reads the Quick Draw
     // setting and fits the map into the view (at once when the view has a size, else at its first
@@ -109,6 +127,9 @@ protected:
 private:
     void FitIfPending();
     void TakeFocusWhileActive();
+    // What follows every frame: the status text, the count, the next frame of a frame-rate
+    // measurement and the first-frame handler.
+    void FramePainted(const FrameTimingReport& report);
 
     CGridvellumDoc& doc_;
     SettingsStore& settings_;
@@ -124,6 +145,7 @@ private:
     std::function<void()> repaintHandler_;
     std::function<void()> toolChanged_;
     MenuRunner menuRunner_;
+    GlMapSurface* glSurface_ = nullptr;
     WString toolTip_;
     bool captured_ = false;
     bool fitPending_ = false;

@@ -45,7 +45,7 @@ CMainFrame::CMainFrame(Parts parts)
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setChildrenCollapsible(false);
-    view_ = new CGridvellumView(parts.doc, parts.settings, parts.panel);
+    view_ = new CGridvellumView(parts.doc, parts.settings, parts.panel, parts.openGl);
     leftView_ = new CLeftView(parts.panel, parts.doc, *view_);
     // The panel sits under its search box; the pane holds both.
     tilePane_ = new CTilePanelPane(*leftView_);

@@ -41,6 +41,8 @@ public:
         // The program's own folder, where the drawn toolbar pictures lie (the data folder of a test
         // may be elsewhere).
         WString programDirectory;
+        // The map view draws through OpenGL (a context was found to work).
+        bool openGl = false;
     };
 
     explicit CMainFrame(Parts parts);

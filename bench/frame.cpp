@@ -7,6 +7,12 @@
 // Times are processor time of the whole process, so that other work on a shared machine does not
 // count, and threads that a library starts do.
 //
+// Beside them, the same 50 % frame is drawn through OpenGL into a framebuffer object, when a context
+// can be made (under a virtual X server Mesa's llvmpipe rasterizes on the processor): the median of
+// 30 frames in wall-clock time, each finished with glFinish before the clock stops, as the OpenGL
+// frame is drawn by the driver's own threads; the frame without tiles beside it. Without a display the
+// benchmark starts itself again under xvfb-run when it is installed.
+//
 // The map is built from the sample tileset next to the program (sample.set) when it is there,
 // otherwise from a small tileset generated into a scratch folder.
 //
@@ -14,28 +20,42 @@
 #include "document/CGridvellumDoc.h"
 #include "document/ProgramState.h"
 #include "document/TileRef.h"
+#include "gl/GlRenderer.h"
+#include "gl/GlTextureCache.h"
+#include "gl/TextFont.h"
+#include "platform/GlContextProbe.h"
 #include "raster/RasterCanvas.h"
 #include "support/FileUtils.h"
 #include "support/Matrix3.h"
 #include "tileset/TileSet.h"
 #include "view/Camera.h"
+#include "view/FrameComposer.h"
 #include "view/FrameOverlays.h"
 #include "view/SoftwareFrame.h"
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
 #include <QPainter>
+#include <QSurfaceFormat>
 #include <QTransform>
 #include <QtGlobal>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -251,10 +271,99 @@ private:
     std::map<std::uint32_t, QImage> images_;
 };
 
+double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    const size_t middle = times.size() / 2;
+    return times.size() % 2 == 0 ? (times[middle - 1] + times[middle]) / 2.0 : times[middle];
+}
+
+// Medians of one OpenGL frame in wall-clock time and in processor time of the whole process (which
+// holds the driver's threads): on a shared machine the first counts the time other work takes the
+// processor away, the second does not.
+struct GlFrameTimes {
+    double wallMs = 0.0;
+    double processMs = 0.0;
+};
+
+// The 50 % frame through OpenGL into a framebuffer object of the frame's size; none when no context
+// can be made here.
+std::optional<GlFrameTimes> MedianGlFrameMilliseconds(const Camera& softwareCamera, CGridvellumDoc& doc,
+                                                      const TileSet& tileSet) {
+    if (!GlContextProbe::CanMakeContext()) {
+        return std::nullopt;
+    }
+    QOpenGLContext context;
+    context.setFormat(GlContextProbe::Format());
+    QOffscreenSurface surface;
+    surface.setFormat(GlContextProbe::Format());
+    surface.create();
+    if (!context.create() || !context.makeCurrent(&surface)) {
+        return std::nullopt;
+    }
+    std::optional<GlFrameTimes> median;
+    {
+        QOpenGLFramebufferObject target(kWidth, kHeight);
+        GlTextureCache textures;
+        TextFont glyphs;
+        GlRenderer renderer(textures, glyphs);
+        if (target.bind()) {
+            GlRenderer::SetInitialState();
+            textures.Build(tileSet);
+            glyphs.Setup(tileSet.Settings().fontName);
+            context.functions()->glViewport(0, 0, kWidth, kHeight);
+            Camera camera(renderer);
+            camera.Resize(kWidth, kHeight);
+            camera.SetViewMatrix(softwareCamera.ViewMatrix());
+            const FrameOverlays overlays;
+            auto drawOne = [&]() {
+                FrameComposer(renderer, doc).ComposeView(camera, overlays, false);
+                context.functions()->glFinish();
+            };
+            for (int i = 0; i < kWarmUpFrames; ++i) {
+                drawOne();
+            }
+            std::vector<double> wall;
+            std::vector<double> process;
+            for (int i = 0; i < kTimedFrames; ++i) {
+                const auto start = std::chrono::steady_clock::now();
+                const double processStart = ProcessMilliseconds();
+                drawOne();
+                process.push_back(ProcessMilliseconds() - processStart);
+                wall.push_back(
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                        .count());
+            }
+            median = GlFrameTimes{Median(wall), Median(process)};
+            std::printf("opengl: %s\n", GlContextProbe::DescribeCurrent().version.ToUtf8().c_str());
+            target.release();
+        }
+    }
+    context.doneCurrent();
+    return median;
+}
+
+// Without a display the OpenGL frame needs a virtual X server: the benchmark runs again inside one.
+void RestartUnderVirtualDisplay(char** argv) {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("GV_BENCH_VIRTUAL_DISPLAY")) {
+        return;
+    }
+    setenv("GV_BENCH_VIRTUAL_DISPLAY", "1", 1);
+    std::vector<char*> args = {const_cast<char*>("xvfb-run"), const_cast<char*>("-a"),
+                               const_cast<char*>("-s"), const_cast<char*>("-screen 0 1600x1000x24")};
+    for (char** arg = argv; *arg != nullptr; ++arg) {
+        args.push_back(*arg);
+    }
+    args.push_back(nullptr);
+    execvp("xvfb-run", args.data());
+    // No xvfb-run: the software figures are still measured.
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    RestartUnderVirtualDisplay(argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QGuiApplication app(argc, argv);
@@ -297,6 +406,8 @@ int main(int argc, char** argv) {
     const double halfSize = MeanFrameMilliseconds(frame, camera, doc);
     const double halfSizeQt = MeanMilliseconds([&]() { qtFrame.Draw(camera); });
     const double halfSizeEmpty = MeanFrameMilliseconds(frame, camera, empty);
+    const std::optional<GlFrameTimes> halfSizeGl = MedianGlFrameMilliseconds(camera, doc, tileSet);
+    const std::optional<GlFrameTimes> halfSizeGlEmpty = MedianGlFrameMilliseconds(camera, empty, tileSet);
 
     camera.ZoomExtents(doc);
     const double extents = MeanFrameMilliseconds(frame, camera, doc);
@@ -306,6 +417,15 @@ int main(int argc, char** argv) {
     std::printf("figure frame-2000-50pct: %.2f ms\n", halfSize);
     std::printf("figure frame-2000-extents: %.2f ms\n", extents);
     std::printf("figure frame-empty-50pct: %.2f ms\n", halfSizeEmpty);
+    if (halfSizeGl) {
+        std::printf("figure gl-frame-2000-50pct: %.2f ms\n", halfSizeGl->wallMs);
+        std::printf("figure gl-frame-2000-50pct-process-time: %.2f ms\n", halfSizeGl->processMs);
+        if (halfSizeGlEmpty) {
+            std::printf("figure gl-frame-empty-50pct: %.2f ms\n", halfSizeGlEmpty->wallMs);
+        }
+    } else {
+        std::printf("gl-frame-2000-50pct: not measured, no OpenGL context can be made here\n");
+    }
     std::printf("speedup frame-2000-50pct vs qpainter: %.2f\n", halfSizeQt / halfSize);
     std::printf("speedup frame-2000-extents vs qpainter: %.2f\n", extentsQt / extents);
     if (!scratch.empty()) {

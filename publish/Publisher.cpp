@@ -3,6 +3,7 @@
 #include "document/CGridvellumDoc.h"
 #include "platform/CanvasPainter.h"
 #include "publish/HtmlPage.h"
+#include "publish/PictureBands.h"
 #include "publish/PublishProgress.h"
 #include "raster/DcRasterCanvas.h"
 #include "raster/JpegStreamWriter.h"
@@ -83,7 +84,8 @@ WString TooLarge(const Publisher::Layout& layout) {
 }
 
 bool WritePicture(CGridvellumDoc& doc, const Publisher::Layout& layout, int quality,
-                  PublishProgress* progress, SafeFileWriter& file, const WString& path, WString& reason) {
+                  PublishProgress* progress, PictureBands* bands, SafeFileWriter& file, const WString& path,
+                  WString& reason) {
     if (!file.Open()) {
         reason = FileProblem(path, file.Error());
         return false;
@@ -94,14 +96,20 @@ bool WritePicture(CGridvellumDoc& doc, const Publisher::Layout& layout, int qual
         return false;
     }
     EncodingSink sink(doc, layout, writer, progress);
-    const bool drawn = PublishRenderer::RenderBands(doc, layout.width, layout.height, layout.worldToImage,
-                                                    Publisher::BandRows(layout.width), sink);
+    const int bandRows = Publisher::BandRows(layout.width);
+    const bool drawn = bands != nullptr ? bands->Render(doc, layout.width, layout.height, layout.worldToImage,
+                                                        bandRows, sink)
+                                        : PublishRenderer::RenderBands(doc, layout.width, layout.height,
+                                                                       layout.worldToImage, bandRows, sink);
     if (sink.cancelled) {
         reason = WString(u"Publishing was cancelled.");
         return false;
     }
     if (!drawn || !writer.Finish()) {
-        reason = FileProblem(path, sink.failed || drawn ? writer.Error() : std::string("Not enough memory"));
+        const std::string why = sink.failed || drawn ? writer.Error()
+                                : bands != nullptr   ? std::string("the picture could not be drawn")
+                                                     : std::string("Not enough memory");
+        reason = FileProblem(path, why);
         return false;
     }
     return true;
@@ -167,7 +175,7 @@ void Publisher::DrawCopyright(const CGridvellumDoc& doc, const Layout& layout, D
 }
 
 bool Publisher::Publish(CGridvellumDoc& doc, const WString& imagePath, float scale, int quality,
-                        PublishProgress* progress, WString& reason) {
+                        PublishProgress* progress, WString& reason, PictureBands* bands) {
     const Layout layout = LayoutFor(doc, scale);
     if (doc.TileCount() == 0 || layout.width < 1 || layout.height - layout.band < 1) {
         reason = WString(u"The map has no tiles to publish at this scale.");
@@ -178,7 +186,7 @@ bool Publisher::Publish(CGridvellumDoc& doc, const WString& imagePath, float sca
         return false;
     }
     SafeFileWriter picture(FileUtils::NativePath(imagePath));
-    if (!WritePicture(doc, layout, quality, progress, picture, imagePath, reason)) {
+    if (!WritePicture(doc, layout, quality, progress, bands, picture, imagePath, reason)) {
         return false;
     }
     SafeFileWriter page(FileUtils::NativePath(HtmlPage::PathBeside(imagePath)));

@@ -6,6 +6,7 @@
 
 class CGridvellumDoc;
 class DcRasterCanvas;
+class PictureBands;
 class PublishProgress;
 
 // Publishing a map: the whole map at a chosen scale drawn into one picture, with the tileset's
@@ -40,9 +41,10 @@ public:
     static void DrawCopyright(const CGridvellumDoc& doc, const Layout& layout, DcRasterCanvas& band,
                               int firstRow);
 
-    // Publishes to imagePath with the quality 1..100. False, with reason saying why, when nothing was
-    // published: an empty map, a picture too large for JPEG, a file that cannot be written or a
-    // cancel through progress (which may be null). Neither file is left behind then.
+    // Publishes to imagePath with the quality 1..100, the picture drawn by bands (the program's own
+    // renderer when null). False, with reason saying why, when nothing was published: an empty map, a
+    // picture too large for JPEG, a file that cannot be written, a picture that could not be drawn or
+    // a cancel through progress (which may be null). Neither file is left behind then.
     static bool Publish(CGridvellumDoc& doc, const WString& imagePath, float scale, int quality,
-                        PublishProgress* progress, WString& reason);
+                        PublishProgress* progress, WString& reason, PictureBands* bands = nullptr);
 };

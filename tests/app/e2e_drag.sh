@@ -8,7 +8,15 @@ source "$(dirname "$0")/e2e_common.sh"
 
 prepare EditorEndToEnd.PrepareProgramFolder
 export XDG_CONFIG_HOME="$work/config"
+# With GV_E2E_OPENGL=1 the editor starts with OpenGL stored on: the same events reach the tools
+# through the OpenGL surface that covers the map view.
+if [ "${GV_E2E_OPENGL:-0}" = 1 ]; then
+    printf 'OpenGL=@ByteArray(\\x1)\n' >>"$work/config/Local AppWizard-Generated Applications/Gridvellum.conf"
+fi
 start_editor
+if [ "${GV_E2E_OPENGL:-0}" = 1 ]; then
+    grep -qx 'renderer opengl' "$work/geometry.txt" || fail "the editor did not draw through OpenGL"
+fi
 
 # Opens the first category (its header bar), then drags cell n onto the world point (x, y).
 move "$(panel_at 60 8)"

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 namespace {
@@ -38,6 +39,38 @@ TEST(EditorSmoke, FirstFrameShowsTheSampleMapInTheMapView) {
     // A blank view is one colour with a few grid lines; tile pictures bring many.
     EXPECT_GE(colours.size(), 64u);
     EXPECT_LT(dominant, total * 8 / 10);
+}
+
+// The editor started once more with OpenGL stored on draws the same window through OpenGL: in the
+// middle of the map view its picture matches the first run's, drawn by the program's own renderer, up
+// to the small differences of filtering and edge coverage between the two.
+TEST(EditorSmoke, OpenGlPictureMatchesTheSoftwarePicture) {
+    const QString path = qEnvironmentVariable("GV_SMOKE_SCREENSHOT");
+    const QString softwarePath = qEnvironmentVariable("GV_SMOKE_COMPARE_WITH");
+    if (path.isEmpty() || softwarePath.isEmpty()) {
+        GTEST_SKIP() << "GV_SMOKE_COMPARE_WITH names no picture; the OpenGL smoke run sets it";
+    }
+    const QImage shot(path);
+    const QImage software(softwarePath);
+    ASSERT_FALSE(shot.isNull()) << path.toStdString();
+    ASSERT_FALSE(software.isNull()) << softwarePath.toStdString();
+    ASSERT_EQ(shot.size(), software.size());
+    int total = 0;
+    int far = 0;
+    long long difference = 0;
+    for (int y = shot.height() * 3 / 10; y < shot.height() * 7 / 10; ++y) {
+        for (int x = shot.width() * 45 / 100; x < shot.width() * 85 / 100; ++x) {
+            const QRgb a = shot.pixel(x, y);
+            const QRgb b = software.pixel(x, y);
+            const int channel = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                          std::abs(qBlue(a) - qBlue(b))});
+            difference += channel;
+            far += channel > 48 ? 1 : 0;
+            ++total;
+        }
+    }
+    EXPECT_LT(static_cast<double>(difference) / total, 10.0);
+    EXPECT_LT(far, total / 20);
 }
 
 } // namespace
