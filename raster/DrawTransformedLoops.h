@@ -318,26 +318,45 @@ template <int SB, int DB, bool Opaque, bool Tint>
 #endif
 
 #if defined(GV_DRAW_LOOPS_AVX2)
-// BlendQuad for the first count of eight pixels (all eight when count is eight or more).
+// BlendQuad for the first count of eight pixels (all eight when count is eight or more). On a 4-byte
+// destination without tint, opaque samples replace the colour bytes and clear ones keep the pixel, all
+// in one store, as T(s, 255) + T(d, 0) = s and T(s, 0) + T(d, 255) = d; only the partly covered
+// samples, a few along a picture's soft rim, need the blend table.
 template <int SB, int DB, bool Opaque, bool Tint>
 [[gnu::always_inline]] inline void BlendOctet(const LoopParams& p, __m256i texels, std::uint8_t* d,
                                               int count) {
     if constexpr (DB == 4 && Opaque && !Tint) {
         const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
-        if (SB == 3 ||
-            _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(texels, alphas), alphas)) == -1) {
-            if (count >= 8) {
-                __m256i* at = reinterpret_cast<__m256i*>(d);
-                _mm256_storeu_si256(at, _mm256_blendv_epi8(texels, _mm256_loadu_si256(at), alphas));
-                return;
-            }
-            const __m256i inRun =
-                _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-            int* at = reinterpret_cast<int*>(d);
+        const __m256i alpha = _mm256_and_si256(texels, alphas);
+        const __m256i opaque = SB == 3 ? _mm256_set1_epi32(-1) : _mm256_cmpeq_epi32(alpha, alphas);
+        // The colour bytes of the opaque samples.
+        const __m256i take = _mm256_andnot_si256(alphas, opaque);
+        int* at = reinterpret_cast<int*>(d);
+        __m256i inRun = _mm256_set1_epi32(-1);
+        if (count >= 8) {
+            _mm256_storeu_si256(
+                reinterpret_cast<__m256i*>(at),
+                _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), texels, take));
+        } else {
+            inRun = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
             _mm256_maskstore_epi32(at, inRun,
-                                   _mm256_blendv_epi8(texels, _mm256_maskload_epi32(at, inRun), alphas));
-            return;
+                                   _mm256_blendv_epi8(_mm256_maskload_epi32(at, inRun), texels, take));
         }
+        if constexpr (SB == 4) {
+            const __m256i settled =
+                _mm256_or_si256(opaque, _mm256_cmpeq_epi32(alpha, _mm256_setzero_si256()));
+            unsigned partial =
+                unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_andnot_si256(settled, inRun))));
+            if (partial != 0) {
+                alignas(32) std::uint32_t samples[8];
+                _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
+                for (; partial != 0; partial &= partial - 1) {
+                    const int k = __builtin_ctz(partial);
+                    BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
+                }
+            }
+        }
+        return;
     }
     alignas(32) std::uint32_t samples[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
