@@ -77,8 +77,7 @@ template <int SB>
     return SB == 4 ? out : out | 0xFF000000FF000000ull;
 }
 
-// 16-bit lane operations under one name for 128- and 256-bit vectors, so that the bilinear mix below
-// is written once for both widths.
+// 16-bit lane operations, named for the bilinear mix below.
 [[gnu::always_inline]] inline __m128i Add16(__m128i a, __m128i b) {
     return _mm_add_epi16(a, b);
 }
@@ -100,52 +99,6 @@ template <int SB>
 [[gnu::always_inline]] inline __m128i HighByte(__m128i a) {
     return _mm_andnot_si128(_mm_set1_epi16(0xFF), a);
 }
-#if defined(GV_DRAW_LOOPS_AVX2)
-[[gnu::always_inline]] inline __m256i Add16(__m256i a, __m256i b) {
-    return _mm256_add_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m256i Sub16(__m256i a, __m256i b) {
-    return _mm256_sub_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m256i Mul16(__m256i a, __m256i b) {
-    return _mm256_mullo_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m256i ShiftUp8(__m256i a) {
-    return _mm256_slli_epi16(a, 8);
-}
-[[gnu::always_inline]] inline __m256i ShiftDown8(__m256i a) {
-    return _mm256_srli_epi16(a, 8);
-}
-[[gnu::always_inline]] inline __m256i LowByte(__m256i a) {
-    return _mm256_and_si256(a, _mm256_set1_epi16(0xFF));
-}
-[[gnu::always_inline]] inline __m256i HighByte(__m256i a) {
-    return _mm256_andnot_si256(_mm256_set1_epi16(0xFF), a);
-}
-#endif
-#if defined(GV_DRAW_LOOPS_AVX512)
-[[gnu::always_inline]] inline __m512i Add16(__m512i a, __m512i b) {
-    return _mm512_add_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m512i Sub16(__m512i a, __m512i b) {
-    return _mm512_sub_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m512i Mul16(__m512i a, __m512i b) {
-    return _mm512_mullo_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m512i ShiftUp8(__m512i a) {
-    return _mm512_slli_epi16(a, 8);
-}
-[[gnu::always_inline]] inline __m512i ShiftDown8(__m512i a) {
-    return _mm512_srli_epi16(a, 8);
-}
-[[gnu::always_inline]] inline __m512i LowByte(__m512i a) {
-    return _mm512_and_si512(a, _mm512_set1_epi16(0xFF));
-}
-[[gnu::always_inline]] inline __m512i HighByte(__m512i a) {
-    return _mm512_andnot_si512(_mm512_set1_epi16(0xFF), a);
-}
-#endif
 
 // The 16-bit lanes of a 2 x 2 bilinear mix for two pixels per 128 bits (four channels each): tl/tr are
 // the left and right texels of the upper row, bl/br of the lower row, fu/fv each pixel's 8-bit
@@ -272,16 +225,13 @@ template <int SB>
 // The byte shuffle that spreads, in each 128-bit lane, the texel pair of the lane's first pixel (Second:
 // of its second pixel) into 16-bit words with the two texels' bytes of each channel side by side: left
 // blue, right blue, left green, and so on. A 3-byte pair has its right texel three bytes in, and no alpha.
-template <int SB, bool Second> [[gnu::always_inline]] inline __m256i PairWordShuffle() {
+template <int SB, bool Second> [[gnu::always_inline]] inline __m128i PairWordShuffle() {
     constexpr char z = char(0x80); // a shuffle index that writes 0
     constexpr char o = Second ? 8 : 0;
     if constexpr (SB == 4) {
-        return _mm256_setr_epi8(o + 0, z, o + 4, z, o + 1, z, o + 5, z, o + 2, z, o + 6, z, o + 3, z, o + 7,
-                                z, o + 0, z, o + 4, z, o + 1, z, o + 5, z, o + 2, z, o + 6, z, o + 3, z,
-                                o + 7, z);
+        return _mm_setr_epi8(o + 0, z, o + 4, z, o + 1, z, o + 5, z, o + 2, z, o + 6, z, o + 3, z, o + 7, z);
     } else {
-        return _mm256_setr_epi8(o + 0, z, o + 3, z, o + 1, z, o + 4, z, o + 2, z, o + 5, z, z, z, z, z, o + 0,
-                                z, o + 3, z, o + 1, z, o + 4, z, o + 2, z, o + 5, z, z, z, z, z);
+        return _mm_setr_epi8(o + 0, z, o + 3, z, o + 1, z, o + 4, z, o + 2, z, o + 5, z, z, z, z, z);
     }
 }
 
@@ -328,8 +278,8 @@ template <int SB>
     // The words 256 - fu and fu: fu * 65535 + 256.
     const __m256i horizontal =
         _mm256_add_epi32(_mm256_sub_epi32(_mm256_slli_epi32(fu, 16), fu), _mm256_set1_epi32(256));
-    const __m256i first = PairWordShuffle<SB, false>();
-    const __m256i second = PairWordShuffle<SB, true>();
+    const __m256i first = _mm256_broadcastsi128_si256(PairWordShuffle<SB, false>());
+    const __m256i second = _mm256_broadcastsi128_si256(PairWordShuffle<SB, true>());
     // Each pixel's weights over its lane: pixel k of the first 128-bit lane and pixel k + 4 of the other.
     const __m256i mix0 = MixTwo(_mm256_shuffle_epi8(top0, first), _mm256_shuffle_epi8(bottom0, first),
                                 _mm256_shuffle_epi32(horizontal, 0x00), _mm256_shuffle_epi32(fv, 0x00));
@@ -343,90 +293,6 @@ template <int SB>
     const __m256i texels =
         _mm256_packus_epi16(_mm256_packus_epi32(mix0, mix1), _mm256_packus_epi32(mix2, mix3));
     return SB == 4 ? texels : _mm256_or_si256(texels, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
-}
-#endif
-
-#if defined(GV_DRAW_LOOPS_AVX512)
-// SplitPairs for sixteen pixels: ab holds the pairs of pixels 0, 1 | 4, 5 | 8, 9 | 12, 13 and cd the
-// others, so that left and right come out in pixel order.
-template <int SB>
-[[gnu::always_inline]] inline void SplitPairs16(__m512i ab, __m512i cd, __m512i& left, __m512i& right) {
-    const __m512 abF = _mm512_castsi512_ps(ab);
-    const __m512 cdF = _mm512_castsi512_ps(cd);
-    left = _mm512_castps_si512(_mm512_shuffle_ps(abF, cdF, _MM_SHUFFLE(2, 0, 2, 0)));
-    if constexpr (SB == 4) {
-        right = _mm512_castps_si512(_mm512_shuffle_ps(abF, cdF, _MM_SHUFFLE(3, 1, 3, 1)));
-    } else {
-        right = _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castsi512_ps(_mm512_srli_epi64(ab, 24)),
-                                                      _mm512_castsi512_ps(_mm512_srli_epi64(cd, 24)),
-                                                      _MM_SHUFFLE(2, 0, 2, 0)));
-    }
-}
-
-// Eight bytes at base + at[k] for k = first, first + 1, first + 4, first + 5, ..., first + 13: two
-// pixels' texel pairs in each 128-bit lane.
-[[gnu::always_inline]] inline __m512i LoadEightPairs(const std::uint8_t* base, const std::int32_t* at,
-                                                     int first) {
-    __m512i pairs = _mm512_castsi128_si512(LoadTwoPairs(base + at[first], base + at[first + 1]));
-    pairs = _mm512_inserti32x4(pairs, LoadTwoPairs(base + at[first + 4], base + at[first + 5]), 1);
-    pairs = _mm512_inserti32x4(pairs, LoadTwoPairs(base + at[first + 8], base + at[first + 9]), 2);
-    return _mm512_inserti32x4(pairs, LoadTwoPairs(base + at[first + 12], base + at[first + 13]), 3);
-}
-
-// Byte offsets of texel i in row j for sixteen samples, as LocateOctet.
-template <int SB>
-[[gnu::always_inline]] inline void LocateSixteen(__m512i uCoords, __m512i vCoords, __m512i stride,
-                                                 std::int32_t* offsets) {
-    const __m512i i = _mm512_srai_epi32(uCoords, kFractionBits);
-    const __m512i j = _mm512_srai_epi32(vCoords, kFractionBits);
-    const __m512i column = SB == 4 ? _mm512_slli_epi32(i, 2) : _mm512_add_epi32(i, _mm512_slli_epi32(i, 1));
-    _mm512_store_si512(offsets, _mm512_add_epi32(_mm512_mullo_epi32(j, stride), column));
-}
-
-// Fractions of sixteen samples, each repeated over its pixel's four 16-bit lanes in the order the
-// texels come in: pixels 0, 1 | 4, 5 | 8, 9 | 12, 13 in first, the others in second. After the shift the
-// fraction is the low byte of each coordinate, which one byte shuffle in each 128-bit lane spreads.
-[[gnu::always_inline]] inline void SpreadFractions16(__m512i coords, __m512i& first, __m512i& second) {
-    const __m512i shifted = _mm512_srli_epi32(coords, 6);
-    constexpr char z = char(0x80); // a shuffle index that writes 0
-    first = _mm512_shuffle_epi8(
-        shifted, _mm512_broadcast_i32x4(_mm_setr_epi8(0, z, 0, z, 0, z, 0, z, 4, z, 4, z, 4, z, 4, z)));
-    second = _mm512_shuffle_epi8(
-        shifted, _mm512_broadcast_i32x4(_mm_setr_epi8(8, z, 8, z, 8, z, 8, z, 12, z, 12, z, 12, z, 12, z)));
-}
-
-// Bilinear samples of sixteen pixels whose texels all lie inside the level, as sixteen texels in pixel
-// order, the 2 x 2 mix split over 16-bit lanes (BilerpLanes); at holds the texels' offsets from the first
-// row of the level (top) and the row above it (bottom). clear as for BilinearOctet.
-template <int SB>
-[[gnu::always_inline]] inline __m512i BilinearSixteen(const std::uint8_t* top, const std::uint8_t* bottom,
-                                                      const std::int32_t* at, __m512i uCoords,
-                                                      __m512i vCoords, bool& clear) {
-    __m512i topLeft, topRight, bottomLeft, bottomRight;
-    SplitPairs16<SB>(LoadEightPairs(top, at, 0), LoadEightPairs(top, at, 2), topLeft, topRight);
-    SplitPairs16<SB>(LoadEightPairs(bottom, at, 0), LoadEightPairs(bottom, at, 2), bottomLeft, bottomRight);
-    if constexpr (SB == 4) {
-        const __m512i any =
-            _mm512_or_si512(_mm512_or_si512(topLeft, topRight), _mm512_or_si512(bottomLeft, bottomRight));
-        clear = _mm512_test_epi32_mask(any, _mm512_set1_epi32(std::int32_t(0xFF000000u))) == 0;
-        if (clear) {
-            return _mm512_setzero_si512();
-        }
-    } else {
-        clear = false;
-    }
-    __m512i fuFirst, fuSecond, fvFirst, fvSecond;
-    SpreadFractions16(uCoords, fuFirst, fuSecond);
-    SpreadFractions16(vCoords, fvFirst, fvSecond);
-    const __m512i zero = _mm512_setzero_si512();
-    const __m512i first = BilerpLanes(
-        _mm512_unpacklo_epi8(topLeft, zero), _mm512_unpacklo_epi8(topRight, zero),
-        _mm512_unpacklo_epi8(bottomLeft, zero), _mm512_unpacklo_epi8(bottomRight, zero), fuFirst, fvFirst);
-    const __m512i second = BilerpLanes(
-        _mm512_unpackhi_epi8(topLeft, zero), _mm512_unpackhi_epi8(topRight, zero),
-        _mm512_unpackhi_epi8(bottomLeft, zero), _mm512_unpackhi_epi8(bottomRight, zero), fuSecond, fvSecond);
-    const __m512i texels = _mm512_packus_epi16(first, second);
-    return SB == 4 ? texels : _mm512_or_si512(texels, _mm512_set1_epi32(std::int32_t(0xFF000000u)));
 }
 #endif
 

@@ -9,7 +9,7 @@
 // level, so the loops over those runs test nothing per pixel and can never read outside the level.
 // Draws whose sample points all sit on texel centres (unscaled, halved, quarter turns) take the
 // texels themselves, and inner bilinear runs sample four pixels per SIMD step (eight in the AVX2
-// build, sixteen in the AVX-512 one); all give the very bytes of the per-pixel sum.
+// and AVX-512 builds); all give the very bytes of the per-pixel sum.
 
 #include "raster/BilinearSimd.h"
 #include "raster/DrawLoopParams.h"
@@ -367,41 +367,8 @@ template <int SB, int DB, bool Opaque, bool Tint>
 
 #endif
 
-#if defined(GV_DRAW_LOOPS_AVX512)
-// Lays the first count of sixteen sampled texels onto the destination. Opaque samples on a 4-byte
-// destination take one masked store of their colour bytes, clear ones keep the destination; the rest
-// (and anything with tint or on 3-byte destinations) go pixel by pixel.
-template <int SB, int DB, bool Opaque, bool Tint>
-[[gnu::always_inline]] inline void BlendSixteen(const LoopParams& p, __m512i texels, std::uint8_t* d,
-                                                int count) {
-    const std::uint32_t inRun = count >= 16 ? 0xFFFFu : (1u << count) - 1;
-    std::uint32_t pending = inRun;
-    if constexpr (DB == 4 && Opaque && !Tint) {
-        const __m512i alphas = _mm512_set1_epi32(std::int32_t(0xFF000000u));
-        const __m512i alpha = _mm512_and_si512(texels, alphas);
-        const std::uint32_t opaque = SB == 3 ? inRun : _mm512_cmpeq_epi32_mask(alpha, alphas) & inRun;
-        // Four mask bits per pixel, three of them for its colour bytes.
-        const __mmask64 colourBytes = _pdep_u64(opaque, 0x1111111111111111ull) * 7;
-        _mm512_mask_storeu_epi8(d, colourBytes, texels);
-        const std::uint32_t clear = SB == 3 ? 0 : _mm512_testn_epi32_mask(alpha, alphas);
-        pending = inRun & ~opaque & ~clear;
-        if (pending == 0) {
-            return;
-        }
-    }
-    alignas(64) std::uint32_t samples[16];
-    _mm512_store_si512(samples, texels);
-    for (; pending != 0; pending &= pending - 1) {
-        const int k = __builtin_ctz(pending);
-        BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
-    }
-}
-
-#endif
-
 #if defined(GV_DRAW_LOOPS_AVX2)
-// What one step of the inner bilinear run needs at each vector width: eight pixels with AVX2, sixteen
-// with AVX-512.
+// What one step of the inner bilinear run needs: eight pixels with AVX2.
 struct OctetSteps {
     using Vec = __m256i;
     static constexpr int kLanes = 8;
@@ -426,33 +393,6 @@ struct OctetSteps {
 };
 #endif
 
-#if defined(GV_DRAW_LOOPS_AVX512)
-struct SixteenSteps {
-    using Vec = __m512i;
-    static constexpr int kLanes = 16;
-    [[gnu::always_inline]] static Vec LaneIndex() {
-        return _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    }
-    [[gnu::always_inline]] static Vec Splat(std::int32_t value) { return _mm512_set1_epi32(value); }
-    [[gnu::always_inline]] static Vec Add(Vec a, Vec b) { return _mm512_add_epi32(a, b); }
-    [[gnu::always_inline]] static Vec Min(Vec a, Vec b) { return _mm512_min_epi32(a, b); }
-    [[gnu::always_inline]] static Vec Mul(Vec a, Vec b) { return _mm512_mullo_epi32(a, b); }
-    template <int SB>
-    [[gnu::always_inline]] static void Locate(Vec u, Vec v, Vec stride, std::int32_t* offsets) {
-        LocateSixteen<SB>(u, v, stride, offsets);
-    }
-    template <int SB>
-    [[gnu::always_inline]] static Vec Sample(const std::uint8_t* top, const std::uint8_t* bottom,
-                                             const std::int32_t* at, Vec u, Vec v, bool& clear) {
-        return BilinearSixteen<SB>(top, bottom, at, u, v, clear);
-    }
-    template <int SB, int DB, bool Opaque, bool Tint>
-    [[gnu::always_inline]] static void Blend(const LoopParams& p, Vec texels, std::uint8_t* d, int count) {
-        BlendSixteen<SB, DB, Opaque, Tint>(p, texels, d, count);
-    }
-};
-#endif
-
 #if defined(GV_DRAW_LOOPS_AVX2)
 // Sample positions start + index * step in each lane, in wrapping 32-bit arithmetic.
 template <typename W>
@@ -461,7 +401,7 @@ template <typename W>
     return W::Add(W::Splat(start), W::Mul(index, W::Splat(step)));
 }
 
-// An inner bilinear run of count pixels, a vector of pixels per step (W: OctetSteps or SixteenSteps),
+// An inner bilinear run of count pixels, a vector of pixels per step (W: OctetSteps),
 // the texels addressed by offset from the first row of the level. The last step's lanes past the end
 // repeat the last pixel's sample point, so every texel read stays inside the level, and only the
 // pixels of the run are written. Positions wrap in 32 bits like the scalar steps.
@@ -517,12 +457,7 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
     int n = 0;
 #if defined(__SSE2__)
     if constexpr (std::is_same_v<Sampler, BilinearSampler>) {
-#if defined(GV_DRAW_LOOPS_AVX512)
-        if (p.rowStride != 0) {
-            RunBilinearSteps<SixteenSteps, SB, DB, Opaque, Tint>(p, d, u, v, du, dv, count);
-            return;
-        }
-#elif defined(GV_DRAW_LOOPS_AVX2)
+#if defined(GV_DRAW_LOOPS_AVX2)
         if (p.rowStride != 0) {
             RunBilinearSteps<OctetSteps, SB, DB, Opaque, Tint>(p, d, u, v, du, dv, count);
             return;
