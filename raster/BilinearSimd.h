@@ -210,16 +210,45 @@ template <int SB>
     return _mm256_inserti128_si256(_mm256_castsi128_si256(LoadTwoPairs(a, b)), LoadTwoPairs(c, d), 1);
 }
 
-// Byte offsets, from the first row of the level, of texel i in row j for eight samples; the level's
-// rows are evenly spaced by stride bytes. Inner samples have i, j >= 0.
-template <int SB>
-[[gnu::always_inline]] inline void LocateOctet(__m256i uCoords, __m256i vCoords, __m256i stride,
-                                               std::int32_t* offsets) {
-    const __m256i i = _mm256_srai_epi32(uCoords, kFractionBits);
-    const __m256i j = _mm256_srai_epi32(vCoords, kFractionBits);
+// Where the texel pairs of eight bilinear samples start, as byte offsets from the first row of the
+// level (rows evenly spaced by stride bytes), and the fractions that weight them, 0 to 256.
+struct OctetPlaces {
+    alignas(32) std::int32_t offsets[8];
+    __m256i fu, fv;
+};
+
+// The level's size as the edge-safe octets need it: its last pair's column and row (width - 2, height
+// - 2) and its row stride, in every lane.
+struct OctetLevel {
+    __m256i stride, lastPairColumn, lastPairRow;
+};
+
+// Places of eight samples. Inner samples have all four texels inside the level. Edge-safe (Clamped)
+// samples need only exist: a neighbour outside the level takes the nearest edge texel, so a sample
+// that leans on one column twice mixes it with weight 256, the same sum; it is read as the pair
+// beside it with fraction 0 (before the first column) or 256 (on the last), and likewise for rows.
+// The level then needs two columns and two rows.
+template <int SB, bool Clamped>
+[[gnu::always_inline]] inline void LocateOctet(__m256i uCoords, __m256i vCoords, const OctetLevel& level,
+                                               OctetPlaces& at) {
+    __m256i i = _mm256_srai_epi32(uCoords, kFractionBits);
+    __m256i j = _mm256_srai_epi32(vCoords, kFractionBits);
+    const __m256i byteMask = _mm256_set1_epi32(0xFF);
+    at.fu = _mm256_and_si256(_mm256_srli_epi32(uCoords, 6), byteMask);
+    at.fv = _mm256_and_si256(_mm256_srli_epi32(vCoords, 6), byteMask);
+    if constexpr (Clamped) {
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i full = _mm256_set1_epi32(256);
+        at.fu = _mm256_blendv_epi8(_mm256_andnot_si256(_mm256_cmpgt_epi32(zero, i), at.fu), full,
+                                   _mm256_cmpgt_epi32(i, level.lastPairColumn));
+        at.fv = _mm256_blendv_epi8(_mm256_andnot_si256(_mm256_cmpgt_epi32(zero, j), at.fv), full,
+                                   _mm256_cmpgt_epi32(j, level.lastPairRow));
+        i = _mm256_min_epi32(_mm256_max_epi32(i, zero), level.lastPairColumn);
+        j = _mm256_min_epi32(_mm256_max_epi32(j, zero), level.lastPairRow);
+    }
     const __m256i column = SB == 4 ? _mm256_slli_epi32(i, 2) : _mm256_add_epi32(i, _mm256_slli_epi32(i, 1));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(offsets),
-                       _mm256_add_epi32(_mm256_mullo_epi32(j, stride), column));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at.offsets),
+                       _mm256_add_epi32(_mm256_mullo_epi32(j, level.stride), column));
 }
 
 // The byte shuffle that spreads, in each 128-bit lane, the texel pair of the lane's first pixel (Second:
@@ -228,10 +257,11 @@ template <int SB>
 template <int SB, bool Second> [[gnu::always_inline]] inline __m128i PairWordShuffle() {
     constexpr char z = char(0x80); // a shuffle index that writes 0
     constexpr char o = Second ? 8 : 0;
+    constexpr char r = o + 3;
     if constexpr (SB == 4) {
         return _mm_setr_epi8(o + 0, z, o + 4, z, o + 1, z, o + 5, z, o + 2, z, o + 6, z, o + 3, z, o + 7, z);
     } else {
-        return _mm_setr_epi8(o + 0, z, o + 3, z, o + 1, z, o + 4, z, o + 2, z, o + 5, z, z, z, z, z);
+        return _mm_setr_epi8(o + 0, z, r, z, o + 1, z, r + 1, z, o + 2, z, r + 2, z, z, z, z, z);
     }
 }
 
@@ -249,15 +279,15 @@ template <int SB, bool Second> [[gnu::always_inline]] inline __m128i PairWordShu
     return _mm256_srli_epi32(sum, 16);
 }
 
-// Bilinear samples of eight pixels whose texels all lie inside the level (for 3-byte sources with the
-// extra byte the pair loader reads), as eight texels in pixel order; 3-byte samples carry alpha 255. at
-// holds the texels' offsets from the first row of the level (top) and the row above it (bottom). For
-// 4-byte sources whose 32 texels are all clear, clear is set and the samples are not worked out (they
-// would all have alpha 0).
-template <int SB>
+// Bilinear samples of eight pixels at the places found by LocateOctet (inner ones, for 3-byte sources,
+// with the extra byte the pair loader reads), as eight texels in pixel order; 3-byte samples carry alpha
+// 255. top is the first row of the level and bottom the row above it. For 4-byte sources whose 32
+// texels are all clear, clear is set and the samples are not worked out (they would all have alpha 0).
+template <int SB, bool Clamped>
 [[gnu::always_inline]] inline __m256i BilinearOctet(const std::uint8_t* top, const std::uint8_t* bottom,
-                                                    const std::int32_t* at, __m256i uCoords, __m256i vCoords,
-                                                    bool& clear) {
+                                                    const OctetPlaces& places, bool& clear) {
+    static_assert(SB == 4 || !Clamped, "3-byte edge pairs would read a byte past the level");
+    const std::int32_t* at = places.offsets;
     // Pairs of pixels 0, 1 | 4, 5 and of 2, 3 | 6, 7.
     const __m256i top0 = LoadFourPairs(top + at[0], top + at[1], top + at[4], top + at[5]);
     const __m256i top2 = LoadFourPairs(top + at[2], top + at[3], top + at[6], top + at[7]);
@@ -272,9 +302,8 @@ template <int SB>
     } else {
         clear = false;
     }
-    const __m256i byteMask = _mm256_set1_epi32(0xFF);
-    const __m256i fu = _mm256_and_si256(_mm256_srli_epi32(uCoords, 6), byteMask);
-    const __m256i fv = _mm256_and_si256(_mm256_srli_epi32(vCoords, 6), byteMask);
+    const __m256i fu = places.fu;
+    const __m256i fv = places.fv;
     // The words 256 - fu and fu: fu * 65535 + 256.
     const __m256i horizontal =
         _mm256_add_epi32(_mm256_sub_epi32(_mm256_slli_epi32(fu, 16), fu), _mm256_set1_epi32(256));

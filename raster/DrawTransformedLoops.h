@@ -368,73 +368,46 @@ template <int SB, int DB, bool Opaque, bool Tint>
 #endif
 
 #if defined(GV_DRAW_LOOPS_AVX2)
-// What one step of the inner bilinear run needs: eight pixels with AVX2.
-struct OctetSteps {
-    using Vec = __m256i;
-    static constexpr int kLanes = 8;
-    [[gnu::always_inline]] static Vec LaneIndex() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
-    [[gnu::always_inline]] static Vec Splat(std::int32_t value) { return _mm256_set1_epi32(value); }
-    [[gnu::always_inline]] static Vec Add(Vec a, Vec b) { return _mm256_add_epi32(a, b); }
-    [[gnu::always_inline]] static Vec Min(Vec a, Vec b) { return _mm256_min_epi32(a, b); }
-    [[gnu::always_inline]] static Vec Mul(Vec a, Vec b) { return _mm256_mullo_epi32(a, b); }
-    template <int SB>
-    [[gnu::always_inline]] static void Locate(Vec u, Vec v, Vec stride, std::int32_t* offsets) {
-        LocateOctet<SB>(u, v, stride, offsets);
-    }
-    template <int SB>
-    [[gnu::always_inline]] static Vec Sample(const std::uint8_t* top, const std::uint8_t* bottom,
-                                             const std::int32_t* at, Vec u, Vec v, bool& clear) {
-        return BilinearOctet<SB>(top, bottom, at, u, v, clear);
-    }
-    template <int SB, int DB, bool Opaque, bool Tint>
-    [[gnu::always_inline]] static void Blend(const LoopParams& p, Vec texels, std::uint8_t* d, int count) {
-        BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, count);
-    }
-};
-#endif
-
-#if defined(GV_DRAW_LOOPS_AVX2)
 // Sample positions start + index * step in each lane, in wrapping 32-bit arithmetic.
-template <typename W>
-[[gnu::always_inline]] inline typename W::Vec LaneCoords(std::int32_t start, std::int32_t step,
-                                                         typename W::Vec index) {
-    return W::Add(W::Splat(start), W::Mul(index, W::Splat(step)));
+[[gnu::always_inline]] inline __m256i LaneCoords(std::int32_t start, std::int32_t step, __m256i index) {
+    return _mm256_add_epi32(_mm256_set1_epi32(start), _mm256_mullo_epi32(index, _mm256_set1_epi32(step)));
 }
 
-// An inner bilinear run of count pixels, a vector of pixels per step (W: OctetSteps),
-// the texels addressed by offset from the first row of the level. The last step's lanes past the end
-// repeat the last pixel's sample point, so every texel read stays inside the level, and only the
-// pixels of the run are written. Positions wrap in 32 bits like the scalar steps.
-template <typename W, int SB, int DB, bool Opaque, bool Tint>
-inline void RunBilinearSteps(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v,
-                             std::int32_t du, std::int32_t dv, int count) {
-    using Vec = typename W::Vec;
-    constexpr int kLanes = W::kLanes;
-    const Vec lanes = W::LaneIndex();
-    const Vec stride = W::Splat(std::int32_t(p.rowStride));
+// A bilinear run of count pixels, eight per step: an inner run, or (Clamped, 4-byte sources) any run of
+// existing samples, where a neighbour may lie outside the level, which then needs at least two columns
+// and two rows. The texels are
+// addressed by offset from the first row of the level. The last step's lanes past the end repeat the
+// last pixel's sample point, so every texel read stays inside the level, and only the pixels of the run
+// are written. Positions wrap in 32 bits like the scalar steps.
+template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
+inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v,
+                              std::int32_t du, std::int32_t dv, int count) {
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const OctetLevel level = {_mm256_set1_epi32(std::int32_t(p.rowStride)), _mm256_set1_epi32(p.srcWidth - 2),
+                              _mm256_set1_epi32(p.srcHeight - 2)};
     const std::uint8_t* top = p.srcRows[0];
     const std::uint8_t* bottom = top + p.rowStride;
-    Vec uCoords = LaneCoords<W>(u, du, lanes);
-    Vec vCoords = LaneCoords<W>(v, dv, lanes);
-    const Vec uStep = W::Splat(std::int32_t(kLanes * std::uint32_t(du)));
-    const Vec vStep = W::Splat(std::int32_t(kLanes * std::uint32_t(dv)));
-    for (int n = 0; n < count; n += kLanes, d += kLanes * DB) {
+    __m256i uCoords = LaneCoords(u, du, lanes);
+    __m256i vCoords = LaneCoords(v, dv, lanes);
+    const __m256i uStep = _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(du)));
+    const __m256i vStep = _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(dv)));
+    for (int n = 0; n < count; n += 8, d += 8 * DB) {
         const int left = count - n;
-        if (left < kLanes) {
-            const Vec index = W::Min(lanes, W::Splat(left - 1));
-            uCoords = LaneCoords<W>(std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(du)), du,
-                                    index);
-            vCoords = LaneCoords<W>(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv)), dv,
-                                    index);
+        if (left < 8) {
+            const __m256i index = _mm256_min_epi32(lanes, _mm256_set1_epi32(left - 1));
+            uCoords =
+                LaneCoords(std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(du)), du, index);
+            vCoords =
+                LaneCoords(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv)), dv, index);
         }
-        alignas(64) std::int32_t offsets[kLanes];
-        W::template Locate<SB>(uCoords, vCoords, stride, offsets);
+        OctetPlaces places;
+        LocateOctet<SB, Clamped>(uCoords, vCoords, level, places);
         bool clear;
-        const Vec texels = W::template Sample<SB>(top, bottom, offsets, uCoords, vCoords, clear);
-        uCoords = W::Add(uCoords, uStep);
-        vCoords = W::Add(vCoords, vStep);
+        const __m256i texels = BilinearOctet<SB, Clamped>(top, bottom, places, clear);
+        uCoords = _mm256_add_epi32(uCoords, uStep);
+        vCoords = _mm256_add_epi32(vCoords, vStep);
         if (!clear) {
-            W::template Blend<SB, DB, Opaque, Tint>(p, texels, d, left);
+            BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, left);
         }
     }
 }
@@ -450,16 +423,28 @@ inline void RunBilinearSteps(const LoopParams& p, std::uint8_t* d, std::int32_t 
     return ((top | bottom) & 0xFF000000FF000000ull) == 0;
 }
 
+// Edge runs of 4-byte sources at least this long take the eight-pixel edge-safe steps; a lone pixel is
+// cheaper alone. (For 3-byte sources, whose pairs the octets read with a byte more, they gained nothing.)
+constexpr int kEdgeOctetRun = 2;
+
 // Walks count pixels from d, sampling at (u, v) and stepping by (du, dv).
 template <int SB, int DB, bool Opaque, bool Tint, typename Sampler>
 inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v, std::int32_t du,
                        std::int32_t dv, int count) {
     int n = 0;
+#if defined(GV_DRAW_LOOPS_AVX2)
+    if constexpr (SB == 4 && std::is_same_v<Sampler, BilinearClampedSampler>) {
+        if (p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2 && count >= kEdgeOctetRun) {
+            RunBilinearOctets<SB, DB, Opaque, Tint, true>(p, d, u, v, du, dv, count);
+            return;
+        }
+    }
+#endif
 #if defined(__SSE2__)
     if constexpr (std::is_same_v<Sampler, BilinearSampler>) {
 #if defined(GV_DRAW_LOOPS_AVX2)
         if (p.rowStride != 0) {
-            RunBilinearSteps<OctetSteps, SB, DB, Opaque, Tint>(p, d, u, v, du, dv, count);
+            RunBilinearOctets<SB, DB, Opaque, Tint, false>(p, d, u, v, du, dv, count);
             return;
         }
 #endif
@@ -785,6 +770,14 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
             RunPart<SB, DB, Opaque, Tint, BilinearClampedSampler>(p, rowStart, rowU, rowV, innerLast + 1,
                                                                   last);
         } else if constexpr (S == Sampling::Bilinear) {
+#if defined(GV_DRAW_LOOPS_AVX2)
+            // 4-byte rows go through the edge-safe octets whole: that costs their inner octets little
+            // and spares each row the partly filled steps at both ends of its inner run.
+            if (SB == 4 && p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2) {
+                RunPart<SB, DB, Opaque, Tint, BilinearClampedSampler>(p, rowStart, rowU, rowV, first, last);
+                continue;
+            }
+#endif
             int innerFirst = first;
             int innerLast = last;
             alongU.Clip(rowU, 0, width - kPairReach<SB>, innerFirst, innerLast);
