@@ -373,9 +373,11 @@ template <int SB, int DB, bool Opaque, bool Tint>
     return _mm256_add_epi32(_mm256_set1_epi32(start), _mm256_mullo_epi32(index, _mm256_set1_epi32(step)));
 }
 
-// A bilinear run of count pixels, eight per step: an inner run, or (Clamped, 4-byte sources) any run of
-// existing samples, where a neighbour may lie outside the level, which then needs at least two columns
-// and two rows. The texels are
+// A bilinear run of count pixels, eight per step: an inner run, or (Clamped) any run of existing
+// samples, where a neighbour may lie outside the level, which then needs at least two columns and two
+// rows. A 3-byte pair is read as eight bytes, two past its texels: that stays inside the level's block
+// except at the end of the row last in memory, and the few steps that would read there sample pixel by
+// pixel instead. The texels are
 // addressed by offset from the first row of the level. The last step's lanes past the end repeat the
 // last pixel's sample point, so every texel read stays inside the level, and only the pixels of the run
 // are written. Positions wrap in 32 bits like the scalar steps.
@@ -387,6 +389,10 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
                               _mm256_set1_epi32(p.srcHeight - 2)};
     const std::uint8_t* top = p.srcRows[0];
     const std::uint8_t* bottom = top + p.rowStride;
+    // Offsets above this would read a pair's eight bytes past the end of the row last in memory.
+    const std::ptrdiff_t lastRowStart = std::max<std::ptrdiff_t>(0, (p.srcHeight - 1) * p.rowStride);
+    const __m256i pastEnd = _mm256_set1_epi32(std::int32_t(lastRowStart + std::ptrdiff_t(p.srcWidth) * SB -
+                                                           8 - std::max<std::ptrdiff_t>(0, p.rowStride)));
     __m256i uCoords = LaneCoords(u, du, lanes);
     __m256i vCoords = LaneCoords(v, dv, lanes);
     const __m256i uStep = _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(du)));
@@ -401,7 +407,22 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
                 LaneCoords(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv)), dv, index);
         }
         OctetPlaces places;
-        LocateOctet<SB, Clamped>(uCoords, vCoords, level, places);
+        const __m256i offsets = LocateOctet<SB, Clamped>(uCoords, vCoords, level, places);
+        if constexpr (SB == 3 && Clamped) {
+            if (!_mm256_testz_si256(_mm256_cmpgt_epi32(offsets, pastEnd),
+                                    _mm256_cmpgt_epi32(offsets, pastEnd))) {
+                alignas(32) std::int32_t us[8], vs[8];
+                _mm256_store_si256(reinterpret_cast<__m256i*>(us), uCoords);
+                _mm256_store_si256(reinterpret_cast<__m256i*>(vs), vCoords);
+                for (int k = 0; k < std::min(left, 8); ++k) {
+                    BlendPixel<SB, DB, Opaque, Tint>(p, BilinearClampedSampler::At<SB>(p, us[k], vs[k]),
+                                                     d + k * DB);
+                }
+                uCoords = _mm256_add_epi32(uCoords, uStep);
+                vCoords = _mm256_add_epi32(vCoords, vStep);
+                continue;
+            }
+        }
         bool clear;
         const __m256i texels = BilinearOctet<SB, Clamped>(top, bottom, places, clear);
         uCoords = _mm256_add_epi32(uCoords, uStep);
@@ -423,8 +444,7 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
     return ((top | bottom) & 0xFF000000FF000000ull) == 0;
 }
 
-// Edge runs of 4-byte sources at least this long take the eight-pixel edge-safe steps; a lone pixel is
-// cheaper alone. (For 3-byte sources, whose pairs the octets read with a byte more, they gained nothing.)
+// Edge runs at least this long take the eight-pixel edge-safe steps; a lone pixel is cheaper alone.
 constexpr int kEdgeOctetRun = 2;
 
 // Walks count pixels from d, sampling at (u, v) and stepping by (du, dv).
@@ -433,7 +453,7 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
                        std::int32_t dv, int count) {
     int n = 0;
 #if defined(GV_DRAW_LOOPS_AVX2)
-    if constexpr (SB == 4 && std::is_same_v<Sampler, BilinearClampedSampler>) {
+    if constexpr (std::is_same_v<Sampler, BilinearClampedSampler>) {
         if (p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2 && count >= kEdgeOctetRun) {
             RunBilinearOctets<SB, DB, Opaque, Tint, true>(p, d, u, v, du, dv, count);
             return;
@@ -771,9 +791,9 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
                                                                   last);
         } else if constexpr (S == Sampling::Bilinear) {
 #if defined(GV_DRAW_LOOPS_AVX2)
-            // 4-byte rows go through the edge-safe octets whole: that costs their inner octets little
-            // and spares each row the partly filled steps at both ends of its inner run.
-            if (SB == 4 && p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2) {
+            // Rows go through the edge-safe octets whole: that costs their inner octets little and
+            // spares each row the partly filled steps at both ends of its inner run.
+            if (p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2) {
                 RunPart<SB, DB, Opaque, Tint, BilinearClampedSampler>(p, rowStart, rowU, rowV, first, last);
                 continue;
             }
