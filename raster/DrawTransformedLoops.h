@@ -318,10 +318,45 @@ template <int SB, int DB, bool Opaque, bool Tint>
 #endif
 
 #if defined(GV_DRAW_LOOPS_AVX2)
+// Whether any of eight alphas (one per 32-bit lane) is a weight a or 255 - a at which the blend table
+// differs from the integer quotient: T(v, w) is (w / 255) x v in double precision, truncated, which
+// falls one short of (v x w) / 255 for twelve pairs, all with w among 147, 155, 171, 187 and 195.
+[[gnu::always_inline]] inline bool LeansOnInexactWeights(__m256i alpha) {
+    __m256i hit = _mm256_setzero_si256();
+    for (int w : {147, 155, 171, 187, 195}) {
+        hit = _mm256_or_si256(hit, _mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(w)));
+        hit = _mm256_or_si256(hit, _mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(255 - w)));
+    }
+    return !_mm256_testz_si256(hit, hit);
+}
+
+// (v x w) / 255 for 16-bit lanes holding v x w (at most 65025): (x + (x >> 8) + 1) >> 8, exact there.
+[[gnu::always_inline]] inline __m256i DivideBy255(__m256i x) {
+    return _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), _mm256_set1_epi16(1)), 8);
+}
+
+// MixOverDestination for two texels and pixels per 128-bit lane, their bytes spread over 16-bit lanes.
+[[gnu::always_inline]] inline __m256i MixWordsOverDestination(__m256i s, __m256i d) {
+    const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s, 0xFF), 0xFF);
+    return _mm256_add_epi16(DivideBy255(_mm256_mullo_epi16(s, a)),
+                            DivideBy255(_mm256_mullo_epi16(d, _mm256_sub_epi16(_mm256_set1_epi16(255), a))));
+}
+
+// T(s, a) + T(d, 255 - a) for the colour bytes of eight texels s over eight destination pixels d, each
+// pixel's a being its texel's alpha, as integer quotients: equal to the table's values when no alpha
+// leans on an inexact weight (see above). Alpha 255 gives s and alpha 0 gives d.
+[[gnu::always_inline]] inline __m256i MixOverDestination(__m256i texels, __m256i destination) {
+    const __m256i zero = _mm256_setzero_si256();
+    return _mm256_packus_epi16(
+        MixWordsOverDestination(_mm256_unpacklo_epi8(texels, zero), _mm256_unpacklo_epi8(destination, zero)),
+        MixWordsOverDestination(_mm256_unpackhi_epi8(texels, zero), _mm256_unpackhi_epi8(destination, zero)));
+}
+
 // BlendQuad for the first count of eight pixels (all eight when count is eight or more). On a 4-byte
 // destination without tint, opaque samples replace the colour bytes and clear ones keep the pixel, all
-// in one store, as T(s, 255) + T(d, 0) = s and T(s, 0) + T(d, 255) = d; only the partly covered
-// samples, a few along a picture's soft rim, need the blend table.
+// in one store, as T(s, 255) + T(d, 0) = s and T(s, 0) + T(d, 255) = d; partly covered samples, a few
+// along a picture's soft rim, are mixed in the same store unless their alpha needs the blend table.
 template <int SB, int DB, bool Opaque, bool Tint>
 [[gnu::always_inline]] inline void BlendOctet(const LoopParams& p, __m256i texels, std::uint8_t* d,
                                               int count) {
@@ -329,31 +364,38 @@ template <int SB, int DB, bool Opaque, bool Tint>
         const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
         const __m256i alpha = _mm256_and_si256(texels, alphas);
         const __m256i opaque = SB == 3 ? _mm256_set1_epi32(-1) : _mm256_cmpeq_epi32(alpha, alphas);
-        // The colour bytes of the opaque samples.
-        const __m256i take = _mm256_andnot_si256(alphas, opaque);
         int* at = reinterpret_cast<int*>(d);
-        __m256i inRun = _mm256_set1_epi32(-1);
-        if (count >= 8) {
-            _mm256_storeu_si256(
-                reinterpret_cast<__m256i*>(at),
-                _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), texels, take));
-        } else {
-            inRun = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-            _mm256_maskstore_epi32(at, inRun,
-                                   _mm256_blendv_epi8(_mm256_maskload_epi32(at, inRun), texels, take));
-        }
+        const __m256i inRun = count >= 8 ? _mm256_set1_epi32(-1)
+                                         : _mm256_cmpgt_epi32(_mm256_set1_epi32(count),
+                                                              _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256i old = count >= 8 ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at))
+                                       : _mm256_maskload_epi32(at, inRun);
+        // The colour bytes of the opaque samples.
+        __m256i colour = texels;
+        __m256i take = _mm256_andnot_si256(alphas, opaque);
+        unsigned partial = 0;
         if constexpr (SB == 4) {
             const __m256i settled =
                 _mm256_or_si256(opaque, _mm256_cmpeq_epi32(alpha, _mm256_setzero_si256()));
-            unsigned partial =
-                unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_andnot_si256(settled, inRun))));
-            if (partial != 0) {
-                alignas(32) std::uint32_t samples[8];
-                _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
-                for (; partial != 0; partial &= partial - 1) {
-                    const int k = __builtin_ctz(partial);
-                    BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
-                }
+            partial = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_andnot_si256(settled, inRun))));
+            if (partial != 0 && !LeansOnInexactWeights(_mm256_srli_epi32(alpha, 24))) {
+                colour = MixOverDestination(texels, old);
+                take = _mm256_andnot_si256(alphas, _mm256_set1_epi32(-1));
+                partial = 0;
+            }
+        }
+        const __m256i merged = _mm256_blendv_epi8(old, colour, take);
+        if (count >= 8) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), merged);
+        } else {
+            _mm256_maskstore_epi32(at, inRun, merged);
+        }
+        if (partial != 0) {
+            alignas(32) std::uint32_t samples[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
+            for (; partial != 0; partial &= partial - 1) {
+                const int k = __builtin_ctz(partial);
+                BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
             }
         }
         return;
