@@ -77,8 +77,7 @@ template <int SB>
     return SB == 4 ? out : out | 0xFF000000FF000000ull;
 }
 
-// 16-bit lane operations under one name for 128- and 256-bit vectors, so that the bilinear mix below
-// is written once for both widths.
+// 16-bit lane operations, named for the bilinear mix below.
 [[gnu::always_inline]] inline __m128i Add16(__m128i a, __m128i b) {
     return _mm_add_epi16(a, b);
 }
@@ -100,52 +99,6 @@ template <int SB>
 [[gnu::always_inline]] inline __m128i HighByte(__m128i a) {
     return _mm_andnot_si128(_mm_set1_epi16(0xFF), a);
 }
-#if defined(GV_DRAW_LOOPS_AVX2)
-[[gnu::always_inline]] inline __m256i Add16(__m256i a, __m256i b) {
-    return _mm256_add_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m256i Sub16(__m256i a, __m256i b) {
-    return _mm256_sub_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m256i Mul16(__m256i a, __m256i b) {
-    return _mm256_mullo_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m256i ShiftUp8(__m256i a) {
-    return _mm256_slli_epi16(a, 8);
-}
-[[gnu::always_inline]] inline __m256i ShiftDown8(__m256i a) {
-    return _mm256_srli_epi16(a, 8);
-}
-[[gnu::always_inline]] inline __m256i LowByte(__m256i a) {
-    return _mm256_and_si256(a, _mm256_set1_epi16(0xFF));
-}
-[[gnu::always_inline]] inline __m256i HighByte(__m256i a) {
-    return _mm256_andnot_si256(_mm256_set1_epi16(0xFF), a);
-}
-#endif
-#if defined(GV_DRAW_LOOPS_AVX512)
-[[gnu::always_inline]] inline __m512i Add16(__m512i a, __m512i b) {
-    return _mm512_add_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m512i Sub16(__m512i a, __m512i b) {
-    return _mm512_sub_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m512i Mul16(__m512i a, __m512i b) {
-    return _mm512_mullo_epi16(a, b);
-}
-[[gnu::always_inline]] inline __m512i ShiftUp8(__m512i a) {
-    return _mm512_slli_epi16(a, 8);
-}
-[[gnu::always_inline]] inline __m512i ShiftDown8(__m512i a) {
-    return _mm512_srli_epi16(a, 8);
-}
-[[gnu::always_inline]] inline __m512i LowByte(__m512i a) {
-    return _mm512_and_si512(a, _mm512_set1_epi16(0xFF));
-}
-[[gnu::always_inline]] inline __m512i HighByte(__m512i a) {
-    return _mm512_andnot_si512(_mm512_set1_epi16(0xFF), a);
-}
-#endif
 
 // The 16-bit lanes of a 2 x 2 bilinear mix for two pixels per 128 bits (four channels each): tl/tr are
 // the left and right texels of the upper row, bl/br of the lower row, fu/fv each pixel's 8-bit
@@ -251,68 +204,98 @@ template <int SB>
 }
 
 #if defined(GV_DRAW_LOOPS_AVX2)
-// SplitPairs for eight pixels: ab holds the pairs of pixels 0, 1 | 4, 5 and cd those of 2, 3 | 6, 7, so
-// that left and right come out in pixel order.
-template <int SB>
-[[gnu::always_inline]] inline void SplitPairs8(__m256i ab, __m256i cd, __m256i& left, __m256i& right) {
-    const __m256 abF = _mm256_castsi256_ps(ab);
-    const __m256 cdF = _mm256_castsi256_ps(cd);
-    left = _mm256_castps_si256(_mm256_shuffle_ps(abF, cdF, _MM_SHUFFLE(2, 0, 2, 0)));
-    if constexpr (SB == 4) {
-        right = _mm256_castps_si256(_mm256_shuffle_ps(abF, cdF, _MM_SHUFFLE(3, 1, 3, 1)));
-    } else {
-        right = _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(_mm256_srli_epi64(ab, 24)),
-                                                      _mm256_castsi256_ps(_mm256_srli_epi64(cd, 24)),
-                                                      _MM_SHUFFLE(2, 0, 2, 0)));
-    }
-}
-
 // Eight bytes from each of four addresses: a, b in the low half and c, d in the high half.
 [[gnu::always_inline]] inline __m256i LoadFourPairs(const std::uint8_t* a, const std::uint8_t* b,
                                                     const std::uint8_t* c, const std::uint8_t* d) {
     return _mm256_inserti128_si256(_mm256_castsi128_si256(LoadTwoPairs(a, b)), LoadTwoPairs(c, d), 1);
 }
 
-// Byte offsets, from the first row of the level, of texel i in row j for eight samples; the level's
-// rows are evenly spaced by stride bytes. Inner samples have i, j >= 0.
-template <int SB>
-[[gnu::always_inline]] inline void LocateOctet(__m256i uCoords, __m256i vCoords, __m256i stride,
-                                               std::int32_t* offsets) {
-    const __m256i i = _mm256_srai_epi32(uCoords, kFractionBits);
-    const __m256i j = _mm256_srai_epi32(vCoords, kFractionBits);
+// Where the texel pairs of eight bilinear samples start, as byte offsets from the first row of the
+// level (rows evenly spaced by stride bytes), and the fractions that weight them, 0 to 256.
+struct OctetPlaces {
+    alignas(32) std::int32_t offsets[8];
+    __m256i fu, fv;
+};
+
+// The level's size as the edge-safe octets need it: its last pair's column and row (width - 2, height
+// - 2) and its row stride, in every lane.
+struct OctetLevel {
+    __m256i stride, lastPairColumn, lastPairRow;
+};
+
+// Places of eight samples, also returned as the offsets. Inner samples have all four texels inside the
+// level. Edge-safe (Clamped)
+// samples need only exist: a neighbour outside the level takes the nearest edge texel, so a sample
+// that leans on one column twice mixes it with weight 256, the same sum; it is read as the pair
+// beside it with fraction 0 (before the first column) or 256 (on the last), and likewise for rows.
+// The level then needs two columns and two rows.
+template <int SB, bool Clamped>
+[[gnu::always_inline]] inline __m256i LocateOctet(__m256i uCoords, __m256i vCoords, const OctetLevel& level,
+                                                  OctetPlaces& at) {
+    __m256i i = _mm256_srai_epi32(uCoords, kFractionBits);
+    __m256i j = _mm256_srai_epi32(vCoords, kFractionBits);
+    const __m256i byteMask = _mm256_set1_epi32(0xFF);
+    at.fu = _mm256_and_si256(_mm256_srli_epi32(uCoords, 6), byteMask);
+    at.fv = _mm256_and_si256(_mm256_srli_epi32(vCoords, 6), byteMask);
+    if constexpr (Clamped) {
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i full = _mm256_set1_epi32(256);
+        at.fu = _mm256_blendv_epi8(_mm256_andnot_si256(_mm256_cmpgt_epi32(zero, i), at.fu), full,
+                                   _mm256_cmpgt_epi32(i, level.lastPairColumn));
+        at.fv = _mm256_blendv_epi8(_mm256_andnot_si256(_mm256_cmpgt_epi32(zero, j), at.fv), full,
+                                   _mm256_cmpgt_epi32(j, level.lastPairRow));
+        i = _mm256_min_epi32(_mm256_max_epi32(i, zero), level.lastPairColumn);
+        j = _mm256_min_epi32(_mm256_max_epi32(j, zero), level.lastPairRow);
+    }
     const __m256i column = SB == 4 ? _mm256_slli_epi32(i, 2) : _mm256_add_epi32(i, _mm256_slli_epi32(i, 1));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(offsets),
-                       _mm256_add_epi32(_mm256_mullo_epi32(j, stride), column));
+    const __m256i offsets = _mm256_add_epi32(_mm256_mullo_epi32(j, level.stride), column);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at.offsets), offsets);
+    return offsets;
 }
 
-// Fractions of eight samples, each repeated over its pixel's four 16-bit lanes in the order the
-// texels come in: pixels 0, 1 | 4, 5 in first, 2, 3 | 6, 7 in second. After the shift the fraction is
-// the low byte of each coordinate, which one byte shuffle spreads.
-[[gnu::always_inline]] inline void SpreadFractions8(__m256i coords, __m256i& first, __m256i& second) {
-    const __m256i shifted = _mm256_srli_epi32(coords, 6);
+// The byte shuffle that spreads, in each 128-bit lane, the texel pair of the lane's first pixel (Second:
+// of its second pixel) into 16-bit words with the two texels' bytes of each channel side by side: left
+// blue, right blue, left green, and so on. A 3-byte pair has its right texel three bytes in, and no alpha.
+template <int SB, bool Second> [[gnu::always_inline]] inline __m128i PairWordShuffle() {
     constexpr char z = char(0x80); // a shuffle index that writes 0
-    first = _mm256_shuffle_epi8(shifted, _mm256_setr_epi8(0, z, 0, z, 0, z, 0, z, 4, z, 4, z, 4, z, 4, z, 0,
-                                                          z, 0, z, 0, z, 0, z, 4, z, 4, z, 4, z, 4, z));
-    second =
-        _mm256_shuffle_epi8(shifted, _mm256_setr_epi8(8, z, 8, z, 8, z, 8, z, 12, z, 12, z, 12, z, 12, z, 8,
-                                                      z, 8, z, 8, z, 8, z, 12, z, 12, z, 12, z, 12, z));
+    constexpr char o = Second ? 8 : 0;
+    constexpr char r = o + 3;
+    if constexpr (SB == 4) {
+        return _mm_setr_epi8(o + 0, z, o + 4, z, o + 1, z, o + 5, z, o + 2, z, o + 6, z, o + 3, z, o + 7, z);
+    } else {
+        return _mm_setr_epi8(o + 0, z, r, z, o + 1, z, r + 1, z, o + 2, z, r + 2, z, z, z, z, z);
+    }
 }
 
-// BilinearQuad for eight pixels, as eight texels in pixel order: at holds the texels' offsets from the
-// first row of the level (top) and the row above it (bottom).
-template <int SB>
+// The bilinear sums of two pixels, one per 128-bit lane, reduced by 16 bits: top and bottom hold each
+// pixel's texel pairs of the two rows as PairWordShuffle spreads them, horizontal the words 256 - fu and
+// fu repeated, vertical the fraction fv in every 32-bit lane. One multiply-add per row gives each
+// channel's horizontal mix A = (256 - fu) * left + fu * right exactly in 32 bits, and the vertical step
+// (256 - fv) * A + fv * B = 256 * A + fv * (B - A) stays below 2^24: the very sum of weight x byte.
+[[gnu::always_inline]] inline __m256i MixTwo(__m256i top, __m256i bottom, __m256i horizontal,
+                                             __m256i vertical) {
+    const __m256i a = _mm256_madd_epi16(top, horizontal);
+    const __m256i b = _mm256_madd_epi16(bottom, horizontal);
+    const __m256i sum =
+        _mm256_add_epi32(_mm256_slli_epi32(a, 8), _mm256_mullo_epi32(vertical, _mm256_sub_epi32(b, a)));
+    return _mm256_srli_epi32(sum, 16);
+}
+
+// Bilinear samples of eight pixels at the places found by LocateOctet (inner ones, for 3-byte sources,
+// with the extra byte the pair loader reads), as eight texels in pixel order; 3-byte samples carry alpha
+// 255. top is the first row of the level and bottom the row above it. For 4-byte sources whose 32
+// texels are all clear, clear is set and the samples are not worked out (they would all have alpha 0).
+template <int SB, bool Clamped>
 [[gnu::always_inline]] inline __m256i BilinearOctet(const std::uint8_t* top, const std::uint8_t* bottom,
-                                                    const std::int32_t* at, __m256i uCoords, __m256i vCoords,
-                                                    bool& clear) {
-    __m256i topLeft, topRight, bottomLeft, bottomRight;
-    SplitPairs8<SB>(LoadFourPairs(top + at[0], top + at[1], top + at[4], top + at[5]),
-                    LoadFourPairs(top + at[2], top + at[3], top + at[6], top + at[7]), topLeft, topRight);
-    SplitPairs8<SB>(LoadFourPairs(bottom + at[0], bottom + at[1], bottom + at[4], bottom + at[5]),
-                    LoadFourPairs(bottom + at[2], bottom + at[3], bottom + at[6], bottom + at[7]), bottomLeft,
-                    bottomRight);
+                                                    const OctetPlaces& places, bool& clear) {
+    const std::int32_t* at = places.offsets;
+    // Pairs of pixels 0, 1 | 4, 5 and of 2, 3 | 6, 7.
+    const __m256i top0 = LoadFourPairs(top + at[0], top + at[1], top + at[4], top + at[5]);
+    const __m256i top2 = LoadFourPairs(top + at[2], top + at[3], top + at[6], top + at[7]);
+    const __m256i bottom0 = LoadFourPairs(bottom + at[0], bottom + at[1], bottom + at[4], bottom + at[5]);
+    const __m256i bottom2 = LoadFourPairs(bottom + at[2], bottom + at[3], bottom + at[6], bottom + at[7]);
     if constexpr (SB == 4) {
-        const __m256i any =
-            _mm256_or_si256(_mm256_or_si256(topLeft, topRight), _mm256_or_si256(bottomLeft, bottomRight));
+        const __m256i any = _mm256_or_si256(_mm256_or_si256(top0, top2), _mm256_or_si256(bottom0, bottom2));
         clear = _mm256_testz_si256(any, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
         if (clear) {
             return _mm256_setzero_si256();
@@ -320,98 +303,26 @@ template <int SB>
     } else {
         clear = false;
     }
-    __m256i fuFirst, fuSecond, fvFirst, fvSecond;
-    SpreadFractions8(uCoords, fuFirst, fuSecond);
-    SpreadFractions8(vCoords, fvFirst, fvSecond);
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i first = BilerpLanes(
-        _mm256_unpacklo_epi8(topLeft, zero), _mm256_unpacklo_epi8(topRight, zero),
-        _mm256_unpacklo_epi8(bottomLeft, zero), _mm256_unpacklo_epi8(bottomRight, zero), fuFirst, fvFirst);
-    const __m256i second = BilerpLanes(
-        _mm256_unpackhi_epi8(topLeft, zero), _mm256_unpackhi_epi8(topRight, zero),
-        _mm256_unpackhi_epi8(bottomLeft, zero), _mm256_unpackhi_epi8(bottomRight, zero), fuSecond, fvSecond);
-    const __m256i texels = _mm256_packus_epi16(first, second);
+    const __m256i fu = places.fu;
+    const __m256i fv = places.fv;
+    // The words 256 - fu and fu: fu * 65535 + 256.
+    const __m256i horizontal =
+        _mm256_add_epi32(_mm256_sub_epi32(_mm256_slli_epi32(fu, 16), fu), _mm256_set1_epi32(256));
+    const __m256i first = _mm256_broadcastsi128_si256(PairWordShuffle<SB, false>());
+    const __m256i second = _mm256_broadcastsi128_si256(PairWordShuffle<SB, true>());
+    // Each pixel's weights over its lane: pixel k of the first 128-bit lane and pixel k + 4 of the other.
+    const __m256i mix0 = MixTwo(_mm256_shuffle_epi8(top0, first), _mm256_shuffle_epi8(bottom0, first),
+                                _mm256_shuffle_epi32(horizontal, 0x00), _mm256_shuffle_epi32(fv, 0x00));
+    const __m256i mix1 = MixTwo(_mm256_shuffle_epi8(top0, second), _mm256_shuffle_epi8(bottom0, second),
+                                _mm256_shuffle_epi32(horizontal, 0x55), _mm256_shuffle_epi32(fv, 0x55));
+    const __m256i mix2 = MixTwo(_mm256_shuffle_epi8(top2, first), _mm256_shuffle_epi8(bottom2, first),
+                                _mm256_shuffle_epi32(horizontal, 0xAA), _mm256_shuffle_epi32(fv, 0xAA));
+    const __m256i mix3 = MixTwo(_mm256_shuffle_epi8(top2, second), _mm256_shuffle_epi8(bottom2, second),
+                                _mm256_shuffle_epi32(horizontal, 0xFF), _mm256_shuffle_epi32(fv, 0xFF));
+    // Pixels 0, 1 | 4, 5 and 2, 3 | 6, 7 as words, then all eight in order as bytes.
+    const __m256i texels =
+        _mm256_packus_epi16(_mm256_packus_epi32(mix0, mix1), _mm256_packus_epi32(mix2, mix3));
     return SB == 4 ? texels : _mm256_or_si256(texels, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
-}
-#endif
-
-#if defined(GV_DRAW_LOOPS_AVX512)
-// SplitPairs8 for sixteen pixels: ab holds the pairs of pixels 0, 1 | 4, 5 | 8, 9 | 12, 13 and cd the
-// others, so that left and right come out in pixel order.
-template <int SB>
-[[gnu::always_inline]] inline void SplitPairs16(__m512i ab, __m512i cd, __m512i& left, __m512i& right) {
-    const __m512 abF = _mm512_castsi512_ps(ab);
-    const __m512 cdF = _mm512_castsi512_ps(cd);
-    left = _mm512_castps_si512(_mm512_shuffle_ps(abF, cdF, _MM_SHUFFLE(2, 0, 2, 0)));
-    if constexpr (SB == 4) {
-        right = _mm512_castps_si512(_mm512_shuffle_ps(abF, cdF, _MM_SHUFFLE(3, 1, 3, 1)));
-    } else {
-        right = _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castsi512_ps(_mm512_srli_epi64(ab, 24)),
-                                                      _mm512_castsi512_ps(_mm512_srli_epi64(cd, 24)),
-                                                      _MM_SHUFFLE(2, 0, 2, 0)));
-    }
-}
-
-// Eight bytes at base + at[k] for k = first, first + 1, first + 4, first + 5, ..., first + 13: two
-// pixels' texel pairs in each 128-bit lane.
-[[gnu::always_inline]] inline __m512i LoadEightPairs(const std::uint8_t* base, const std::int32_t* at,
-                                                     int first) {
-    __m512i pairs = _mm512_castsi128_si512(LoadTwoPairs(base + at[first], base + at[first + 1]));
-    pairs = _mm512_inserti32x4(pairs, LoadTwoPairs(base + at[first + 4], base + at[first + 5]), 1);
-    pairs = _mm512_inserti32x4(pairs, LoadTwoPairs(base + at[first + 8], base + at[first + 9]), 2);
-    return _mm512_inserti32x4(pairs, LoadTwoPairs(base + at[first + 12], base + at[first + 13]), 3);
-}
-
-// LocateOctet for sixteen samples.
-template <int SB>
-[[gnu::always_inline]] inline void LocateSixteen(__m512i uCoords, __m512i vCoords, __m512i stride,
-                                                 std::int32_t* offsets) {
-    const __m512i i = _mm512_srai_epi32(uCoords, kFractionBits);
-    const __m512i j = _mm512_srai_epi32(vCoords, kFractionBits);
-    const __m512i column = SB == 4 ? _mm512_slli_epi32(i, 2) : _mm512_add_epi32(i, _mm512_slli_epi32(i, 1));
-    _mm512_store_si512(offsets, _mm512_add_epi32(_mm512_mullo_epi32(j, stride), column));
-}
-
-// SpreadFractions8 for sixteen samples: the same byte shuffle in each 128-bit lane.
-[[gnu::always_inline]] inline void SpreadFractions16(__m512i coords, __m512i& first, __m512i& second) {
-    const __m512i shifted = _mm512_srli_epi32(coords, 6);
-    constexpr char z = char(0x80); // a shuffle index that writes 0
-    first = _mm512_shuffle_epi8(
-        shifted, _mm512_broadcast_i32x4(_mm_setr_epi8(0, z, 0, z, 0, z, 0, z, 4, z, 4, z, 4, z, 4, z)));
-    second = _mm512_shuffle_epi8(
-        shifted, _mm512_broadcast_i32x4(_mm_setr_epi8(8, z, 8, z, 8, z, 8, z, 12, z, 12, z, 12, z, 12, z)));
-}
-
-// BilinearOctet for sixteen pixels, as sixteen texels in pixel order.
-template <int SB>
-[[gnu::always_inline]] inline __m512i BilinearSixteen(const std::uint8_t* top, const std::uint8_t* bottom,
-                                                      const std::int32_t* at, __m512i uCoords,
-                                                      __m512i vCoords, bool& clear) {
-    __m512i topLeft, topRight, bottomLeft, bottomRight;
-    SplitPairs16<SB>(LoadEightPairs(top, at, 0), LoadEightPairs(top, at, 2), topLeft, topRight);
-    SplitPairs16<SB>(LoadEightPairs(bottom, at, 0), LoadEightPairs(bottom, at, 2), bottomLeft, bottomRight);
-    if constexpr (SB == 4) {
-        const __m512i any =
-            _mm512_or_si512(_mm512_or_si512(topLeft, topRight), _mm512_or_si512(bottomLeft, bottomRight));
-        clear = _mm512_test_epi32_mask(any, _mm512_set1_epi32(std::int32_t(0xFF000000u))) == 0;
-        if (clear) {
-            return _mm512_setzero_si512();
-        }
-    } else {
-        clear = false;
-    }
-    __m512i fuFirst, fuSecond, fvFirst, fvSecond;
-    SpreadFractions16(uCoords, fuFirst, fuSecond);
-    SpreadFractions16(vCoords, fvFirst, fvSecond);
-    const __m512i zero = _mm512_setzero_si512();
-    const __m512i first = BilerpLanes(
-        _mm512_unpacklo_epi8(topLeft, zero), _mm512_unpacklo_epi8(topRight, zero),
-        _mm512_unpacklo_epi8(bottomLeft, zero), _mm512_unpacklo_epi8(bottomRight, zero), fuFirst, fvFirst);
-    const __m512i second = BilerpLanes(
-        _mm512_unpackhi_epi8(topLeft, zero), _mm512_unpackhi_epi8(topRight, zero),
-        _mm512_unpackhi_epi8(bottomLeft, zero), _mm512_unpackhi_epi8(bottomRight, zero), fuSecond, fvSecond);
-    const __m512i texels = _mm512_packus_epi16(first, second);
-    return SB == 4 ? texels : _mm512_or_si512(texels, _mm512_set1_epi32(std::int32_t(0xFF000000u)));
 }
 #endif
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 
 namespace drawloops {
 
@@ -26,10 +28,32 @@ LoopWidth ProcessorWidth() {
 #endif
 }
 
+// A narrower build named by GV_RASTER_ISA ("avx2", or "baseline" / "scalar" for the loops every x86-64
+// runs), so
+// that a processor with wider instructions can measure and test what older ones run. Read once; a name
+// it does not know, or a build wider than the processor, leaves the processor's own choice.
+LoopWidth EnvironmentWidth() {
+    static const LoopWidth width = [] {
+        const char* name = std::getenv("GV_RASTER_ISA");
+        if (name != nullptr && (std::strcmp(name, "baseline") == 0 || std::strcmp(name, "scalar") == 0)) {
+            return LoopWidth::Baseline;
+        }
+        if (name != nullptr && std::strcmp(name, "avx2") == 0) {
+            return LoopWidth::Avx2;
+        }
+        return LoopWidth::Avx512;
+    }();
+    return width;
+}
+
 } // namespace
 
+LoopWidth ActiveLoopWidth() {
+    return std::min({ProcessorWidth(), EnvironmentWidth(), widthLimit.load(std::memory_order_relaxed)});
+}
+
 LoopFn PickWideLoop(Sampling sampling, int srcBytes, int dstBytes, bool opaque, bool tint) {
-    const LoopWidth width = std::min(ProcessorWidth(), widthLimit.load(std::memory_order_relaxed));
+    const LoopWidth width = ActiveLoopWidth();
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     if (width == LoopWidth::Avx512) {
         return PickAvx512Loop(sampling, srcBytes, dstBytes, opaque, tint);

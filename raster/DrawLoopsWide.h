@@ -16,6 +16,10 @@ enum class LoopWidth { Baseline, Avx2, Avx512 };
 // below; null when only the baseline build applies.
 LoopFn PickWideLoop(Sampling sampling, int srcBytes, int dstBytes, bool opaque, bool tint);
 
+// The build the loops are picked from: the widest this processor offers, narrowed by GV_RASTER_ISA
+// ("avx2" or "baseline") and by the limit below.
+LoopWidth ActiveLoopWidth();
+
 // Caps the width of the loops picked, so that tests can check every build on a processor that has
 // the widest. There is no cap at the start.
 void LimitLoopWidth(LoopWidth widest);

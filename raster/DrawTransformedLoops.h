@@ -9,7 +9,7 @@
 // level, so the loops over those runs test nothing per pixel and can never read outside the level.
 // Draws whose sample points all sit on texel centres (unscaled, halved, quarter turns) take the
 // texels themselves, and inner bilinear runs sample four pixels per SIMD step (eight in the AVX2
-// build, sixteen in the AVX-512 one); all give the very bytes of the per-pixel sum.
+// and AVX-512 builds); all give the very bytes of the per-pixel sum.
 
 #include "raster/BilinearSimd.h"
 #include "raster/DrawLoopParams.h"
@@ -318,26 +318,87 @@ template <int SB, int DB, bool Opaque, bool Tint>
 #endif
 
 #if defined(GV_DRAW_LOOPS_AVX2)
-// BlendQuad for the first count of eight pixels (all eight when count is eight or more).
+// Whether any of eight alphas (one per 32-bit lane) is a weight a or 255 - a at which the blend table
+// differs from the integer quotient: T(v, w) is (w / 255) x v in double precision, truncated, which
+// falls one short of (v x w) / 255 for twelve pairs, all with w among 147, 155, 171, 187 and 195.
+[[gnu::always_inline]] inline bool LeansOnInexactWeights(__m256i alpha) {
+    __m256i hit = _mm256_setzero_si256();
+    for (int w : {147, 155, 171, 187, 195}) {
+        hit = _mm256_or_si256(hit, _mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(w)));
+        hit = _mm256_or_si256(hit, _mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(255 - w)));
+    }
+    return !_mm256_testz_si256(hit, hit);
+}
+
+// (v x w) / 255 for 16-bit lanes holding v x w (at most 65025): (x + (x >> 8) + 1) >> 8, exact there.
+[[gnu::always_inline]] inline __m256i DivideBy255(__m256i x) {
+    return _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), _mm256_set1_epi16(1)), 8);
+}
+
+// MixOverDestination for two texels and pixels per 128-bit lane, their bytes spread over 16-bit lanes.
+[[gnu::always_inline]] inline __m256i MixWordsOverDestination(__m256i s, __m256i d) {
+    const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s, 0xFF), 0xFF);
+    return _mm256_add_epi16(DivideBy255(_mm256_mullo_epi16(s, a)),
+                            DivideBy255(_mm256_mullo_epi16(d, _mm256_sub_epi16(_mm256_set1_epi16(255), a))));
+}
+
+// T(s, a) + T(d, 255 - a) for the colour bytes of eight texels s over eight destination pixels d, each
+// pixel's a being its texel's alpha, as integer quotients: equal to the table's values when no alpha
+// leans on an inexact weight (see above). Alpha 255 gives s and alpha 0 gives d.
+[[gnu::always_inline]] inline __m256i MixOverDestination(__m256i texels, __m256i destination) {
+    const __m256i zero = _mm256_setzero_si256();
+    return _mm256_packus_epi16(
+        MixWordsOverDestination(_mm256_unpacklo_epi8(texels, zero), _mm256_unpacklo_epi8(destination, zero)),
+        MixWordsOverDestination(_mm256_unpackhi_epi8(texels, zero), _mm256_unpackhi_epi8(destination, zero)));
+}
+
+// BlendQuad for the first count of eight pixels (all eight when count is eight or more). On a 4-byte
+// destination without tint, opaque samples replace the colour bytes and clear ones keep the pixel, all
+// in one store, as T(s, 255) + T(d, 0) = s and T(s, 0) + T(d, 255) = d; partly covered samples, a few
+// along a picture's soft rim, are mixed in the same store unless their alpha needs the blend table.
 template <int SB, int DB, bool Opaque, bool Tint>
 [[gnu::always_inline]] inline void BlendOctet(const LoopParams& p, __m256i texels, std::uint8_t* d,
                                               int count) {
     if constexpr (DB == 4 && Opaque && !Tint) {
         const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
-        if (SB == 3 ||
-            _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(texels, alphas), alphas)) == -1) {
-            if (count >= 8) {
-                __m256i* at = reinterpret_cast<__m256i*>(d);
-                _mm256_storeu_si256(at, _mm256_blendv_epi8(texels, _mm256_loadu_si256(at), alphas));
-                return;
+        const __m256i alpha = _mm256_and_si256(texels, alphas);
+        const __m256i opaque = SB == 3 ? _mm256_set1_epi32(-1) : _mm256_cmpeq_epi32(alpha, alphas);
+        int* at = reinterpret_cast<int*>(d);
+        const __m256i inRun = count >= 8 ? _mm256_set1_epi32(-1)
+                                         : _mm256_cmpgt_epi32(_mm256_set1_epi32(count),
+                                                              _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256i old = count >= 8 ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at))
+                                       : _mm256_maskload_epi32(at, inRun);
+        // The colour bytes of the opaque samples.
+        __m256i colour = texels;
+        __m256i take = _mm256_andnot_si256(alphas, opaque);
+        unsigned partial = 0;
+        if constexpr (SB == 4) {
+            const __m256i settled =
+                _mm256_or_si256(opaque, _mm256_cmpeq_epi32(alpha, _mm256_setzero_si256()));
+            partial = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_andnot_si256(settled, inRun))));
+            if (partial != 0 && !LeansOnInexactWeights(_mm256_srli_epi32(alpha, 24))) {
+                colour = MixOverDestination(texels, old);
+                take = _mm256_andnot_si256(alphas, _mm256_set1_epi32(-1));
+                partial = 0;
             }
-            const __m256i inRun =
-                _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-            int* at = reinterpret_cast<int*>(d);
-            _mm256_maskstore_epi32(at, inRun,
-                                   _mm256_blendv_epi8(texels, _mm256_maskload_epi32(at, inRun), alphas));
-            return;
         }
+        const __m256i merged = _mm256_blendv_epi8(old, colour, take);
+        if (count >= 8) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), merged);
+        } else {
+            _mm256_maskstore_epi32(at, inRun, merged);
+        }
+        if (partial != 0) {
+            alignas(32) std::uint32_t samples[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
+            for (; partial != 0; partial &= partial - 1) {
+                const int k = __builtin_ctz(partial);
+                BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
+            }
+        }
+        return;
     }
     alignas(32) std::uint32_t samples[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
@@ -348,134 +409,68 @@ template <int SB, int DB, bool Opaque, bool Tint>
 
 #endif
 
-#if defined(GV_DRAW_LOOPS_AVX512)
-// Lays the first count of sixteen sampled texels onto the destination. Opaque samples on a 4-byte
-// destination take one masked store of their colour bytes, clear ones keep the destination; the rest
-// (and anything with tint or on 3-byte destinations) go pixel by pixel.
-template <int SB, int DB, bool Opaque, bool Tint>
-[[gnu::always_inline]] inline void BlendSixteen(const LoopParams& p, __m512i texels, std::uint8_t* d,
-                                                int count) {
-    const std::uint32_t inRun = count >= 16 ? 0xFFFFu : (1u << count) - 1;
-    std::uint32_t pending = inRun;
-    if constexpr (DB == 4 && Opaque && !Tint) {
-        const __m512i alphas = _mm512_set1_epi32(std::int32_t(0xFF000000u));
-        const __m512i alpha = _mm512_and_si512(texels, alphas);
-        const std::uint32_t opaque = SB == 3 ? inRun : _mm512_cmpeq_epi32_mask(alpha, alphas) & inRun;
-        // Four mask bits per pixel, three of them for its colour bytes.
-        const __mmask64 colourBytes = _pdep_u64(opaque, 0x1111111111111111ull) * 7;
-        _mm512_mask_storeu_epi8(d, colourBytes, texels);
-        const std::uint32_t clear = SB == 3 ? 0 : _mm512_testn_epi32_mask(alpha, alphas);
-        pending = inRun & ~opaque & ~clear;
-        if (pending == 0) {
-            return;
-        }
-    }
-    alignas(64) std::uint32_t samples[16];
-    _mm512_store_si512(samples, texels);
-    for (; pending != 0; pending &= pending - 1) {
-        const int k = __builtin_ctz(pending);
-        BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
-    }
-}
-
-#endif
-
-#if defined(GV_DRAW_LOOPS_AVX2)
-// What one step of the inner bilinear run needs at each vector width: eight pixels with AVX2, sixteen
-// with AVX-512.
-struct OctetSteps {
-    using Vec = __m256i;
-    static constexpr int kLanes = 8;
-    [[gnu::always_inline]] static Vec LaneIndex() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
-    [[gnu::always_inline]] static Vec Splat(std::int32_t value) { return _mm256_set1_epi32(value); }
-    [[gnu::always_inline]] static Vec Add(Vec a, Vec b) { return _mm256_add_epi32(a, b); }
-    [[gnu::always_inline]] static Vec Min(Vec a, Vec b) { return _mm256_min_epi32(a, b); }
-    [[gnu::always_inline]] static Vec Mul(Vec a, Vec b) { return _mm256_mullo_epi32(a, b); }
-    template <int SB>
-    [[gnu::always_inline]] static void Locate(Vec u, Vec v, Vec stride, std::int32_t* offsets) {
-        LocateOctet<SB>(u, v, stride, offsets);
-    }
-    template <int SB>
-    [[gnu::always_inline]] static Vec Sample(const std::uint8_t* top, const std::uint8_t* bottom,
-                                             const std::int32_t* at, Vec u, Vec v, bool& clear) {
-        return BilinearOctet<SB>(top, bottom, at, u, v, clear);
-    }
-    template <int SB, int DB, bool Opaque, bool Tint>
-    [[gnu::always_inline]] static void Blend(const LoopParams& p, Vec texels, std::uint8_t* d, int count) {
-        BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, count);
-    }
-};
-#endif
-
-#if defined(GV_DRAW_LOOPS_AVX512)
-struct SixteenSteps {
-    using Vec = __m512i;
-    static constexpr int kLanes = 16;
-    [[gnu::always_inline]] static Vec LaneIndex() {
-        return _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    }
-    [[gnu::always_inline]] static Vec Splat(std::int32_t value) { return _mm512_set1_epi32(value); }
-    [[gnu::always_inline]] static Vec Add(Vec a, Vec b) { return _mm512_add_epi32(a, b); }
-    [[gnu::always_inline]] static Vec Min(Vec a, Vec b) { return _mm512_min_epi32(a, b); }
-    [[gnu::always_inline]] static Vec Mul(Vec a, Vec b) { return _mm512_mullo_epi32(a, b); }
-    template <int SB>
-    [[gnu::always_inline]] static void Locate(Vec u, Vec v, Vec stride, std::int32_t* offsets) {
-        LocateSixteen<SB>(u, v, stride, offsets);
-    }
-    template <int SB>
-    [[gnu::always_inline]] static Vec Sample(const std::uint8_t* top, const std::uint8_t* bottom,
-                                             const std::int32_t* at, Vec u, Vec v, bool& clear) {
-        return BilinearSixteen<SB>(top, bottom, at, u, v, clear);
-    }
-    template <int SB, int DB, bool Opaque, bool Tint>
-    [[gnu::always_inline]] static void Blend(const LoopParams& p, Vec texels, std::uint8_t* d, int count) {
-        BlendSixteen<SB, DB, Opaque, Tint>(p, texels, d, count);
-    }
-};
-#endif
-
 #if defined(GV_DRAW_LOOPS_AVX2)
 // Sample positions start + index * step in each lane, in wrapping 32-bit arithmetic.
-template <typename W>
-[[gnu::always_inline]] inline typename W::Vec LaneCoords(std::int32_t start, std::int32_t step,
-                                                         typename W::Vec index) {
-    return W::Add(W::Splat(start), W::Mul(index, W::Splat(step)));
+[[gnu::always_inline]] inline __m256i LaneCoords(std::int32_t start, std::int32_t step, __m256i index) {
+    return _mm256_add_epi32(_mm256_set1_epi32(start), _mm256_mullo_epi32(index, _mm256_set1_epi32(step)));
 }
 
-// An inner bilinear run of count pixels, a vector of pixels per step (W: OctetSteps or SixteenSteps),
-// the texels addressed by offset from the first row of the level. The last step's lanes past the end
-// repeat the last pixel's sample point, so every texel read stays inside the level, and only the
-// pixels of the run are written. Positions wrap in 32 bits like the scalar steps.
-template <typename W, int SB, int DB, bool Opaque, bool Tint>
-inline void RunBilinearSteps(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v,
-                             std::int32_t du, std::int32_t dv, int count) {
-    using Vec = typename W::Vec;
-    constexpr int kLanes = W::kLanes;
-    const Vec lanes = W::LaneIndex();
-    const Vec stride = W::Splat(std::int32_t(p.rowStride));
+// A bilinear run of count pixels, eight per step: an inner run, or (Clamped) any run of existing
+// samples, where a neighbour may lie outside the level, which then needs at least two columns and two
+// rows. A 3-byte pair is read as eight bytes, two past its texels: that stays inside the level's block
+// except at the end of the row last in memory, and the few steps that would read there sample pixel by
+// pixel instead. The texels are
+// addressed by offset from the first row of the level. The last step's lanes past the end repeat the
+// last pixel's sample point, so every texel read stays inside the level, and only the pixels of the run
+// are written. Positions wrap in 32 bits like the scalar steps.
+template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
+inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v,
+                              std::int32_t du, std::int32_t dv, int count) {
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const OctetLevel level = {_mm256_set1_epi32(std::int32_t(p.rowStride)), _mm256_set1_epi32(p.srcWidth - 2),
+                              _mm256_set1_epi32(p.srcHeight - 2)};
     const std::uint8_t* top = p.srcRows[0];
     const std::uint8_t* bottom = top + p.rowStride;
-    Vec uCoords = LaneCoords<W>(u, du, lanes);
-    Vec vCoords = LaneCoords<W>(v, dv, lanes);
-    const Vec uStep = W::Splat(std::int32_t(kLanes * std::uint32_t(du)));
-    const Vec vStep = W::Splat(std::int32_t(kLanes * std::uint32_t(dv)));
-    for (int n = 0; n < count; n += kLanes, d += kLanes * DB) {
+    // Offsets above this would read a pair's eight bytes past the end of the row last in memory.
+    const std::ptrdiff_t lastRowStart = std::max<std::ptrdiff_t>(0, (p.srcHeight - 1) * p.rowStride);
+    const __m256i pastEnd = _mm256_set1_epi32(std::int32_t(lastRowStart + std::ptrdiff_t(p.srcWidth) * SB -
+                                                           8 - std::max<std::ptrdiff_t>(0, p.rowStride)));
+    __m256i uCoords = LaneCoords(u, du, lanes);
+    __m256i vCoords = LaneCoords(v, dv, lanes);
+    const __m256i uStep = _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(du)));
+    const __m256i vStep = _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(dv)));
+    for (int n = 0; n < count; n += 8, d += 8 * DB) {
         const int left = count - n;
-        if (left < kLanes) {
-            const Vec index = W::Min(lanes, W::Splat(left - 1));
-            uCoords = LaneCoords<W>(std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(du)), du,
-                                    index);
-            vCoords = LaneCoords<W>(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv)), dv,
-                                    index);
+        if (left < 8) {
+            const __m256i index = _mm256_min_epi32(lanes, _mm256_set1_epi32(left - 1));
+            uCoords =
+                LaneCoords(std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(du)), du, index);
+            vCoords =
+                LaneCoords(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv)), dv, index);
         }
-        alignas(64) std::int32_t offsets[kLanes];
-        W::template Locate<SB>(uCoords, vCoords, stride, offsets);
+        OctetPlaces places;
+        const __m256i offsets = LocateOctet<SB, Clamped>(uCoords, vCoords, level, places);
+        if constexpr (SB == 3 && Clamped) {
+            if (!_mm256_testz_si256(_mm256_cmpgt_epi32(offsets, pastEnd),
+                                    _mm256_cmpgt_epi32(offsets, pastEnd))) {
+                alignas(32) std::int32_t us[8], vs[8];
+                _mm256_store_si256(reinterpret_cast<__m256i*>(us), uCoords);
+                _mm256_store_si256(reinterpret_cast<__m256i*>(vs), vCoords);
+                for (int k = 0; k < std::min(left, 8); ++k) {
+                    BlendPixel<SB, DB, Opaque, Tint>(p, BilinearClampedSampler::At<SB>(p, us[k], vs[k]),
+                                                     d + k * DB);
+                }
+                uCoords = _mm256_add_epi32(uCoords, uStep);
+                vCoords = _mm256_add_epi32(vCoords, vStep);
+                continue;
+            }
+        }
         bool clear;
-        const Vec texels = W::template Sample<SB>(top, bottom, offsets, uCoords, vCoords, clear);
-        uCoords = W::Add(uCoords, uStep);
-        vCoords = W::Add(vCoords, vStep);
+        const __m256i texels = BilinearOctet<SB, Clamped>(top, bottom, places, clear);
+        uCoords = _mm256_add_epi32(uCoords, uStep);
+        vCoords = _mm256_add_epi32(vCoords, vStep);
         if (!clear) {
-            W::template Blend<SB, DB, Opaque, Tint>(p, texels, d, left);
+            BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, left);
         }
     }
 }
@@ -491,21 +486,27 @@ inline void RunBilinearSteps(const LoopParams& p, std::uint8_t* d, std::int32_t 
     return ((top | bottom) & 0xFF000000FF000000ull) == 0;
 }
 
+// Edge runs at least this long take the eight-pixel edge-safe steps; a lone pixel is cheaper alone.
+constexpr int kEdgeOctetRun = 2;
+
 // Walks count pixels from d, sampling at (u, v) and stepping by (du, dv).
 template <int SB, int DB, bool Opaque, bool Tint, typename Sampler>
 inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v, std::int32_t du,
                        std::int32_t dv, int count) {
     int n = 0;
-#if defined(__SSE2__)
-    if constexpr (std::is_same_v<Sampler, BilinearSampler>) {
-#if defined(GV_DRAW_LOOPS_AVX512)
-        if (p.rowStride != 0) {
-            RunBilinearSteps<SixteenSteps, SB, DB, Opaque, Tint>(p, d, u, v, du, dv, count);
+#if defined(GV_DRAW_LOOPS_AVX2)
+    if constexpr (std::is_same_v<Sampler, BilinearClampedSampler>) {
+        if (p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2 && count >= kEdgeOctetRun) {
+            RunBilinearOctets<SB, DB, Opaque, Tint, true>(p, d, u, v, du, dv, count);
             return;
         }
-#elif defined(GV_DRAW_LOOPS_AVX2)
+    }
+#endif
+#if defined(__SSE2__)
+    if constexpr (std::is_same_v<Sampler, BilinearSampler>) {
+#if defined(GV_DRAW_LOOPS_AVX2)
         if (p.rowStride != 0) {
-            RunBilinearSteps<OctetSteps, SB, DB, Opaque, Tint>(p, d, u, v, du, dv, count);
+            RunBilinearOctets<SB, DB, Opaque, Tint, false>(p, d, u, v, du, dv, count);
             return;
         }
 #endif
@@ -831,6 +832,14 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
             RunPart<SB, DB, Opaque, Tint, BilinearClampedSampler>(p, rowStart, rowU, rowV, innerLast + 1,
                                                                   last);
         } else if constexpr (S == Sampling::Bilinear) {
+#if defined(GV_DRAW_LOOPS_AVX2)
+            // Rows go through the edge-safe octets whole: that costs their inner octets little and
+            // spares each row the partly filled steps at both ends of its inner run.
+            if (p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2) {
+                RunPart<SB, DB, Opaque, Tint, BilinearClampedSampler>(p, rowStart, rowU, rowV, first, last);
+                continue;
+            }
+#endif
             int innerFirst = first;
             int innerLast = last;
             alongU.Clip(rowU, 0, width - kPairReach<SB>, innerFirst, innerLast);
