@@ -39,7 +39,7 @@ constexpr int kGrid = 64;
 constexpr int kSelectionSide = 10; // a 10 x 10 block of tiles is moved by each edit
 constexpr int kFrameWidth = 1600;
 constexpr int kFrameHeight = 1000;
-constexpr int kUndoStepEdits = 120;
+constexpr int kUndoStepEdits = 600; // more than the history keeps, so the figure is its capacity
 
 double ThreadMilliseconds() {
     timespec now{};
