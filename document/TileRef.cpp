@@ -487,11 +487,12 @@ const TileText& TileRef::ClipboardText() const {
     ClipboardIdentity();
     if (!clipboardTextWritten_) {
         // Made here as a writable string and shared read-only: the tile is its only writer.
-        auto& text = const_cast<WString&>(*clipboardText_);
-        text.Clear();
-        ClipboardTextSink sink(text);
+        WString written;
+        ClipboardTextSink sink(written);
         WriteAttributes(sink);
         sink.EndElement();
+        // Undo steps may keep it long after: it takes no room beyond its length.
+        const_cast<WString&>(*clipboardText_) = WString(written.c_str(), written.Length());
         clipboardTextWritten_ = true;
     }
     return clipboardText_;
