@@ -317,3 +317,33 @@ TEST_F(UndoLargeMapTest, UndoAndRedoReadOnlyTheTilesThatDiffer) {
 }
 
 } // namespace
+
+namespace {
+
+class UndoPastMaximumTest : public ::testing::Test, public DocumentTest {};
+
+// A map read from an older tileset may hold more tiles of a kind than its maximum now allows; undo
+// gives back the map the step kept and does not drop the extra ones.
+TEST_F(UndoPastMaximumTest, UndoKeepsTilesBeyondTheirDefinitionsMaximum) {
+    for (int i = 0; i < 3; ++i) {
+        auto door = std::make_unique<TileRef>(doc.Context());
+        door->SetDefinition(kDoor); // at most 2
+        door->SetTransform(Matrix3::Translation(64.0 * i, 0));
+        door->UpdateBounds();
+        doc.InsertTile(std::move(door));
+    }
+    ASSERT_EQ(doc.CountPlaced(kDoor), 3);
+    EXPECT_EQ(doc.AddTile(kDoor), nullptr);
+    UndoHistory history(doc);
+    EditOps edits(doc);
+    doc.TileAt(2)->SetSelected(true);
+    ASSERT_TRUE(edits.DeleteSelected());
+    ASSERT_EQ(doc.CountPlaced(kDoor), 2);
+
+    ASSERT_TRUE(history.Undo());
+    EXPECT_EQ(doc.TileCount(), 3);
+    EXPECT_EQ(doc.CountPlaced(kDoor), 3);
+    EXPECT_EQ(doc.AddTile(kDoor), nullptr) << "the count after undo still holds the maximum";
+}
+
+} // namespace
