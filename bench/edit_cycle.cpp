@@ -107,7 +107,7 @@ int main() {
             return 1;
         }
     }
-    std::printf("undo entry: %d units held\n", doc.RedoHistory().back().Length());
+    std::printf("redo entry: %zu bytes held\n", UndoHistory::SizeInBytes(doc.RedoHistory()));
     std::printf("figure edit-cycle-10k: %.2f ms\n", Median(cycles));
     std::printf("figure undo-10k: %.2f ms\n", Median(undos));
     std::error_code ignored;

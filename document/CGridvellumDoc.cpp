@@ -1,6 +1,6 @@
 #include "document/CGridvellumDoc.h"
 
-#include "document/AttributeSink.h"
+#include "document/ClipboardTextSink.h"
 #include "document/DocumentHost.h"
 #include "document/MapFile.h"
 #include "document/ProgramState.h"
@@ -10,6 +10,7 @@
 #include "tileset/TileSet.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -21,28 +22,6 @@ std::uint32_t LayerOf(const TileRef& tile) {
 bool CentreInside(const TileRef& tile, const Rect2& rect) {
     return rect.Contains(tile.Bounds().Centre());
 }
-
-// Writes tile elements as the XML writer lays them out in the clipboard form: one line per tile,
-// indented one level, each an empty element.
-class ClipboardTextSink : public AttributeSink {
-public:
-    explicit ClipboardTextSink(WString& out) : out_(out) {}
-    void Element(const char16_t* name) override {
-        out_.Append(u"\n   <");
-        out_.Append(name);
-    }
-    void Attribute(const char16_t* name, const WString& value) override {
-        out_.AppendUnit(u' ');
-        out_.Append(name);
-        out_.Append(u"=\"");
-        XmlElement::AppendEscaped(out_, value);
-        out_.AppendUnit(u'"');
-    }
-    void EndElement() { out_.Append(u"/>"); }
-
-private:
-    WString& out_;
-};
 
 } // namespace
 
@@ -74,7 +53,7 @@ WString CGridvellumDoc::TitleFor(const WString& path) const {
 
 void CGridvellumDoc::ForgetEditState() {
     State().changed = false;
-    preEditSnapshot_.Clear();
+    preEditSnapshot_.reset();
     modified_ = false;
     undoHistory_.clear();
     redoHistory_.clear();
@@ -108,6 +87,8 @@ bool CGridvellumDoc::OnOpenDocument(const WString& path) {
         return false;
     }
     fileError_.Clear();
+    // The histories go first: tiles whose texts they share would otherwise write them as they go.
+    ForgetEditState();
     DeleteAllTiles();
     scenario_.Clear();
     ReadXml(file, false);
@@ -142,7 +123,7 @@ bool CGridvellumDoc::OnSaveDocument(const WString& path) {
     }
     fileError_.Clear();
     State().changed = false;
-    preEditSnapshot_.Clear();
+    preEditSnapshot_.reset();
     modified_ = false;
     pathName_ = path;
     SetDocumentTitle(TitleFor(path));
@@ -186,13 +167,16 @@ void CGridvellumDoc::InsertTile(std::unique_ptr<TileRef> tile) {
         return;
     }
     CompactTiles();
+    CountPlacement(*tile, 1);
     const std::uint32_t layer = LayerOf(*tile);
     if (tiles_.empty() || LayerOf(*tiles_.back()) <= layer) {
         tiles_.push_back(std::move(tile));
         return;
     }
-    auto above = std::find_if(tiles_.begin(), tiles_.end(),
-                              [layer](const std::unique_ptr<TileRef>& t) { return LayerOf(*t) > layer; });
+    // The list is in layer order, so the place is found by halving rather than by asking every tile.
+    auto above = std::upper_bound(
+        tiles_.begin(), tiles_.end(), layer,
+        [](std::uint32_t wanted, const std::unique_ptr<TileRef>& t) { return wanted < LayerOf(*t); });
     tiles_.insert(above, std::move(tile));
 }
 
@@ -218,18 +202,26 @@ TileRef* CGridvellumDoc::AddTile(int definition) {
 }
 
 int CGridvellumDoc::CountPlaced(int definition) const {
-    int count = 0;
-    for (const auto& tile : tiles_) {
-        if (tile && tile->Kind() != TileKinds::kText &&
-            tile->DefinitionIndex() == static_cast<std::uint32_t>(definition)) {
-            ++count;
-        }
+    if (definition < 0 || static_cast<size_t>(definition) >= placed_.size()) {
+        return 0;
     }
-    return count;
+    return placed_[static_cast<size_t>(definition)];
+}
+
+void CGridvellumDoc::CountPlacement(const TileRef& tile, int change) {
+    if (tile.Kind() == TileKinds::kText) {
+        return;
+    }
+    const size_t definition = tile.DefinitionIndex();
+    if (definition >= placed_.size()) {
+        placed_.resize(definition + 1, 0);
+    }
+    placed_[definition] += change;
 }
 
 void CGridvellumDoc::DeleteAllTiles() {
     tiles_.clear();
+    placed_.clear();
     hasEmptySlots_ = false;
 }
 
@@ -237,8 +229,12 @@ std::unique_ptr<TileRef> CGridvellumDoc::ReleaseTile(int index) {
     if (index < 0 || index >= TileCount()) {
         return nullptr;
     }
+    std::unique_ptr<TileRef>& slot = tiles_[static_cast<size_t>(index)];
+    if (slot) {
+        CountPlacement(*slot, -1);
+    }
     hasEmptySlots_ = true;
-    return std::move(tiles_[static_cast<size_t>(index)]);
+    return std::move(slot);
 }
 
 void CGridvellumDoc::RemoveEmptyTexts() {
@@ -457,26 +453,16 @@ void CGridvellumDoc::WriteXml(XmlElement& root, bool clipboardForm) const {
 
 void CGridvellumDoc::ReadXml(const XmlElement& root, bool skipScenario) {
     const TileSet& tileSet = Tiles();
-    // Placed counts per definition, kept up to date while reading, so that a large map does not count
-    // its tiles again for every tile it adds.
-    std::vector<int> placed(static_cast<size_t>(tileSet.DefinitionCount()), 0);
-    for (const auto& tile : tiles_) {
-        if (tile && tile->Kind() != TileKinds::kText && tile->DefinitionIndex() < placed.size()) {
-            ++placed[tile->DefinitionIndex()];
-        }
-    }
     for (int i = 0; i < root.ChildCount(); ++i) {
         const XmlElement& element = *root.Child(i);
         const WString& name = element.Name();
         if (name == MapFile::kTileElement) {
             const std::uint32_t definition = MapFile::ResolveDefinition(element, tileSet);
-            const int used = definition < placed.size() ? placed[definition] : 0;
-            if (!MayPlace(definition, used)) {
+            if (!MayPlace(definition, CountPlaced(static_cast<int>(definition)))) {
                 continue;
             }
             auto tile = std::make_unique<TileRef>(context_);
             tile->ReadXml(element);
-            ++placed[definition];
             InsertTile(std::move(tile));
         } else if (name == MapFile::kTextElement) {
             auto tile = std::make_unique<TextTile>(context_);
@@ -490,34 +476,172 @@ void CGridvellumDoc::ReadXml(const XmlElement& root, bool skipScenario) {
     Repaint();
 }
 
-void CGridvellumDoc::ToText(WString& out) const {
-    // Undo takes this snapshot on every edit, so the text is written directly rather than through an
-    // XML tree; it is the same text the tree would give (the tests hold the two side by side).
+void CGridvellumDoc::AppendTextStart(WString& out, bool anyTile) const {
     out.Append(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<");
     out.Append(MapFile::kRootElement);
     ClipboardTextSink sink(out);
     sink.Attribute(u"xmlns", MapFile::kNamespace);
     sink.Attribute(u"tileset", Tiles().Name());
     sink.Attribute(u"version", MapFile::kVersion);
-    bool anyTile = false;
-    for (const auto& tile : tiles_) {
-        if (!tile) {
-            continue;
-        }
-        if (!anyTile) {
-            out.AppendUnit(u'>');
-            anyTile = true;
-        }
-        tile->WriteAttributes(sink);
-        sink.EndElement();
+    out.Append(anyTile ? u">" : u"/>");
+}
+
+void CGridvellumDoc::AppendTextEnd(WString& out, bool anyTile) const {
+    if (anyTile) {
+        out.Append(u"\n</");
+        out.Append(MapFile::kRootElement);
+        out.AppendUnit(u'>');
     }
-    if (!anyTile) {
-        out.Append(u"/>");
+}
+
+void CGridvellumDoc::ToText(WString& out) const {
+    // Undo takes this snapshot on every edit, so the text is put together from the tiles' own texts
+    // rather than through an XML tree; it is the same text the tree would give (the tests hold the two
+    // side by side).
+    const bool anyTile = std::any_of(tiles_.begin(), tiles_.end(),
+                                     [](const std::unique_ptr<TileRef>& tile) { return !!tile; });
+    AppendTextStart(out, anyTile);
+    for (const auto& tile : tiles_) {
+        if (tile) {
+            out.Append(*tile->ClipboardText());
+        }
+    }
+    AppendTextEnd(out, anyTile);
+}
+
+void CGridvellumDoc::TextOf(const TileTexts& tiles, WString& out) const {
+    AppendTextStart(out, !tiles.empty());
+    for (const TileText& text : tiles) {
+        out.Append(*text);
+    }
+    AppendTextEnd(out, !tiles.empty());
+}
+
+void CGridvellumDoc::CollectTileTexts(TileTexts& out) const {
+    out.clear();
+    out.reserve(tiles_.size());
+    for (const auto& tile : tiles_) {
+        if (tile) {
+            out.push_back(tile->ClipboardIdentity());
+        }
+    }
+}
+
+void CGridvellumDoc::WriteTileTexts() const {
+    for (const auto& tile : tiles_) {
+        if (tile) {
+            tile->ClipboardText();
+        }
+    }
+}
+
+std::vector<std::unique_ptr<TileRef>> CGridvellumDoc::ReadTileElements(const WString& text) {
+    std::vector<std::unique_ptr<TileRef>> read;
+    XmlDocument document;
+    if (!document.ParseText(text)) {
+        return read;
+    }
+    const TileSet& tileSet = Tiles();
+    for (int i = 0; i < document.ChildCount(); ++i) {
+        const XmlElement& element = *document.Child(i);
+        std::unique_ptr<TileRef> tile;
+        if (element.Name() == MapFile::kTextElement) {
+            tile = std::make_unique<TextTile>(context_);
+        } else if (element.Name() == MapFile::kTileElement &&
+                   MapFile::ResolveDefinition(element, tileSet) <
+                       static_cast<std::uint32_t>(tileSet.DefinitionCount())) {
+            tile = std::make_unique<TileRef>(context_);
+        }
+        if (tile) {
+            tile->ReadXml(element);
+        }
+        read.push_back(std::move(tile));
+    }
+    return read;
+}
+
+void CGridvellumDoc::ReadTilesInto(const TileTexts& texts, const std::vector<size_t>& slots,
+                                   std::vector<std::unique_ptr<TileRef>>& into) {
+    if (slots.empty()) {
         return;
     }
-    out.Append(u"\n</");
-    out.Append(MapFile::kRootElement);
-    out.AppendUnit(u'>');
+    WString text;
+    AppendTextStart(text, true);
+    for (size_t slot : slots) {
+        text.Append(*texts[slot]);
+    }
+    AppendTextEnd(text, true);
+    std::vector<std::unique_ptr<TileRef>> read = ReadTileElements(text);
+    if (read.size() != slots.size()) {
+        // Some text does not parse (a character no XML text may hold): each is read alone, so only
+        // that tile is missing.
+        if (slots.size() == 1) {
+            return;
+        }
+        for (size_t slot : slots) {
+            ReadTilesInto(texts, {slot}, into);
+        }
+        return;
+    }
+    for (size_t k = 0; k < slots.size(); ++k) {
+        if (read[k]) {
+            read[k]->AdoptClipboardText(texts[slots[k]]);
+            into[slots[k]] = std::move(read[k]);
+        }
+    }
+}
+
+void CGridvellumDoc::ReplaceTiles(const TileTexts& wanted) {
+    CompactTiles();
+    const size_t count = tiles_.size();
+    size_t prefix = 0;
+    while (prefix < count && prefix < wanted.size() &&
+           tiles_[prefix]->ClipboardIdentity() == wanted[prefix]) {
+        ++prefix;
+    }
+    size_t suffix = 0;
+    while (suffix < count - prefix && suffix < wanted.size() - prefix &&
+           tiles_[count - 1 - suffix]->ClipboardIdentity() == wanted[wanted.size() - 1 - suffix]) {
+        ++suffix;
+    }
+    // Between the runs that stayed, a tile whose text is wanted moves to its new place as it is; the
+    // tiles whose texts are not wanted go, and the wanted texts no tile has are read in one go.
+    std::unordered_map<const WString*, std::unique_ptr<TileRef>> kept;
+    for (size_t i = prefix; i < count - suffix; ++i) {
+        CountPlacement(*tiles_[i], -1);
+        kept.try_emplace(tiles_[i]->ClipboardIdentity().get(), std::move(tiles_[i]));
+    }
+    std::vector<std::unique_ptr<TileRef>> rebuilt;
+    rebuilt.reserve(wanted.size());
+    for (size_t i = 0; i < prefix; ++i) {
+        rebuilt.push_back(std::move(tiles_[i]));
+    }
+    std::vector<size_t> unreadSlots;
+    for (size_t i = prefix; i < wanted.size() - suffix; ++i) {
+        auto found = kept.find(wanted[i].get());
+        if (found != kept.end()) {
+            rebuilt.push_back(std::move(found->second));
+            kept.erase(found);
+        } else {
+            unreadSlots.push_back(rebuilt.size());
+            rebuilt.emplace_back();
+        }
+    }
+    for (size_t i = count - suffix; i < count; ++i) {
+        rebuilt.push_back(std::move(tiles_[i]));
+    }
+    ReadTilesInto(wanted, unreadSlots, rebuilt);
+    for (size_t i = prefix; i < rebuilt.size() - suffix; ++i) {
+        if (rebuilt[i]) {
+            CountPlacement(*rebuilt[i], 1);
+        }
+    }
+    tiles_ = std::move(rebuilt);
+    hasEmptySlots_ = true;
+    CompactTiles();
+    DeselectAll();
+    RemoveEmptyTexts();
+    Repaint();
 }
 
 bool CGridvellumDoc::LoadTilesFromText(const WString& text) {

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "document/TileContext.h"
+#include "document/TileText.h"
+#include "document/UndoEntry.h"
 #include "support/Rect2.h"
 #include "support/Vec2.h"
 #include "support/WString.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class DocumentHost;
@@ -73,10 +76,11 @@ public:
     int TileCount() const { return static_cast<int>(tiles_.size()); }
     TileRef* TileAt(int index) const;
     // Compacts, then places the tile after every tile of lower or equal sort (compared unsigned).
+    // A placed tile keeps its definition: the placed counts follow insertions and removals only.
     void InsertTile(std::unique_ptr<TileRef> tile);
     // A new tile of the definition at the identity, or null when the definition's maximum is reached.
     TileRef* AddTile(int definition);
-    // Map tiles (not text) that use the definition.
+    // Map tiles (not text) that use the definition; kept as tiles come and go, so asking costs nothing.
     int CountPlaced(int definition) const;
     void DeleteAllTiles();
     // Takes the tile out of its slot, leaving the slot empty until the next compaction.
@@ -116,6 +120,17 @@ public:
     void ReadXml(const XmlElement& root, bool skipScenario);
     // Appends the clipboard form as text.
     void ToText(WString& out) const;
+    // The clipboard form of a map holding the given tiles, in their order.
+    void TextOf(const TileTexts& tiles, WString& out) const;
+    // The tiles' texts in tile order, as identities: each is written only when it is read or the tile
+    // is about to change (see TileRef::ClipboardIdentity).
+    void CollectTileTexts(TileTexts& out) const;
+    // Writes every tile's text not written yet, so that lists sharing them can be read as text.
+    void WriteTileTexts() const;
+    // Makes the tiles those of the list, in its order, as reading its text would: a tile whose text
+    // is in the list stays as it is, every other one is read from its text. Nothing is selected
+    // afterwards.
+    void ReplaceTiles(const TileTexts& tiles);
     // Reads tiles from text in the clipboard form; false (nothing happens) when it does not parse.
     bool LoadTilesFromText(const WString& text);
 
@@ -123,10 +138,11 @@ public:
     void DetachForTilesetChange(WString& out);
     void ReattachAfterTilesetChange(const WString& text);
 
-    // Histories of whole-document texts, oldest first, and the text taken when an edit began.
-    std::vector<WString>& UndoHistory() { return undoHistory_; }
-    std::vector<WString>& RedoHistory() { return redoHistory_; }
-    WString& PreEditSnapshot() { return preEditSnapshot_; }
+    // Histories of the tiles as they were, oldest first (see UndoEntries), and the tiles' texts taken
+    // when an edit began (none outside an edit).
+    UndoList& UndoHistory() { return undoHistory_; }
+    UndoList& RedoHistory() { return redoHistory_; }
+    std::optional<TileTexts>& PreEditSnapshot() { return preEditSnapshot_; }
 
 private:
     void ForgetEditState();
@@ -134,6 +150,16 @@ private:
     WString TitleFor(const WString& path) const;
     void Repaint() const;
     bool MayPlace(std::uint32_t definition, int used) const;
+    void CountPlacement(const TileRef& tile, int change);
+    // The map text around the tiles' own: the declaration and the root element's start, then its end.
+    void AppendTextStart(WString& out, bool anyTile) const;
+    void AppendTextEnd(WString& out, bool anyTile) const;
+    // Reads the tile elements of a clipboard text; a slot stays empty for an element that is not a tile
+    // of the loaded tileset.
+    std::vector<std::unique_ptr<TileRef>> ReadTileElements(const WString& text);
+    // Reads the texts at the given places of the list; one that does not parse leaves its slot empty.
+    void ReadTilesInto(const TileTexts& texts, const std::vector<size_t>& slots,
+                       std::vector<std::unique_ptr<TileRef>>& into);
     template <typename Accept> TileRef* HitTestTopmost(const Vec2& worldPt, Accept accept) const;
 
     TileContext context_;
@@ -142,10 +168,12 @@ private:
     std::vector<std::unique_ptr<TileRef>> tiles_;
     // Set while some slot may be empty, so that compaction costs nothing in the usual case.
     bool hasEmptySlots_ = false;
+    // Map tiles placed per definition index.
+    std::vector<int> placed_;
     std::vector<bool> selectionSnapshot_;
-    std::vector<WString> undoHistory_;
-    std::vector<WString> redoHistory_;
-    WString preEditSnapshot_;
+    UndoList undoHistory_;
+    UndoList redoHistory_;
+    std::optional<TileTexts> preEditSnapshot_;
     WString title_;
     WString pathName_;
     WString fileError_;

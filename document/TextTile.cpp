@@ -28,7 +28,10 @@ std::u16string_view View(const WString& text) {
 
 TextTile::TextTile(TileContext& context) : TileRef(context) {}
 
-TextTile::~TextTile() = default;
+TextTile::~TextTile() {
+    // Written while the tile is still a text tile, should a step hold its text unwritten.
+    ForgetClipboardText();
+}
 
 RasterCanvas* TextTile::Image(bool /*flipped*/) const {
     return nullptr;
@@ -64,6 +67,7 @@ void TextTile::SetText(const WString& text) {
         return;
     }
     MarkChanged();
+    ForgetClipboardText();
     text_ = text;
     Measure();
     UpdateBounds();

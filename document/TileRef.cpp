@@ -1,6 +1,7 @@
 #include "document/TileRef.h"
 
 #include "document/AttributeSink.h"
+#include "document/ClipboardTextSink.h"
 #include "document/MapFile.h"
 #include "document/ProgramState.h"
 #include "document/TileContext.h"
@@ -49,7 +50,9 @@ TileRef::TileRef(TileContext& context) : context_(context), path_(1), inversePat
     strength_ = tint.strength;
 }
 
-TileRef::~TileRef() = default;
+TileRef::~TileRef() {
+    ForgetClipboardText();
+}
 
 const TileDef* TileRef::Definition() const {
     const TileSet& tileSet = context_.Tiles();
@@ -95,6 +98,7 @@ bool TileRef::IsFree() const {
 }
 
 void TileRef::SetDefinition(std::uint32_t index) {
+    ForgetClipboardText();
     definitionIndex_ = index;
     const TileDef* definition = Definition();
     if (definition == nullptr) {
@@ -163,6 +167,7 @@ void TileRef::RestoreChanged(bool changed) {
 }
 
 void TileRef::CopyAppearanceFrom(const TileRef& other) {
+    ForgetClipboardText();
     tinted_ = other.tinted_;
     tintColor_ = other.tintColor_;
 }
@@ -185,6 +190,7 @@ void TileRef::CopyFrom(const TileRef& other) {
 
 void TileRef::SetTinted(bool tinted) {
     if (tinted != tinted_) {
+        ForgetClipboardText();
         tinted_ = tinted;
         MarkChanged();
     }
@@ -192,6 +198,7 @@ void TileRef::SetTinted(bool tinted) {
 
 void TileRef::SetTintColor(const Rgb8& color) {
     if (!(color == tintColor_)) {
+        ForgetClipboardText();
         tintColor_ = color;
         MarkChanged();
     }
@@ -203,6 +210,7 @@ bool TileRef::LocalFlag(int index) const {
 
 void TileRef::SetLocalFlag(int index, bool state) {
     if (index >= 0 && index < LocalFlagCount()) {
+        ForgetClipboardText();
         localFlags_[static_cast<size_t>(index)] = state;
     }
 }
@@ -379,6 +387,7 @@ void TileRef::CheckChanged() {
 }
 
 void TileRef::RecordPathStep() {
+    ForgetClipboardText();
     path_.push_back(path_.back());
     inversePath_.push_back(inversePath_.back());
 }
@@ -388,6 +397,7 @@ bool TileRef::DropRepeatedStep() {
     if (count < 2 || !path_[count - 1].Equals(path_[count - 2])) {
         return false;
     }
+    ForgetClipboardText();
     path_.pop_back();
     inversePath_.pop_back();
     return true;
@@ -397,11 +407,13 @@ void TileRef::ClearPath() {
     if (path_.size() < 2) {
         return;
     }
+    ForgetClipboardText();
     path_.erase(path_.begin(), path_.end() - 1);
     inversePath_.erase(inversePath_.begin(), inversePath_.end() - 1);
 }
 
 bool TileRef::ReadColorAttribute(const XmlElement& element) {
+    ForgetClipboardText();
     Rgb8 color;
     if (!MapFile::ParseColor(element.Attribute(u"color"), color)) {
         tinted_ = false;
@@ -413,6 +425,7 @@ bool TileRef::ReadColorAttribute(const XmlElement& element) {
 }
 
 void TileRef::ReadPath(const WString& value) {
+    ForgetClipboardText();
     if (value.Find(u",") < 0) {
         if (MapFile::DecodeMatrix(value, path_.back())) {
             inversePath_.back() = path_.back();
@@ -460,6 +473,47 @@ void TileRef::ReadXml(const XmlElement& element) {
     // Files written under another grid size come back onto the current grid.
     Snap();
     TakeSnapshot();
+}
+
+const TileText& TileRef::ClipboardIdentity() const {
+    if (!clipboardText_) {
+        clipboardText_ = std::make_shared<WString>();
+        clipboardTextWritten_ = false;
+    }
+    return clipboardText_;
+}
+
+const TileText& TileRef::ClipboardText() const {
+    ClipboardIdentity();
+    if (!clipboardTextWritten_) {
+        // Made here as a writable string and shared read-only: the tile is its only writer.
+        WString written;
+        ClipboardTextSink sink(written);
+        WriteAttributes(sink);
+        sink.EndElement();
+        // Undo steps may keep it long after: it takes no room beyond its length.
+        const_cast<WString&>(*clipboardText_) = WString(written.c_str(), written.Length());
+        clipboardTextWritten_ = true;
+    }
+    return clipboardText_;
+}
+
+void TileRef::ForgetClipboardText() {
+    if (!clipboardText_) {
+        return;
+    }
+    // An undo step still holds the text as what the tile was: it gets its words before they change.
+    if (!clipboardTextWritten_ && clipboardText_.use_count() > 1) {
+        ClipboardText();
+    }
+    clipboardText_.reset();
+}
+
+void TileRef::AdoptClipboardText(const TileText& text) {
+    if (text && *ClipboardText() == *text) {
+        clipboardText_ = text;
+        clipboardTextWritten_ = true;
+    }
 }
 
 void TileRef::WriteXml(XmlElement& element) const {

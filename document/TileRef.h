@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/TileText.h"
 #include "support/Matrix3.h"
 #include "support/Rect2.h"
 #include "support/Rgb8.h"
@@ -20,6 +21,13 @@ class XmlElement;
 
 // One tile placed on the map: an instance of a tile definition with its own transform, movement
 // path, tint, flip, free placement, local flags and selection.
+//
+// The tile's clipboard text stands for the tile as it is: undo steps hold it, and a tile whose text
+// object a step holds is unchanged since. The object is made empty and written only when its words
+// are wanted, or just before the tile first changes or goes while a step still holds it. So every
+// change to what the tile writes (definition, transform, path, tint, strength, flip, free flag, local
+// flags, text) calls ForgetClipboardText before it changes anything; selection and bounds are not
+// written and keep the text.
 //
 // Coordinates: the transform maps image pixels (x right, y up, y = 0 at the picture's bottom row,
 // which is the first stored row) to world units (y up). The origin of a tile is the image corner
@@ -80,6 +88,16 @@ public:
     void SetDefinition(std::uint32_t index);
     std::uint32_t DefinitionIndex() const { return definitionIndex_; }
 
+    // The tile's element in the clipboard form, written only when the tile changed since the last call.
+    // While the tile stays as it is the same object comes back.
+    const TileText& ClipboardText() const;
+    // The same object, perhaps not written yet: enough to tell whether the tile changed, and written
+    // before it would stop saying what the tile was.
+    const TileText& ClipboardIdentity() const;
+    // Takes text as the tile's own when it says exactly what the tile would write (a tile just read
+    // from it), so that lists holding it keep comparing equal; otherwise the tile's own text stays.
+    void AdoptClipboardText(const TileText& text);
+
     // Change tracking for undo: the snapshot is what CheckChanged compares against.
     void TakeSnapshot();
     void CheckChanged();
@@ -96,7 +114,10 @@ public:
 
     const Matrix3& Transform() const { return path_.back(); }
     // Replaces the current transform; bounds are not refreshed (UpdateBounds does that).
-    void SetTransform(const Matrix3& transform) { path_.back() = transform; }
+    void SetTransform(const Matrix3& transform) {
+        ForgetClipboardText();
+        path_.back() = transform;
+    }
     // Inverse of the current transform as of the last UpdateBounds.
     const Matrix3& InverseTransform() const { return inversePath_.back(); }
     const Matrix3& SnapshotTransform() const { return snapshot_; }
@@ -110,11 +131,20 @@ public:
     // Sets the changed flag when the colour differs.
     void SetTintColor(const Rgb8& color);
     double Strength() const { return strength_; }
-    void SetStrength(double strength) { strength_ = strength; }
+    void SetStrength(double strength) {
+        ForgetClipboardText();
+        strength_ = strength;
+    }
     bool IsFlipped() const { return flipped_; }
-    void SetFlipped(bool flipped) { flipped_ = flipped; }
+    void SetFlipped(bool flipped) {
+        ForgetClipboardText();
+        flipped_ = flipped;
+    }
     bool FreeFlag() const { return free_; }
-    void SetFree(bool free) { free_ = free; }
+    void SetFree(bool free) {
+        ForgetClipboardText();
+        free_ = free;
+    }
 
     int LocalFlagCount() const { return static_cast<int>(localFlags_.size()); }
     // Numbers outside the tile's flags read as clear and cannot be set.
@@ -127,6 +157,8 @@ public:
 
 protected:
     TileContext& Context() const { return context_; }
+    // Called before every change to what the tile writes, and by destructors while the tile is whole.
+    void ForgetClipboardText();
     // Width and height of what the tile shows, in image pixels; 0 x 0 without an image.
     virtual double ContentWidth() const;
     virtual double ContentHeight() const;
@@ -159,4 +191,6 @@ private:
     bool free_ = false;
     std::vector<bool> localFlags_;
     std::vector<bool> localFlagsSnapshot_;
+    mutable TileText clipboardText_;
+    mutable bool clipboardTextWritten_ = false;
 };

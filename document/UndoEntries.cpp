@@ -1,191 +1,172 @@
 #include "document/UndoEntries.h"
 
+#include "support/WString.h"
+
 #include <algorithm>
-#include <cstdint>
+#include <unordered_map>
+#include <utility>
 
 namespace {
 
-// First units of the compact forms: control characters no map text begins with (it begins "<?xml").
-constexpr char16_t kPackedMark = 0x0001;
-constexpr char16_t kDifferenceMark = 0x0002;
-// Put before a whole text that cannot be packed but begins with one of the marks itself.
-constexpr char16_t kVerbatimMark = 0x0003;
-// Differing runs closer than this are kept as one piece: each piece costs six units of bookkeeping.
-constexpr int kJoinGap = 8;
+// The count block and allocation header beside each shared text.
+constexpr std::size_t kSharedTextOverhead = 32;
 
-// AppendUnit skips zero units; counts need them, so they are written through Append with a length.
-void AppendCountUnits(WString& out, int value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    const char16_t units[2] = {static_cast<char16_t>(bits & 0xFFFF), static_cast<char16_t>(bits >> 16)};
-    out.Append(units, 2);
+// Longest run of positions (indices into `positions`) whose values increase, skipping values below 0.
+std::vector<int> LongestIncreasing(const std::vector<int>& positions) {
+    std::vector<int> tails; // index of the smallest last value of a run of each length
+    std::vector<int> before(positions.size(), -1);
+    for (int i = 0; i < static_cast<int>(positions.size()); ++i) {
+        const int value = positions[static_cast<size_t>(i)];
+        if (value < 0)
+            continue;
+        auto place = std::lower_bound(tails.begin(), tails.end(), value, [&](int tail, int v) {
+            return positions[static_cast<size_t>(tail)] < v;
+        });
+        if (place != tails.begin())
+            before[static_cast<size_t>(i)] = *(place - 1);
+        if (place == tails.end())
+            tails.push_back(i);
+        else
+            *place = i;
+    }
+    std::vector<int> run;
+    for (int i = tails.empty() ? -1 : tails.back(); i >= 0; i = before[static_cast<size_t>(i)])
+        run.push_back(i);
+    std::reverse(run.begin(), run.end());
+    return run;
 }
 
-int ReadCount(const char16_t* units) {
-    return static_cast<int>(static_cast<std::uint32_t>(units[0]) |
-                            (static_cast<std::uint32_t>(units[1]) << 16));
+void AddPiece(std::vector<UndoEntry::Piece>& pieces, const TileTexts& older, int at, int removed, int from,
+              int to) {
+    if (removed == 0 && from == to)
+        return;
+    UndoEntry::Piece piece;
+    piece.at = at;
+    piece.removed = removed;
+    piece.inserted.assign(older.begin() + from, older.begin() + to);
+    pieces.push_back(std::move(piece));
 }
 
-bool FitsInBytes(const WString& text) {
-    const char16_t* units = text.c_str();
-    char16_t any = 0;
-    for (int i = 0; i < text.Length(); ++i)
-        any |= units[i];
-    return any < 0x100;
-}
-
-// One piece of a difference: units [at, at + removed) of the newer text become the given older units.
-void AppendPiece(WString& out, int at, int removed, const char16_t* older, int count) {
-    AppendCountUnits(out, at);
-    AppendCountUnits(out, removed);
-    AppendCountUnits(out, count);
-    out.Append(older, count);
+std::size_t PieceBytes(const std::vector<UndoEntry::Piece>& pieces) {
+    std::size_t bytes = pieces.capacity() * sizeof(UndoEntry::Piece);
+    for (const UndoEntry::Piece& piece : pieces) {
+        bytes += piece.inserted.capacity() * sizeof(TileText);
+        for (const TileText& text : piece.inserted)
+            bytes += UndoEntries::TextBytes(*text);
+    }
+    return bytes;
 }
 
 } // namespace
 
-bool UndoEntries::IsPacked(const WString& entry) {
-    return entry.Length() >= 3 && entry.At(0) == kPackedMark;
-}
-
-bool UndoEntries::IsDifference(const WString& entry) {
-    return entry.Length() >= 3 && entry.At(0) == kDifferenceMark;
-}
-
-WString UndoEntries::Pack(const WString& text) {
-    if (text.IsEmpty())
-        return text;
-    if (!FitsInBytes(text)) {
-        if (text.At(0) < kPackedMark || text.At(0) > kVerbatimMark)
-            return text;
-        WString marked;
-        marked.Append(&kVerbatimMark, 1);
-        marked.Append(text);
-        return marked;
-    }
-    const int length = text.Length();
-    WString packed;
-    char16_t* out = packed.BeginAppend(3 + (length + 1) / 2);
-    out[0] = kPackedMark;
-    out[1] = static_cast<char16_t>(static_cast<std::uint32_t>(length) & 0xFFFF);
-    out[2] = static_cast<char16_t>(static_cast<std::uint32_t>(length) >> 16);
-    const char16_t* units = text.c_str();
-    int written = 3;
-    for (int i = 0; i < length; i += 2) {
-        const char16_t high = i + 1 < length ? units[i + 1] : 0;
-        out[written++] = static_cast<char16_t>(units[i] | (high << 8));
-    }
-    packed.CommitAppend(written);
-    return packed;
-}
-
-WString UndoEntries::Unpack(const WString& entry) {
-    if (!entry.IsEmpty() && entry.At(0) == kVerbatimMark)
-        return entry.Substring(1, entry.Length() - 1);
-    if (!IsPacked(entry))
-        return entry;
-    const char16_t* units = entry.c_str();
-    const int length = std::min(ReadCount(units + 1), 2 * (entry.Length() - 3));
-    WString text;
-    if (length <= 0)
-        return text;
-    char16_t* out = text.BeginAppend(length);
-    for (int i = 0; i < length; ++i) {
-        const char16_t pair = units[3 + i / 2];
-        out[i] = static_cast<char16_t>(i % 2 == 0 ? pair & 0xFF : pair >> 8);
-    }
-    text.CommitAppend(length);
-    return text;
-}
-
-WString UndoEntries::Difference(const WString& newer, const WString& older) {
-    const char16_t* a = newer.c_str();
-    const char16_t* b = older.c_str();
-    const int lengthA = newer.Length(), lengthB = older.Length();
+std::vector<UndoEntry::Piece> UndoEntries::Difference(const TileTexts& newer, const TileTexts& older) {
+    const int lengthA = static_cast<int>(newer.size()), lengthB = static_cast<int>(older.size());
     int prefix = 0;
-    while (prefix < lengthA && prefix < lengthB && a[prefix] == b[prefix])
+    while (prefix < lengthA && prefix < lengthB && newer[prefix] == older[prefix])
         ++prefix;
     int suffix = 0;
     while (suffix < lengthA - prefix && suffix < lengthB - prefix &&
-           a[lengthA - 1 - suffix] == b[lengthB - 1 - suffix])
+           newer[lengthA - 1 - suffix] == older[lengthB - 1 - suffix])
         ++suffix;
-    WString out;
-    out.Append(&kDifferenceMark, 1);
-    AppendCountUnits(out, lengthB);
     const int endA = lengthA - suffix, endB = lengthB - suffix;
-    if (endA - prefix != endB - prefix) {
-        // Tiles added or removed: one piece from the first to the last change.
-        AppendPiece(out, prefix, endA - prefix, b + prefix, endB - prefix);
-        return out;
+    // Where each tile of newer's middle stands in older's; those that keep their order stay.
+    std::unordered_map<const WString*, int> placeInOlder;
+    placeInOlder.reserve(static_cast<size_t>(endB - prefix));
+    for (int j = prefix; j < endB; ++j)
+        placeInOlder.emplace(older[j].get(), j);
+    std::vector<int> positions(static_cast<size_t>(endA - prefix), -1);
+    for (int i = prefix; i < endA; ++i) {
+        auto found = placeInOlder.find(newer[i].get());
+        if (found != placeInOlder.end())
+            positions[static_cast<size_t>(i - prefix)] = found->second;
     }
-    // Same length (moves, turns, colours): each run of differing units is a piece of its own.
-    int i = prefix;
-    while (i < endA) {
-        if (a[i] == b[i]) {
-            ++i;
-            continue;
-        }
-        const int start = i;
-        int last = i;
-        while (i < endA && i - last <= kJoinGap) {
-            if (a[i] != b[i])
-                last = i;
-            ++i;
-        }
-        AppendPiece(out, start, last + 1 - start, b + start, last + 1 - start);
-        i = last + 1;
+    std::vector<UndoEntry::Piece> pieces;
+    int a = prefix, b = prefix; // the next tiles of newer and older not yet accounted for
+    for (int kept : LongestIncreasing(positions)) {
+        const int i = prefix + kept;
+        const int j = positions[static_cast<size_t>(kept)];
+        AddPiece(pieces, older, a, i - a, b, j);
+        a = i + 1;
+        b = j + 1;
     }
-    return out;
+    AddPiece(pieces, older, a, endA - a, b, endB);
+    return pieces;
 }
 
-WString UndoEntries::Apply(const WString& difference, const WString& newer) {
-    if (!IsDifference(difference))
-        return difference;
-    const char16_t* units = difference.c_str();
-    const int end = difference.Length();
-    WString older;
-    // Room for the whole result at once; the older text cannot outgrow newer plus the units inserted.
-    older.BeginAppend(std::clamp(ReadCount(units + 1), 0, newer.Length() + end));
-    older.CommitAppend(0);
-    const char16_t* source = newer.c_str();
-    int copied = 0; // units of newer already passed
-    for (int p = 3; p + 6 <= end;) {
-        const int at = std::clamp(ReadCount(units + p), copied, newer.Length());
-        const int removed = std::clamp(ReadCount(units + p + 2), 0, newer.Length() - at);
-        const int count = std::clamp(ReadCount(units + p + 4), 0, end - (p + 6));
-        older.Append(source + copied, at - copied);
-        older.Append(units + p + 6, count);
+TileTexts UndoEntries::Apply(const std::vector<UndoEntry::Piece>& pieces, const TileTexts& newer) {
+    TileTexts older;
+    std::size_t size = newer.size();
+    for (const UndoEntry::Piece& piece : pieces)
+        size = size - std::min<std::size_t>(size, static_cast<std::size_t>(piece.removed)) +
+               piece.inserted.size();
+    older.reserve(size);
+    const int length = static_cast<int>(newer.size());
+    int copied = 0; // tiles of newer already passed
+    for (const UndoEntry::Piece& piece : pieces) {
+        const int at = std::clamp(piece.at, copied, length);
+        const int removed = std::clamp(piece.removed, 0, length - at);
+        older.insert(older.end(), newer.begin() + copied, newer.begin() + at);
+        older.insert(older.end(), piece.inserted.begin(), piece.inserted.end());
         copied = at + removed;
-        p += 6 + count;
     }
-    older.Append(source + copied, newer.Length() - copied);
+    older.insert(older.end(), newer.begin() + copied, newer.end());
     return older;
 }
 
-void UndoEntries::Push(std::vector<WString>& entries, const WString& text) {
-    if (!entries.empty() && !IsDifference(entries.back())) {
-        WString& covered = entries.back();
-        WString difference = Difference(text, Unpack(covered));
-        if (difference.Length() < covered.Length())
-            covered = std::move(difference);
+void UndoEntries::Push(UndoList& entries, TileTexts tiles) {
+    if (!entries.empty() && entries.back().whole) {
+        UndoEntry& covered = entries.back();
+        covered.pieces = Difference(tiles, covered.tiles);
+        TileTexts().swap(covered.tiles);
+        covered.whole = false;
+        covered.pieceBytes = PieceBytes(covered.pieces);
     }
-    entries.push_back(Pack(text));
+    UndoEntry entry;
+    entry.tiles = std::move(tiles);
+    entries.push_back(std::move(entry));
 }
 
-WString UndoEntries::Pop(std::vector<WString>& entries) {
+TileTexts UndoEntries::Pop(UndoList& entries) {
     if (entries.empty())
-        return WString();
-    WString text = Unpack(entries.back());
+        return TileTexts();
+    TileTexts tiles = std::move(entries.back().tiles);
     entries.pop_back();
-    if (!entries.empty() && IsDifference(entries.back()))
-        entries.back() = Pack(Apply(entries.back(), text));
-    return text;
+    if (!entries.empty() && !entries.back().whole) {
+        UndoEntry& next = entries.back();
+        next.tiles = Apply(next.pieces, tiles);
+        std::vector<UndoEntry::Piece>().swap(next.pieces);
+        next.whole = true;
+        next.pieceBytes = 0;
+    }
+    return tiles;
 }
 
-WString UndoEntries::TextAt(const std::vector<WString>& entries, std::size_t index) {
+TileTexts UndoEntries::TilesAt(const UndoList& entries, std::size_t index) {
     if (index >= entries.size())
-        return WString();
-    WString text = Unpack(entries.back());
-    for (std::size_t i = entries.size() - 1; i > index; --i)
-        text = IsDifference(entries[i - 1]) ? Apply(entries[i - 1], text) : Unpack(entries[i - 1]);
-    return text;
+        return TileTexts();
+    TileTexts tiles = entries.back().tiles;
+    for (std::size_t i = entries.size() - 1; i > index; --i) {
+        const UndoEntry& entry = entries[i - 1];
+        tiles = entry.whole ? entry.tiles : Apply(entry.pieces, tiles);
+    }
+    return tiles;
+}
+
+std::size_t UndoEntries::TextBytes(const WString& text) {
+    std::size_t bytes = sizeof(WString) + kSharedTextOverhead;
+    const int units = text.Length() + text.Spare() + 1;
+    if (units > WString::kInlineUnits)
+        bytes += 2 * static_cast<std::size_t>(units);
+    return bytes;
+}
+
+std::size_t UndoEntries::HeldBytes(const UndoEntry& entry) {
+    if (!entry.whole)
+        return sizeof(UndoEntry) + entry.pieceBytes;
+    std::size_t bytes = sizeof(UndoEntry) + entry.tiles.capacity() * sizeof(TileText);
+    for (const TileText& text : entry.tiles) {
+        if (text.use_count() == 1)
+            bytes += TextBytes(*text);
+    }
+    return bytes;
 }

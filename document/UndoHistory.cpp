@@ -7,14 +7,6 @@
 
 #include <utility>
 
-namespace {
-
-std::size_t EntryBytes(const WString& entry) {
-    return 2 * static_cast<std::size_t>(entry.Length());
-}
-
-} // namespace
-
 void UndoHistory::BeginEdit() {
     doc_.State().changed = false;
     for (int i = 0; i < doc_.TileCount(); ++i) {
@@ -22,9 +14,9 @@ void UndoHistory::BeginEdit() {
             tile->TakeSnapshot();
         }
     }
-    WString& snapshot = doc_.PreEditSnapshot();
-    snapshot.Clear();
-    doc_.ToText(snapshot);
+    std::optional<TileTexts>& snapshot = doc_.PreEditSnapshot();
+    snapshot.emplace();
+    doc_.CollectTileTexts(*snapshot);
 }
 
 bool UndoHistory::CommitEdit() {
@@ -39,19 +31,18 @@ bool UndoHistory::CommitEdit() {
     }
     state.changed = false;
     doc_.SetModifiedFlag(true);
-    WString& snapshot = doc_.PreEditSnapshot();
+    std::optional<TileTexts>& snapshot = doc_.PreEditSnapshot();
     // A commit without a begin has no earlier state to return to; an empty entry would make the next
     // undo wipe the whole map, so the change is kept without a step.
-    if (snapshot.IsEmpty()) {
+    if (!snapshot) {
         return false;
     }
     doc_.RedoHistory().clear();
-    std::vector<WString>& undo = doc_.UndoHistory();
-    UndoEntries::Push(undo, snapshot);
-    snapshot.Clear();
-    // The entry just covered shrank to its difference, so the limit is checked after the push. As
-    // before compact steps, the newest entry is neither dropped nor counted: it may pass the limit
-    // alone until the next commit, and a map never keeps fewer steps than it did with whole texts.
+    UndoList& undo = doc_.UndoHistory();
+    UndoEntries::Push(undo, std::move(*snapshot));
+    snapshot.reset();
+    // The entry just covered shrank to its difference, so the limit is checked after the push. The
+    // newest entry is neither dropped nor counted: it may pass the limit alone until the next commit.
     TrimToLimit(undo, kLimitBytes, 1);
     return true;
 }
@@ -72,37 +63,44 @@ bool UndoHistory::CanRedo() const {
     return !doc_.RedoHistory().empty();
 }
 
-bool UndoHistory::Replay(std::vector<WString>& from, std::vector<WString>& to) {
+bool UndoHistory::Replay(UndoList& from, UndoList& to) {
     if (from.empty()) {
         return false;
     }
-    WString current;
-    doc_.ToText(current);
-    UndoEntries::Push(to, current);
-    const WString entry = UndoEntries::Pop(from);
-    doc_.DeleteAllTiles();
-    doc_.LoadTilesFromText(entry);
+    TileTexts current;
+    doc_.CollectTileTexts(current);
+    UndoEntries::Push(to, std::move(current));
+    doc_.ReplaceTiles(UndoEntries::Pop(from));
     doc_.State().changed = false;
     doc_.SetModifiedFlag(true);
     return true;
 }
 
-std::size_t UndoHistory::SizeInBytes(const std::vector<WString>& history) {
+WString UndoHistory::StepText(std::size_t index) const {
+    WString text;
+    if (index < doc_.UndoHistory().size()) {
+        doc_.WriteTileTexts();
+        doc_.TextOf(UndoEntries::TilesAt(doc_.UndoHistory(), index), text);
+    }
+    return text;
+}
+
+std::size_t UndoHistory::SizeInBytes(const UndoList& history) {
     std::size_t size = 0;
-    for (const WString& entry : history) {
-        size += EntryBytes(entry);
+    for (const UndoEntry& entry : history) {
+        size += UndoEntries::HeldBytes(entry);
     }
     return size;
 }
 
-std::size_t UndoHistory::TrimToLimit(std::vector<WString>& history, std::size_t limitBytes,
-                                     std::size_t keepNewest) {
-    std::size_t size = SizeInBytes(history);
-    for (std::size_t i = 0; i < keepNewest && i < history.size(); ++i)
-        size -= EntryBytes(history[history.size() - 1 - i]);
+std::size_t UndoHistory::TrimToLimit(UndoList& history, std::size_t limitBytes, std::size_t keepNewest) {
+    std::size_t size = 0;
+    for (std::size_t i = 0; i + keepNewest < history.size(); ++i) {
+        size += UndoEntries::HeldBytes(history[i]);
+    }
     std::size_t dropped = 0;
     while (size > limitBytes && dropped + keepNewest < history.size()) {
-        size -= EntryBytes(history[dropped]);
+        size -= UndoEntries::HeldBytes(history[dropped]);
         ++dropped;
     }
     history.erase(history.begin(), history.begin() + static_cast<std::ptrdiff_t>(dropped));

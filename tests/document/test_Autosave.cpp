@@ -46,7 +46,7 @@ TEST_F(AutosaveTest, CopyOfATenThousandTileMapHoldsExactlyWhatSaveWritesAndLeave
         tile->SetTransform(Matrix3::Translation(i % 100 * 64.0, i / 100 * 64.0));
     }
     doc.SetModifiedFlag(true);
-    doc.UndoHistory().push_back(u"an earlier step");
+    doc.UndoHistory().emplace_back(); // an earlier step
 
     ASSERT_TRUE(autosave.Tick());
     autosave.WaitForWrite();

@@ -144,7 +144,7 @@ TEST_F(DocumentOpsTest, SelectedColourComesFromTheFirstTintedSelectedTile) {
 TEST_F(DocumentOpsTest, NewDocumentIsUntitledUnderTheTilesetAndForgetsEverything) {
     Place(kFloor, 0, 0);
     doc.SetScenario(u"old");
-    doc.UndoHistory().push_back(u"x");
+    doc.UndoHistory().emplace_back();
     doc.SetModifiedFlag();
     ASSERT_TRUE(doc.OnNewDocument());
     EXPECT_EQ(doc.TileCount(), 0);
@@ -174,7 +174,7 @@ TEST_F(DocumentOpsTest, OpenAndSaveSetTitleAndClearTheModifiedFlagButKeepHistori
     EXPECT_EQ(doc.Title().ToUtf8(), "keep.gv [test.set]");
     EXPECT_EQ(doc.PathName().ToUtf8(), dir.Join("keep.gv"));
     Place(kFloor, 0, 0);
-    doc.UndoHistory().push_back(u"step");
+    doc.UndoHistory().emplace_back();
     doc.SetModifiedFlag();
     state.changed = true;
     EXPECT_NE(SaveBytes("other.gv"), "");
@@ -205,7 +205,7 @@ TEST_F(DocumentOpsTest, SaveThatCannotWriteKeepsTheDocumentModified) {
 TEST_F(DocumentOpsTest, TilesetChangeKeepsTheTilesAsTextAndMarksTheDocumentModified) {
     Place(kChest, 64, 64);
     PlaceText(u"Label", 0, 0);
-    doc.UndoHistory().push_back(u"old");
+    doc.UndoHistory().emplace_back();
     WString kept;
     doc.DetachForTilesetChange(kept);
     EXPECT_EQ(doc.TileCount(), 0);

@@ -111,45 +111,58 @@ TEST_F(UndoTest, NewEditEmptiesTheRedoHistory) {
 
 TEST_F(UndoTest, HistoryDropsItsOldestEntriesBeyondTheLimit) {
     Place(kFloor, 0, 0).SetSelected(true);
-    // Three entries of 3,000,000 characters hold 18,000,000 bytes, more than 16,777,216.
+    // Three entries holding a text of 3,000,000 characters each hold 18,000,000 bytes and more, past
+    // 16,777,216.
     const std::u16string big(3'000'000, u'x');
     for (char16_t mark : {u'1', u'2', u'3'}) {
-        std::u16string entry = big;
-        entry[0] = mark;
-        doc.UndoHistory().emplace_back(entry.c_str());
+        std::u16string text = big;
+        text[0] = mark;
+        doc.UndoHistory().emplace_back();
+        doc.UndoHistory().back().tiles.push_back(std::make_shared<const WString>(text.c_str()));
     }
     ASSERT_TRUE(Drag(64, 0));
     ASSERT_EQ(doc.UndoHistory().size(), 3u);
-    EXPECT_EQ(doc.UndoHistory()[0].At(0), u'2');
-    EXPECT_EQ(doc.UndoHistory()[1].At(0), u'3');
-    // the text of the map before the drag, held packed
-    EXPECT_EQ(UndoEntries::TextAt(doc.UndoHistory(), 2).At(0), u'<');
+    EXPECT_EQ(UndoEntries::TilesAt(doc.UndoHistory(), 0).front()->At(0), u'2');
+    EXPECT_EQ(UndoEntries::TilesAt(doc.UndoHistory(), 1).front()->At(0), u'3');
+    // the map before the drag
+    EXPECT_EQ(history.StepText(2).At(0), u'<');
+    EXPECT_LE(UndoHistory::SizeInBytes(doc.UndoHistory()), UndoHistory::kLimitBytes);
 }
 
 TEST_F(UndoTest, SingleEntryLargerThanTheLimitStaysUntilTheNextCommit) {
     Place(kFloor, 0, 0).SetSelected(true);
     history.BeginEdit();
     edits.TransformSelected(Matrix3::Translation(64, 0));
-    // Stands for a map whose text passes the limit alone: 8,388,609 characters are 16,777,218 bytes
-    // (characters beyond a byte, so the entry cannot be packed).
-    doc.PreEditSnapshot() = WString(std::u16string(8'388'609, u'\u0127').c_str());
+    // Stands for a map whose tiles pass the limit alone: 8,388,609 characters are 16,777,218 bytes.
+    doc.PreEditSnapshot() =
+        TileTexts{std::make_shared<const WString>(std::u16string(8'388'609, u'\u0127').c_str())};
     ASSERT_TRUE(history.CommitEdit());
     ASSERT_EQ(doc.UndoHistory().size(), 1u);
-    EXPECT_EQ(UndoHistory::SizeInBytes(doc.UndoHistory()), 16'777'218u);
+    EXPECT_GT(UndoHistory::SizeInBytes(doc.UndoHistory()), 16'777'218u) << "the text it alone holds counts";
 
     ASSERT_TRUE(Drag(64, 0));
     ASSERT_EQ(doc.UndoHistory().size(), 1u);
-    EXPECT_LT(doc.UndoHistory()[0].Length(), 10'000);
+    EXPECT_LT(UndoHistory::SizeInBytes(doc.UndoHistory()), 20'000u);
 }
 
-TEST_F(UndoTest, TrimCountsTwoBytesPerCharacter) {
-    std::vector<WString> entries{WString(u"aaaa"), WString(u"bbbb"), WString(u"cc")};
-    EXPECT_EQ(UndoHistory::TrimToLimit(entries, 20), 0u); // 8 + 8 + 4 bytes fit exactly
-    EXPECT_EQ(UndoHistory::TrimToLimit(entries, 19), 1u);
+TEST_F(UndoTest, TrimCountsWhatTheEntriesHoldAndNotWhatTheMapHolds) {
+    TileRef& tile = Place(kFloor, 0, 0);
+    UndoList entries(3);
+    for (UndoEntry& entry : entries)
+        entry.tiles.push_back(std::make_shared<const WString>(std::u16string(1000, u'a').c_str()));
+    entries[2].tiles.push_back(tile.ClipboardText());
+    const std::size_t each = UndoEntries::HeldBytes(entries[0]);
+    EXPECT_GE(each, 2000u) << "two bytes per unit of a text only the entry holds";
+    // The tile's own text is shared with the map: only its place in the list costs the entry.
+    EXPECT_EQ(UndoEntries::HeldBytes(entries[2]), each + sizeof(TileText));
+    const std::size_t all = 3 * each + sizeof(TileText);
+    EXPECT_EQ(UndoHistory::SizeInBytes(entries), all);
+    EXPECT_EQ(UndoHistory::TrimToLimit(entries, all), 0u);
+    EXPECT_EQ(UndoHistory::TrimToLimit(entries, all - 1), 1u);
     ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0], WString(u"bbbb"));
-    EXPECT_EQ(UndoHistory::TrimToLimit(entries, 3), 2u);
-    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(UndoHistory::TrimToLimit(entries, 3, 1), 1u) << "the newest is neither counted nor dropped";
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].tiles.back(), tile.ClipboardText());
 }
 
 TEST_F(UndoTest, UndoRestoresPathsAndLocalFlagsButNeverTheScenario) {
@@ -235,6 +248,102 @@ TEST_F(UndoTest, LocalFlagMenuCommandIsUndoable) {
     EXPECT_TRUE(doc.IsModified());
     ASSERT_TRUE(history.Undo());
     EXPECT_FALSE(doc.TileAt(0)->LocalFlag(2));
+}
+
+} // namespace
+
+namespace {
+
+class UndoLargeMapTest : public ::testing::Test, public DocumentTest {
+protected:
+    UndoLargeMapTest() : history(doc), edits(doc, &host) {
+        for (int i = 0; i < 3000; ++i) {
+            TileRef* tile = doc.AddTile(i % 3 == 0 ? kChest : kFloor);
+            tile->SetTransform(Matrix3::Translation((i % 60) * 64, (i / 60) * 64));
+            tile->UpdateBounds();
+            // The strength of an untinted tile is not written, so a tile read from its text has the
+            // default one: this one tells the tiles kept as they were.
+            tile->SetStrength(kKeptMark);
+        }
+    }
+    int KeptTiles() const {
+        int kept = 0;
+        for (int i = 0; i < doc.TileCount(); ++i)
+            kept += !doc.TileAt(i)->IsTinted() && doc.TileAt(i)->Strength() == kKeptMark;
+        return kept;
+    }
+    WString Text() const {
+        WString text;
+        doc.ToText(text);
+        return text;
+    }
+    static constexpr double kKeptMark = 0.77;
+    UndoHistory history;
+    EditOps edits;
+};
+
+// Undo and redo read back only the tiles an edit touched: every other tile stays the object it was,
+// in its place, while the map's text is exactly the one the step kept, through raises, deletions and
+// additions in the middle of the map.
+TEST_F(UndoLargeMapTest, UndoAndRedoReadOnlyTheTilesThatDiffer) {
+    const WString before = Text();
+    ASSERT_EQ(KeptTiles(), 3000);
+
+    history.BeginEdit();
+    for (int i : {30, 1000, 2001})
+        doc.TileAt(i)->SetSelected(true);
+    edits.RaiseSelected(); // the chest at 30 goes to the end of the chests' layer
+    edits.TransformSelected(Matrix3::Translation(0, 64 * 60));
+    doc.ReleaseTile(500);
+    doc.CompactTiles();
+    ASSERT_NE(doc.AddTile(kFloor), nullptr);
+    ASSERT_TRUE(history.CommitEdit());
+    const WString after = Text();
+    const int chests = doc.CountPlaced(kChest);
+
+    ASSERT_TRUE(history.Undo());
+    EXPECT_EQ(Text(), before);
+    EXPECT_EQ(KeptTiles(), 3000 - 4) << "only the four tiles the edit touched are read anew";
+    EXPECT_EQ(doc.SelectedCount(), 0);
+    EXPECT_EQ(doc.CountPlaced(kChest), 1000);
+    EXPECT_EQ(doc.CountPlaced(kFloor), 2000);
+
+    ASSERT_TRUE(history.Redo());
+    EXPECT_EQ(Text(), after);
+    // The moved tiles and the added one are read again; every untouched tile is kept.
+    EXPECT_EQ(KeptTiles(), 3000 - 4);
+    EXPECT_EQ(doc.CountPlaced(kChest), chests);
+    EXPECT_EQ(doc.CountPlaced(kFloor), 3000 - chests);
+}
+
+} // namespace
+
+namespace {
+
+class UndoPastMaximumTest : public ::testing::Test, public DocumentTest {};
+
+// A map read from an older tileset may hold more tiles of a kind than its maximum now allows; undo
+// gives back the map the step kept and does not drop the extra ones.
+TEST_F(UndoPastMaximumTest, UndoKeepsTilesBeyondTheirDefinitionsMaximum) {
+    for (int i = 0; i < 3; ++i) {
+        auto door = std::make_unique<TileRef>(doc.Context());
+        door->SetDefinition(kDoor); // at most 2
+        door->SetTransform(Matrix3::Translation(64.0 * i, 0));
+        door->UpdateBounds();
+        doc.InsertTile(std::move(door));
+    }
+    ASSERT_EQ(doc.CountPlaced(kDoor), 3);
+    EXPECT_EQ(doc.AddTile(kDoor), nullptr);
+    UndoHistory history(doc);
+    EditOps edits(doc);
+    doc.TileAt(2)->SetSelected(true);
+    ASSERT_TRUE(edits.DeleteSelected());
+    ASSERT_EQ(doc.CountPlaced(kDoor), 2);
+
+    ASSERT_TRUE(history.Undo());
+    EXPECT_EQ(doc.TileCount(), 3);
+    EXPECT_EQ(doc.CountPlaced(kDoor), 3);
+    EXPECT_EQ(doc.AddTile(kDoor), nullptr) << "the count after undo still holds the maximum";
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The compact undo entries must give back every text exactly, whatever the edit between neighbours:
-// same-length changes here and there, insertions, removals, characters beyond a byte, zero units.
+// The compact undo entries must give back every list of tiles exactly, whatever the edit between
+// neighbours: tiles changed here and there, added, removed, raised to the end or shuffled.
 #include "DocFixture.h"
 
 #include "document/EditOps.h"
@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,39 +20,48 @@ using namespace doctest;
 
 namespace {
 
-WString RandomEdit(const WString& text, std::mt19937& random) {
-    std::u16string units(text.c_str(), static_cast<size_t>(text.Length()));
+TileText NewText(std::mt19937& random) {
+    return std::make_shared<const WString>(WString::FromInt(static_cast<int>(random() % 1000)));
+}
+
+TileTexts RandomEdit(const TileTexts& tiles, std::mt19937& random) {
+    TileTexts edited = tiles;
     auto pick = [&](size_t limit) {
         return limit == 0 ? 0 : std::uniform_int_distribution<size_t>(0, limit - 1)(random);
     };
-    auto unit = [&]() -> char16_t {
-        switch (pick(8)) {
-        case 0:
-            return u'\u0127'; // beyond a byte: the whole text can no longer be packed
-        case 1:
-            return 0x0001; // the packed form's own mark inside the text
-        default:
-            return static_cast<char16_t>(u'a' + pick(26));
+    switch (pick(6)) {
+    case 0: // tiles changed here and there
+        for (size_t n = pick(20) + 1; n > 0 && !edited.empty(); --n)
+            edited[pick(edited.size())] = NewText(random);
+        break;
+    case 1: // tiles added
+        for (size_t n = pick(30) + 1; n > 0; --n)
+            edited.insert(edited.begin() + static_cast<std::ptrdiff_t>(pick(edited.size() + 1)),
+                          NewText(random));
+        break;
+    case 2: // tiles removed
+        for (size_t n = pick(30) + 1; n > 0 && !edited.empty(); --n)
+            edited.erase(edited.begin() + static_cast<std::ptrdiff_t>(pick(edited.size())));
+        break;
+    case 3: { // some tiles raised to the end, some of them changed on the way
+        TileTexts raised;
+        for (size_t n = pick(10) + 1; n > 0 && !edited.empty(); --n) {
+            const auto at = edited.begin() + static_cast<std::ptrdiff_t>(pick(edited.size()));
+            raised.push_back(pick(3) == 0 ? NewText(random) : *at);
+            edited.erase(at);
         }
-    };
-    switch (pick(4)) {
-    case 0: // changes scattered over the text, its length kept
-        for (size_t n = pick(20) + 1; n > 0 && !units.empty(); --n)
-            units[pick(units.size())] = unit();
+        edited.insert(edited.end(), raised.begin(), raised.end());
         break;
-    case 1:
-        units.insert(pick(units.size() + 1), std::u16string(pick(300) + 1, unit()));
-        break;
-    case 2:
-        if (!units.empty()) {
-            const size_t at = pick(units.size());
-            units.erase(at, pick(units.size() - at) + 1);
-        }
-        break;
-    default:
-        units.assign(pick(50), unit()); // replaced whole, or emptied
     }
-    return WString(units.data(), static_cast<int>(units.size()));
+    case 4: // the same tiles in another order
+        std::shuffle(edited.begin(), edited.end(), random);
+        break;
+    default: // replaced whole, or emptied
+        edited.assign(pick(50), nullptr);
+        for (TileText& text : edited)
+            text = NewText(random);
+    }
+    return edited;
 }
 
 } // namespace
@@ -58,35 +69,63 @@ WString RandomEdit(const WString& text, std::mt19937& random) {
 TEST(UndoEntries, EveryEntryComesBackExactlyThroughPushesAndPops) {
     std::mt19937 random(20240611);
     for (int round = 0; round < 40; ++round) {
-        std::vector<WString> texts{WString(std::u16string(2000, u'<').c_str())};
-        std::vector<WString> entries;
+        std::vector<TileTexts> lists{TileTexts(300)};
+        for (TileText& text : lists.back())
+            text = NewText(random);
+        UndoList entries;
         for (int step = 0; step < 30; ++step) {
-            UndoEntries::Push(entries, texts.back());
-            texts.push_back(RandomEdit(texts.back(), random));
+            UndoEntries::Push(entries, lists.back());
+            lists.push_back(RandomEdit(lists.back(), random));
         }
         ASSERT_EQ(entries.size(), 30u);
+        for (size_t i = 0; i + 1 < entries.size(); ++i)
+            ASSERT_FALSE(entries[i].whole) << "round " << round << " entry " << i;
         for (size_t i = 0; i < entries.size(); ++i)
-            ASSERT_EQ(UndoEntries::TextAt(entries, i), texts[i]) << "round " << round << " entry " << i;
+            ASSERT_EQ(UndoEntries::TilesAt(entries, i), lists[i]) << "round " << round << " entry " << i;
         for (size_t i = entries.size(); i-- > 0;)
-            ASSERT_EQ(UndoEntries::Pop(entries), texts[i]) << "round " << round << " pop " << i;
-        EXPECT_TRUE(UndoEntries::Pop(entries).IsEmpty());
+            ASSERT_EQ(UndoEntries::Pop(entries), lists[i]) << "round " << round << " pop " << i;
+        EXPECT_TRUE(UndoEntries::Pop(entries).empty());
     }
 }
 
+TEST(UndoEntries, ADifferenceHoldsOnlyTheTilesThatMovedOrChanged) {
+    std::mt19937 random(7);
+    TileTexts newer(1000);
+    for (TileText& text : newer)
+        text = NewText(random);
+    // Three tiles raised to the end unchanged, one of them changed too, one tile deleted.
+    TileTexts older = newer;
+    const TileText changed = NewText(random);
+    older.erase(older.begin() + 900);
+    for (int at : {700, 400, 100}) {
+        older.push_back(at == 400 ? changed : older[static_cast<size_t>(at)]);
+        older.erase(older.begin() + at);
+    }
+    const std::vector<UndoEntry::Piece> pieces = UndoEntries::Difference(newer, older);
+    size_t inserted = 0;
+    for (const UndoEntry::Piece& piece : pieces)
+        inserted += piece.inserted.size();
+    EXPECT_EQ(inserted, 3u) << "the raised tiles and nothing else";
+    EXPECT_EQ(UndoEntries::Apply(pieces, newer), older);
+}
+
 TEST(UndoEntries, DroppingTheOldestLeavesTheRestReadable) {
-    std::vector<WString> entries;
-    std::vector<WString> texts;
-    WString text(std::u16string(500, u'x').c_str());
+    std::mt19937 random(3);
+    UndoList entries;
+    std::vector<TileTexts> lists;
+    TileTexts tiles(500);
+    for (TileText& text : tiles)
+        text = NewText(random);
     for (int i = 0; i < 10; ++i) {
-        texts.push_back(text);
-        UndoEntries::Push(entries, text);
-        text = WString(u"head") + text;
+        lists.push_back(tiles);
+        UndoEntries::Push(entries, tiles);
+        tiles.insert(tiles.begin(), NewText(random));
     }
     EXPECT_EQ(UndoHistory::TrimToLimit(entries, 0, 3), 7u);
     EXPECT_EQ(UndoHistory::TrimToLimit(entries, 0, 3), 0u) << "the kept newest ones are not counted";
     ASSERT_EQ(entries.size(), 3u);
     for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(UndoEntries::TextAt(entries, i), texts[7 + i]);
+        EXPECT_EQ(UndoEntries::TilesAt(entries, i), lists[7 + i]);
 }
 
 class UndoEntriesMapTest : public ::testing::Test, public DocumentTest {};

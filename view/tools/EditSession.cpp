@@ -20,5 +20,5 @@ bool EditSession::Commit() {
 void EditSession::Cancel() {
     open_ = false;
     doc_.State().changed = false;
-    doc_.PreEditSnapshot().Clear();
+    doc_.PreEditSnapshot().reset();
 }
