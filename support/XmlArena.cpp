@@ -10,22 +10,6 @@ XmlArena::FreeList* XmlArena::AddList(size_t bytes) {
     return &freeLists_.back();
 }
 
-void* XmlArena::Allocate(size_t bytes) {
-    if (bytes == 0)
-        return nullptr;
-    bytes = RoundUp(std::max(bytes, sizeof(FreeSlot)));
-    FreeList* list = ListFor(bytes);
-    void* slot = nullptr;
-    if (list->head) {
-        slot = list->head;
-        list->head = list->head->next;
-    } else {
-        slot = Carve(bytes);
-    }
-    ++live_;
-    return slot;
-}
-
 void* XmlArena::Carve(size_t bytes) {
     if (currentBlock_ < blocks_.size() && used_ + bytes <= blockSizes_[currentBlock_]) {
         void* slot = blocks_[currentBlock_].get() + used_;
