@@ -32,16 +32,6 @@ void* XmlArena::Carve(size_t bytes) {
     return slot;
 }
 
-void XmlArena::Release(void* slot, size_t bytes) {
-    if (!slot || bytes == 0)
-        return;
-    bytes = RoundUp(std::max(bytes, sizeof(FreeSlot)));
-    FreeList* list = ListFor(bytes);
-    list->head = ::new (slot) FreeSlot{list->head};
-    if (--live_ == 0)
-        Rewind();
-}
-
 void XmlArena::Rewind() {
     for (FreeList& list : freeLists_)
         list.head = nullptr;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <vector>
 
 // Slots for the nodes of one XML document, carved from large blocks so that a tree of many small
@@ -40,7 +41,15 @@ public:
         return Carve(bytes);
     }
     // Gives back a slot that Allocate returned for the same size.
-    void Release(void* slot, size_t bytes);
+    void Release(void* slot, size_t bytes) {
+        if (!slot || bytes == 0)
+            return;
+        bytes = RoundUp(std::max(bytes, sizeof(FreeSlot)));
+        FreeList* list = ListFor(bytes);
+        list->head = ::new (slot) FreeSlot{list->head};
+        if (--live_ == 0)
+            Rewind();
+    }
 
     // Names of the nodes in this arena's slots; emptied when the last slot is given back.
     XmlNameTable& Names() { return names_; }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -128,13 +129,21 @@ void XmlParser::ReadName(const char16_t*& begin, const char16_t*& end) {
     pos_ = p;
 }
 
-bool XmlParser::GuessMatches(const WString* guess) const {
+inline bool XmlParser::GuessMatches(const WString* guess) const {
     const int length = guess->Length();
     if (end_ - pos_ < length)
         return false;
-    // Names are short: a plain loop beats a call to memcmp.
+    // Names are short: four units at a time, then one by one, beats a call to memcmp.
     const char16_t* units = guess->c_str();
-    for (int i = 0; i < length; ++i) {
+    int i = 0;
+    for (; i + 4 <= length; i += 4) {
+        uint64_t want, have;
+        std::memcpy(&want, units + i, sizeof want);
+        std::memcpy(&have, pos_ + i, sizeof have);
+        if (want != have)
+            return false;
+    }
+    for (; i < length; ++i) {
         if (pos_[i] != units[i])
             return false;
     }
