@@ -224,8 +224,7 @@ bool XmlDocument::ParseText(const WString& text) {
 }
 
 char16_t* XmlDocument::NewText(size_t count) {
-    texts_.push_back(std::make_unique_for_overwrite<char16_t[]>(count + 1));
-    return texts_.back().get();
+    return texts_.emplace_back(count).Units();
 }
 
 bool XmlDocument::ParseOwnText(char16_t* units, int count, bool mayHoldZero) {

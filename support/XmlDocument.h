@@ -2,11 +2,11 @@
 
 #include "support/XmlArena.h"
 #include "support/XmlElement.h"
+#include "support/XmlTextBuffer.h"
 
 #include <cstddef>
-#include <memory>
+#include <deque>
 #include <string>
-#include <vector>
 
 // A whole XML document. The document is its own root element: its name, attributes and children are
 // those of the root. Files are UTF-8 with a byte-order mark and CR LF line ends when written; reading
@@ -52,7 +52,7 @@ private:
 
     XmlArena nodeArena_; // outlives the nodes: the destructor clears the tree first
     // The texts that parsed values show in place; they outlive the nodes, which go first.
-    std::vector<std::unique_ptr<char16_t[]>> texts_;
+    std::deque<XmlTextBuffer> texts_;
     bool hasStylesheet_ = false;
     WString stylesheetType_;
     WString stylesheetHref_;

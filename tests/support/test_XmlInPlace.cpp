@@ -155,3 +155,27 @@ TEST(XmlInPlace, ParsedValuesStayRightWhenNeighboursChangeAndCopiesOutliveTheDoc
     EXPECT_EQ(kept, W(u"tile_2"));
     EXPECT_EQ(copied, W(u"tile_1_edited"));
 }
+
+// Texts of several mebibytes live apart from the heap; they must read and write back like small ones.
+TEST(XmlInPlace, AMapLargeEnoughToBeMappedApartReadsBackByteForByte) {
+    XmlDocument built;
+    built.SetName(W(u"GridvellumMap"));
+    for (int i = 0; i < 40000; ++i) {
+        XmlElement* tile = built.AddChild();
+        tile->SetName(W(u"TileRef"));
+        tile->AddAttribute(W(u"name"), WString::FromInt(i));
+        tile->AddAttribute(W(u"matrix"), W(u"gaaaaaaacapWaaaaaaaaaaaacapWaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"));
+        tile->AddAttribute(W(u"note"), W(u" \u20AC & more text that makes the file big enough "));
+    }
+    const std::string bytes = built.ToFileBytes();
+    ASSERT_GT(bytes.size() * sizeof(char16_t), size_t{8} << 20);
+    XmlDocument loaded;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(LoadBytes(loaded, bytes));
+        ASSERT_EQ(loaded.ChildCount(), 40000);
+        EXPECT_EQ(loaded.Child(39999)->Attribute(u"name"), W(u"39999"));
+        EXPECT_EQ(loaded.Child(39999)->Attribute(u"note", true),
+                  W(u" \u20AC & more text that makes the file big enough "));
+        EXPECT_EQ(loaded.ToFileBytes(), bytes);
+    }
+}
