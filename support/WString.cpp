@@ -269,6 +269,7 @@ char16_t WString::At(int index) const {
 }
 
 char16_t* WString::Data() {
+    OwnUnits();
     DiscardCache(); // the caller is about to change the text
     return units_;
 }
@@ -276,6 +277,13 @@ char16_t* WString::Data() {
 void WString::Clear() {
     if (!units_)
         return;
+    if (IsBorrowed()) {
+        units_ = nullptr;
+        length_ = 0;
+        spare_ = 0;
+        DiscardCache();
+        return;
+    }
     spare_ += length_;
     length_ = 0;
     units_[0] = 0;
@@ -293,7 +301,7 @@ void WString::PlaceBuffer(int capacity) {
 }
 
 void WString::ReleaseBuffer() {
-    if (units_ && !IsInline())
+    if (units_ && !IsInline() && !IsBorrowed())
         std::allocator<char16_t>().deallocate(units_, static_cast<size_t>(length_) + spare_ + 1);
     units_ = nullptr;
 }
@@ -356,6 +364,24 @@ void WString::CommitAppend(int written) {
     DiscardCache();
 }
 
+void WString::BorrowReplacing(const char16_t* units, int count) {
+    ReleaseBuffer();
+    DiscardCache();
+    length_ = spare_ = 0;
+    if (count > 0)
+        Borrow(units, count);
+}
+
+void WString::OwnUnits() {
+    if (!IsBorrowed())
+        return;
+    const char16_t* shown = units_;
+    units_ = nullptr;
+    const int count = length_;
+    length_ = spare_ = 0;
+    Append(shown, count);
+}
+
 void WString::DiscardCache() const {
     cache_.reset();
 }
@@ -364,7 +390,7 @@ bool WString::Owns(const char16_t* units) const {
     if (!units_)
         return false;
     const std::less_equal<const char16_t*> notAfter;
-    return notAfter(units_, units) && notAfter(units, units_ + length_ + spare_);
+    return notAfter(units_, units) && notAfter(units, units_ + length_ + Spare());
 }
 
 // ---- appending ----
@@ -647,6 +673,7 @@ WString& WString::Trim(bool leading, bool trailing) {
     }
     if (begin == 0 && end == length_)
         return *this;
+    OwnUnits();
     const int newLength = end - begin;
     std::memmove(units_, units_ + begin, static_cast<size_t>(newLength) * sizeof(char16_t));
     spare_ += length_ - newLength;
@@ -760,6 +787,7 @@ WString WString::Substring(int start, int count) const {
 void WString::DropLast(int n) {
     if (n <= 0 || n > length_)
         return;
+    OwnUnits();
     length_ -= n;
     spare_ += n;
     units_[length_] = 0;
@@ -767,6 +795,7 @@ void WString::DropLast(int n) {
 }
 
 void WString::ReplaceUnit(char16_t from, char16_t to) {
+    OwnUnits();
     bool changed = false;
     for (int i = 0; i < length_; ++i) {
         if (units_[i] == from) {
@@ -779,6 +808,7 @@ void WString::ReplaceUnit(char16_t from, char16_t to) {
 }
 
 void WString::RemoveUnit(char16_t unit) {
+    OwnUnits();
     int kept = 0;
     for (int i = 0; i < length_; ++i) {
         if (units_[i] != unit)

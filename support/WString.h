@@ -77,7 +77,7 @@ public:
     bool IsEmpty() const { return length_ == 0; }
     bool IsAllSpace() const;      // false when empty
     char16_t At(int index) const; // 0 outside 0..Length()-1
-    int Spare() const { return spare_; }
+    int Spare() const { return spare_ > 0 ? spare_ : 0; }
     char16_t* Data(); // writable units, e.g. after Reserve(n, true); null when no buffer exists
     void Clear();
 
@@ -169,6 +169,26 @@ public:
 
 private:
     struct AnsiCache;
+    friend class XmlNode;
+
+    // spare_ of a string that shows units it does not own.
+    static constexpr int kBorrowed = -1;
+
+    // Shows count units kept alive and zero-terminated by someone else (units[count] == 0), without
+    // copying them. Only an XML node holds such a string, and it lives no longer than the document text
+    // it shows; any change first gives the string a buffer of its own.
+    void Borrow(const char16_t* units, int count) {
+        if (units_ || cache_ || count <= 0) {
+            BorrowReplacing(units, count);
+            return;
+        }
+        units_ = const_cast<char16_t*>(units); // never written through: every change calls OwnUnits first
+        length_ = count;
+        spare_ = kBorrowed;
+    }
+    void BorrowReplacing(const char16_t* units, int count);
+    bool IsBorrowed() const { return spare_ == kBorrowed; }
+    void OwnUnits();
 
     bool GrowFor(int n);
     void DiscardCache() const;

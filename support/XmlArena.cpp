@@ -10,22 +10,6 @@ XmlArena::FreeList* XmlArena::AddList(size_t bytes) {
     return &freeLists_.back();
 }
 
-void* XmlArena::Allocate(size_t bytes) {
-    if (bytes == 0)
-        return nullptr;
-    bytes = RoundUp(std::max(bytes, sizeof(FreeSlot)));
-    FreeList* list = ListFor(bytes);
-    void* slot = nullptr;
-    if (list->head) {
-        slot = list->head;
-        list->head = list->head->next;
-    } else {
-        slot = Carve(bytes);
-    }
-    ++live_;
-    return slot;
-}
-
 void* XmlArena::Carve(size_t bytes) {
     if (currentBlock_ < blocks_.size() && used_ + bytes <= blockSizes_[currentBlock_]) {
         void* slot = blocks_[currentBlock_].get() + used_;
@@ -46,16 +30,6 @@ void* XmlArena::Carve(size_t bytes) {
     void* slot = blocks_[currentBlock_].get() + used_;
     used_ += bytes;
     return slot;
-}
-
-void XmlArena::Release(void* slot, size_t bytes) {
-    if (!slot || bytes == 0)
-        return;
-    bytes = RoundUp(std::max(bytes, sizeof(FreeSlot)));
-    FreeList* list = ListFor(bytes);
-    list->head = ::new (slot) FreeSlot{list->head};
-    if (--live_ == 0)
-        Rewind();
 }
 
 void XmlArena::Rewind() {

@@ -2,8 +2,10 @@
 
 #include "support/XmlNameTable.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <vector>
 
 // Slots for the nodes of one XML document, carved from large blocks so that a tree of many small
@@ -20,9 +22,34 @@ public:
     ~XmlArena();
 
     // Uninitialised memory for an object of `bytes` bytes, aligned for any node; null when bytes is 0.
-    void* Allocate(size_t bytes);
+    // Kept inline: a parsed document asks for a slot per node.
+    void* Allocate(size_t bytes) {
+        if (bytes == 0)
+            return nullptr;
+        bytes = RoundUp(std::max(bytes, sizeof(FreeSlot)));
+        FreeList* list = ListFor(bytes);
+        ++live_;
+        if (FreeSlot* slot = list->head) {
+            list->head = slot->next;
+            return slot;
+        }
+        if (currentBlock_ < blocks_.size() && used_ + bytes <= blockSizes_[currentBlock_]) {
+            void* slot = blocks_[currentBlock_].get() + used_;
+            used_ += bytes;
+            return slot;
+        }
+        return Carve(bytes);
+    }
     // Gives back a slot that Allocate returned for the same size.
-    void Release(void* slot, size_t bytes);
+    void Release(void* slot, size_t bytes) {
+        if (!slot || bytes == 0)
+            return;
+        bytes = RoundUp(std::max(bytes, sizeof(FreeSlot)));
+        FreeList* list = ListFor(bytes);
+        list->head = ::new (slot) FreeSlot{list->head};
+        if (--live_ == 0)
+            Rewind();
+    }
 
     // Names of the nodes in this arena's slots; emptied when the last slot is given back.
     XmlNameTable& Names() { return names_; }

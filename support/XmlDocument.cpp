@@ -201,24 +201,40 @@ bool XmlDocument::LoadFromBytes(const unsigned char* bytes, size_t size) {
     const int code = CodeFor(ReadDeclaration(view), width, bigEndian, utf8Mark);
     if (code < 0)
         return false;
-    WString text;
     if (code == WString::kUtf8) {
-        // The common case decodes and drops carriage returns in one pass over the bytes.
-        char16_t* units = text.BeginAppend(static_cast<int>(std::min<size_t>(view.ByteCount(), INT_MAX)));
-        if (!units)
+        // The common case decodes and drops carriage returns in one pass over the bytes. UTF-8 never
+        // decodes to a zero unit from other bytes, and the view ended at the first zero byte.
+        if (view.ByteCount() > INT_MAX)
             return false;
-        text.CommitAppend(Utf8::DecodeWithoutCr(view.Bytes(), view.ByteCount(), units));
-    } else {
-        text.AppendAnsi(reinterpret_cast<const char*>(view.Bytes()), view.ByteCount(), code);
-        text.RemoveUnit(u'\r');
+        char16_t* units = NewText(view.ByteCount());
+        const int count = Utf8::DecodeWithoutCr(view.Bytes(), view.ByteCount(), units);
+        units[count] = 0;
+        return ParseOwnText(units, count, false);
     }
-    XmlParser parser(text.c_str(), text.Length());
-    return parser.ParseDocument(*this);
+    WString text;
+    text.AppendAnsi(reinterpret_cast<const char*>(view.Bytes()), view.ByteCount(), code);
+    text.RemoveUnit(u'\r');
+    return ParseText(text);
 }
 
 bool XmlDocument::ParseText(const WString& text) {
-    XmlParser parser(text.c_str(), text.Length());
+    char16_t* units = NewText(static_cast<size_t>(text.Length()));
+    std::copy_n(text.c_str(), text.Length() + 1, units);
+    return ParseOwnText(units, text.Length(), true);
+}
+
+char16_t* XmlDocument::NewText(size_t count) {
+    return texts_.emplace_back(count).Units();
+}
+
+bool XmlDocument::ParseOwnText(char16_t* units, int count, bool mayHoldZero) {
+    XmlParser parser(units, count, mayHoldZero);
     return parser.ParseDocument(*this);
+}
+
+void XmlDocument::ClearContent() {
+    XmlElement::ClearContent();
+    texts_.clear();
 }
 
 void XmlDocument::AppendBody(WString& out) const {

@@ -2,8 +2,10 @@
 
 #include "support/XmlArena.h"
 #include "support/XmlElement.h"
+#include "support/XmlTextBuffer.h"
 
 #include <cstddef>
+#include <deque>
 #include <string>
 
 // A whole XML document. The document is its own root element: its name, attributes and children are
@@ -23,6 +25,8 @@ public:
     bool LoadFromBytes(const unsigned char* bytes, size_t size);
     // Parses wide text (no byte-order mark needed) into a new document; existing content is kept.
     bool ParseText(const WString& text);
+    // Deletes all children and attributes, and the texts they were read from; name and text stay.
+    void ClearContent();
 
     // True when the bytes reached the disk; otherwise reason, when given, holds the system's text
     // ("No space left on device", "Permission denied").
@@ -42,8 +46,13 @@ private:
     friend class XmlParser;
 
     void AppendBody(WString& out) const;
+    // Room for count units and a terminator, kept until the content is cleared.
+    char16_t* NewText(size_t count);
+    bool ParseOwnText(char16_t* units, int count, bool mayHoldZero);
 
     XmlArena nodeArena_; // outlives the nodes: the destructor clears the tree first
+    // The texts that parsed values show in place; they outlive the nodes, which go first.
+    std::deque<XmlTextBuffer> texts_;
     bool hasStylesheet_ = false;
     WString stylesheetType_;
     WString stylesheetHref_;

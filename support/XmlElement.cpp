@@ -67,6 +67,7 @@ template <class Node> std::unique_ptr<Node, XmlNodeDelete> XmlElement::MakeNode(
 }
 
 XmlElement::~XmlElement() {
+    DeleteAttributes();
     // Tear the subtree down without recursion, so that no depth of nesting can exhaust the stack.
     std::vector<OwnedElement> pending = std::move(children_);
     while (!pending.empty()) {
@@ -75,6 +76,18 @@ XmlElement::~XmlElement() {
         for (auto it = last->children_.rbegin(); it != last->children_.rend(); ++it)
             pending.push_back(std::move(*it));
         last->children_.clear();
+    }
+}
+
+// A loop, not a chain of owning pointers: a hostile element may carry millions of attributes.
+void XmlElement::DeleteAttributes() {
+    XmlNode* attribute = firstAttribute_;
+    firstAttribute_ = lastAttribute_ = nullptr;
+    attributeCount_ = 0;
+    while (attribute) {
+        XmlNode* next = attribute->nextAttribute_;
+        XmlNodeDelete()(attribute);
+        attribute = next;
     }
 }
 
@@ -104,39 +117,43 @@ XmlNode* XmlElement::AddAttribute(const WString& name, const WString& value) {
 
 XmlNode* XmlElement::AddAttribute(const char16_t* name, int nameLength, const char16_t* value,
                                   int valueLength) {
-    // Elements of the program's files carry a handful of attributes: one allocation for the list.
-    if (attributes_.empty())
-        attributes_.reserve(8);
     OwnedNode node = MakeNode<XmlNode>();
     node->SetName(name, nameLength);
     node->SetText(value, valueLength);
-    node->SetParent(this);
-    attributes_.push_back(std::move(node));
-    return attributes_.back().get();
+    return AppendAttribute(std::move(node));
 }
 
-XmlNode* XmlElement::AddParsedAttribute(const char16_t* name, int nameLength, const char16_t* value,
-                                        int valueLength) {
-    if (attributes_.empty())
-        attributes_.reserve(8);
+XmlNode* XmlElement::AddParsedAttribute(const WString* sharedName) {
     OwnedNode node = MakeNode<XmlNode>();
-    node->SetParsedName(name, nameLength);
-    node->SetText(value, valueLength);
-    node->SetParent(this);
-    attributes_.push_back(std::move(node));
-    return attributes_.back().get();
+    node->SetSharedName(sharedName);
+    return AppendAttribute(std::move(node));
+}
+
+XmlNode* XmlElement::AppendAttribute(OwnedNode node) {
+    XmlNode* added = node.release();
+    added->SetParent(this);
+    if (lastAttribute_)
+        lastAttribute_->nextAttribute_ = added;
+    else
+        firstAttribute_ = added;
+    lastAttribute_ = added;
+    ++attributeCount_;
+    return added;
 }
 
 XmlNode* XmlElement::AttributeAt(int index) const {
-    if (index < 0 || index >= AttributeCount())
+    if (index < 0 || index >= attributeCount_)
         return nullptr;
-    return attributes_[static_cast<size_t>(index)].get();
+    XmlNode* attribute = firstAttribute_;
+    while (index-- > 0)
+        attribute = attribute->nextAttribute_;
+    return attribute;
 }
 
 const XmlNode* XmlElement::FindAttribute(const char16_t* name, int length) const {
-    for (const auto& attribute : attributes_) {
+    for (const XmlNode* attribute = firstAttribute_; attribute; attribute = attribute->nextAttribute_) {
         if (SameNameNoCase(attribute->Name(), name, length))
-            return attribute.get();
+            return attribute;
     }
     return nullptr;
 }
@@ -165,7 +182,7 @@ void XmlElement::ClearContent() {
     children_.clear();
     for (auto& child : doomed)
         child.reset();
-    attributes_.clear();
+    DeleteAttributes();
 }
 
 void XmlElement::AppendEscaped(WString& out, const WString& text) {
@@ -212,7 +229,8 @@ void XmlElement::Write(WString& out, int depth) const {
     auto open = [&](const XmlElement* element, int level) {
         out.AppendUnit(u'<');
         out.Append(element->Name());
-        for (const auto& attribute : element->attributes_) {
+        for (const XmlNode* attribute = element->firstAttribute_; attribute;
+             attribute = attribute->nextAttribute_) {
             out.AppendUnit(u' ');
             out.Append(attribute->Name());
             out.Append(u"=\"", 2);

@@ -19,6 +19,8 @@ public:
     static constexpr const char16_t* kIndent = u"   ";
 
     XmlElement() = default;
+    XmlElement(const XmlElement&) = delete;
+    XmlElement& operator=(const XmlElement&) = delete;
     ~XmlElement() override;
 
     XmlElement* AddChild();
@@ -29,8 +31,8 @@ public:
 
     XmlNode* AddAttribute(const WString& name, const WString& value);
     XmlNode* AddAttribute(const char16_t* name, int nameLength, const char16_t* value, int valueLength);
-    int AttributeCount() const { return static_cast<int>(attributes_.size()); }
-    XmlNode* AttributeAt(int index) const; // null outside 0..AttributeCount()-1
+    int AttributeCount() const { return attributeCount_; }
+    XmlNode* AttributeAt(int index) const; // null outside 0..AttributeCount()-1; walks from the first
     bool HasAttribute(const WString& name) const;
     bool HasAttribute(const char16_t* name) const;
     // The text of the first attribute of that name; a missing attribute gives an empty string.
@@ -52,10 +54,16 @@ private:
     friend class XmlParser;
 
     template <class Node> std::unique_ptr<Node, XmlNodeDelete> MakeNode();
-    // AddAttribute for a name the parser read, which needs no trimming.
-    XmlNode* AddParsedAttribute(const char16_t* name, int nameLength, const char16_t* value, int valueLength);
+    // An attribute with a name from the arena's table and no text yet; for the parser.
+    XmlNode* AddParsedAttribute(const WString* sharedName);
+    XmlNode* AppendAttribute(OwnedNode node);
     const XmlNode* FindAttribute(const char16_t* name, int length) const;
+    void DeleteAttributes();
 
     std::vector<OwnedElement> children_;
-    std::vector<OwnedNode> attributes_;
+    // Attributes are chained through XmlNode::nextAttribute_ and owned here: an element of the program's
+    // files has a handful, and a chain costs no list allocation per element.
+    XmlNode* firstAttribute_ = nullptr;
+    XmlNode* lastAttribute_ = nullptr;
+    int attributeCount_ = 0;
 };

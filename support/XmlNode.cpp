@@ -83,6 +83,44 @@ void XmlNode::ClearText() {
     rawText_.reset();
 }
 
+void XmlNode::TakeTrimmedText(char16_t* units, int count, bool terminatorFits) {
+    if (!sharedNames_) {
+        SetText(units, count);
+        return;
+    }
+    int begin = 0, end = count;
+    while (end > 0 && WString::IsSpace(units[end - 1]))
+        --end;
+    while (begin < end && WString::IsSpace(units[begin]))
+        ++begin;
+    // Raw text is rare (outer white space), so it is copied, before a terminator may land inside it.
+    if (end - begin != count)
+        rawText_ = std::make_unique<WString>(units, count);
+    else
+        rawText_.reset();
+    if (begin == end) {
+        value_.Clear();
+        return;
+    }
+    // Trailing white space leaves room for the terminator inside the text itself.
+    if (end == count && !terminatorFits) {
+        AssignUnits(value_, units + begin, end - begin);
+        return;
+    }
+    units[end] = 0;
+    value_.Borrow(units + begin, end - begin);
+}
+
+void XmlNode::TakeParsedComment(char16_t* units, int count) {
+    rawText_.reset();
+    if (!sharedNames_ || count == 0) {
+        SetUntrimmedValue(units, count);
+        return;
+    }
+    units[count] = 0;
+    value_.Borrow(units, count);
+}
+
 void XmlNode::SetUntrimmedValue(const char16_t* units, int count) {
     value_ = WString(units, count);
     rawText_.reset();

@@ -50,16 +50,36 @@ private:
     static void AssignUnits(WString& target, const char16_t* units, int count);
     // For names the parser read: they hold no white space, so there is nothing to trim.
     void SetParsedName(const char16_t* units, int count) { StoreName(units, count); }
+    // A name already in the arena's table; only for nodes that live in an arena slot.
+    void SetSharedName(const WString* name) { name_ = name; }
     void StoreName(const char16_t* units, int count);
     // Called once for nodes that live in an arena slot (the document itself does not).
     void ShareNamesThroughArena() { sharedNames_ = true; }
+    bool SharesNames() const { return sharedNames_; }
+    // Set text for text the parser found in its document's own buffer, which outlives every node in an
+    // arena slot: the value shows those units in place. `terminatorFits` says that units[count] may be
+    // overwritten (the closing quote, or room freed by decoding entities). Other nodes copy, as SetText.
+    void TakeParsedText(char16_t* units, int count, bool terminatorFits) {
+        // Most values have no outer white space: they are shown as they stand, inline.
+        if (sharedNames_ && count > 0 && terminatorFits && !WString::IsSpace(units[0]) &&
+            !WString::IsSpace(units[count - 1]) && !rawText_) {
+            units[count] = 0;
+            value_.Borrow(units, count);
+            return;
+        }
+        TakeTrimmedText(units, count, terminatorFits);
+    }
+    void TakeTrimmedText(char16_t* units, int count, bool terminatorFits);
+    // The same for a comment, kept untrimmed; units[count] may always be overwritten.
+    void TakeParsedComment(char16_t* units, int count);
 
     const WString* name_; // the arena's shared copy, or ownName_; never null
     std::unique_ptr<WString> ownName_;
-    WString value_;
+    WString value_; // may show the units of its document's text instead of holding a copy
     // Most text needs no raw copy, so it is kept apart and only exists while it differs from the value.
     std::unique_ptr<WString> rawText_;
     XmlElement* parent_ = nullptr;
     XmlArena* arena_ = nullptr;
+    XmlNode* nextAttribute_ = nullptr; // the following attribute of the parent; owned by the parent
     bool sharedNames_ = false;
 };

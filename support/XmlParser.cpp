@@ -1,9 +1,11 @@
 #include "support/XmlParser.h"
 
 #include "support/XmlDocument.h"
+#include "support/XmlNameTable.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -61,7 +63,7 @@ bool SameNameNoCase(const WString& name, const char16_t* begin, const char16_t* 
 
 // The first of units [from, to) equal to a or b, or to. Values and text are scanned for their closing
 // quote or tag (and an ampersand) eight units at a time, since most of a file is such runs.
-const char16_t* FindEither(const char16_t* from, const char16_t* to, char16_t a, char16_t b) {
+template <class Unit> Unit* FindEither(Unit* from, Unit* to, char16_t a, char16_t b) {
 #if defined(__SSE2__)
     const __m128i wantA = _mm_set1_epi16(static_cast<short>(a));
     const __m128i wantB = _mm_set1_epi16(static_cast<short>(b));
@@ -84,8 +86,11 @@ const char16_t* FindEither(const char16_t* from, const char16_t* to, char16_t a,
 
 // The text ends at its first zero unit, as a zero-terminated text would: a decoder may produce one
 // (UTF-7 can encode U+0000), and the writer could not store it anyway.
-XmlParser::XmlParser(const char16_t* text, int length)
-    : pos_(text), end_(FindEither(text, text + std::max(length, 0), u'\0', u'\0')) {}
+XmlParser::XmlParser(char16_t* text, int length, bool mayHoldZero)
+    : pos_(text), end_(text + std::max(length, 0)) {
+    if (mayHoldZero)
+        end_ = FindEither(text, end_, u'\0', u'\0');
+}
 
 bool XmlParser::StartsWith(const char16_t* literal) const {
     const size_t length = std::char_traits<char16_t>::length(literal);
@@ -93,18 +98,17 @@ bool XmlParser::StartsWith(const char16_t* literal) const {
            std::memcmp(pos_, literal, length * sizeof(char16_t)) == 0;
 }
 
-const char16_t* XmlParser::FindUnit(const char16_t* from, char16_t unit) const {
+char16_t* XmlParser::FindUnit(char16_t* from, char16_t unit) const {
     return FindEither(from, end_, unit, unit);
 }
 
-const char16_t* XmlParser::FindText(const char16_t* from, const char16_t* literal) const {
+char16_t* XmlParser::FindText(char16_t* from, const char16_t* literal) const {
     const size_t length = std::char_traits<char16_t>::length(literal);
-    const char16_t* found = std::search(from, end_, literal, literal + length);
-    return found;
+    return std::search(from, end_, literal, literal + length);
 }
 
 void XmlParser::SkipSpace() {
-    const char16_t* p = pos_; // a local keeps the scan in a register
+    char16_t* p = pos_; // a local keeps the scan in a register
     while (p < end_ && WString::IsSpace(*p))
         ++p;
     pos_ = p;
@@ -117,19 +121,50 @@ void XmlParser::SkipPast(char16_t unit) {
 }
 
 void XmlParser::ReadName(const char16_t*& begin, const char16_t*& end) {
-    const char16_t* p = pos_;
+    char16_t* p = pos_;
     begin = p;
     while (p < end_ && IsNameUnit(*p))
         ++p;
-    pos_ = end = p;
+    end = p;
+    pos_ = p;
 }
 
-void XmlParser::Decode(const char16_t* from, const char16_t* to, WString& out) {
-    out.Clear();
-    const char16_t* ampersand = std::find(from, to, u'&');
-    out.Append(from, static_cast<int>(ampersand - from));
-    int used = 0;
-    for (const char16_t* p = ampersand; p < to;) {
+inline bool XmlParser::GuessMatches(const WString* guess) const {
+    const int length = guess->Length();
+    if (end_ - pos_ < length)
+        return false;
+    // Names are short: four units at a time, then one by one, beats a call to memcmp.
+    const char16_t* units = guess->c_str();
+    int i = 0;
+    for (; i + 4 <= length; i += 4) {
+        uint64_t want, have;
+        std::memcpy(&want, units + i, sizeof want);
+        std::memcpy(&have, pos_ + i, sizeof have);
+        if (want != have)
+            return false;
+    }
+    for (; i < length; ++i) {
+        if (pos_[i] != units[i])
+            return false;
+    }
+    // The guess is itself a whole name, so the name read here is the guess exactly when it ends there.
+    return end_ - pos_ == length || !IsNameUnit(pos_[length]);
+}
+
+const WString* XmlParser::ReadSharedName(const WString*& guess) {
+    if (guess && guess->Length() > 0 && GuessMatches(guess)) {
+        pos_ += guess->Length();
+        return guess;
+    }
+    const char16_t *begin, *end;
+    ReadName(begin, end);
+    guess = names_->Intern(begin, static_cast<int>(end - begin));
+    return guess;
+}
+
+char16_t* XmlParser::DecodeInPlace(char16_t* from, char16_t* to) {
+    char16_t* out = std::find(from, to, u'&');
+    for (const char16_t* p = out; p < to;) {
         char16_t unit = *p;
         int consumed = 1;
         if (unit == u'&') {
@@ -142,17 +177,14 @@ void XmlParser::Decode(const char16_t* from, const char16_t* to, WString& out) {
                 }
             }
         }
-        block_[used++] = unit;
+        *out++ = unit; // never ahead of p: an entity is longer than its unit
         p += consumed;
-        if (used == kBlockSize) {
-            out.Append(block_, used);
-            used = 0;
-        }
     }
-    out.Append(block_, used);
+    return out;
 }
 
 bool XmlParser::ParseDocument(XmlDocument& document) {
+    names_ = &document.Arena()->Names();
     if (!SkipProlog(document))
         return false;
     return ParseElement(document, 0);
@@ -174,13 +206,13 @@ bool XmlParser::SkipProlog(XmlDocument& document) {
     for (;;) {
         SkipSpace();
         if (StartsWith(u"<!--")) {
-            const char16_t* close = FindText(pos_ + 4, u"-->");
+            char16_t* close = FindText(pos_ + 4, u"-->");
             if (close == end_)
                 return false;
             pos_ = close + 3;
         } else if (StartsWith(u"<!")) {
-            const char16_t* close = FindUnit(pos_, u'>');
-            const char16_t* subset = FindUnit(pos_, u'[');
+            char16_t* close = FindUnit(pos_, u'>');
+            char16_t* subset = FindUnit(pos_, u'[');
             if (subset < close)
                 close = FindText(subset, u"]>");
             pos_ = close < end_ ? close + 1 : end_;
@@ -196,18 +228,18 @@ bool XmlParser::SkipProlog(XmlDocument& document) {
 
 void XmlParser::ReadStylesheet(XmlDocument& document) {
     document.hasStylesheet_ = true;
-    const char16_t* bound = FindUnit(pos_ + 1, u'<');
-    auto readQuoted = [&](const char16_t* from, const char16_t* key, WString& out) -> const char16_t* {
+    char16_t* bound = FindUnit(pos_ + 1, u'<');
+    auto readQuoted = [&](char16_t* from, const char16_t* key, WString& out) -> char16_t* {
         const size_t keyLength = std::char_traits<char16_t>::length(key);
-        const char16_t* found = std::search(from, bound, key, key + keyLength);
+        char16_t* found = std::search(from, bound, key, key + keyLength);
         if (found == bound)
             return from;
-        const char16_t* begin = found + keyLength;
-        const char16_t* close = FindUnit(begin, u'"');
+        char16_t* begin = found + keyLength;
+        char16_t* close = FindUnit(begin, u'"');
         out = WString(begin, static_cast<int>(close - begin));
         return close;
     };
-    const char16_t* after = readQuoted(pos_, u"type=\"", document.stylesheetType_);
+    char16_t* after = readQuoted(pos_, u"type=\"", document.stylesheetType_);
     readQuoted(after, u"href=\"", document.stylesheetHref_);
 }
 
@@ -218,20 +250,27 @@ bool XmlParser::ParseElement(XmlElement& element, int depth) {
     if (pos_ >= end_ || *pos_ != u'<')
         return false;
     if (StartsWith(u"<!--")) {
-        const char16_t* close = FindText(pos_ + 4, u"-->");
+        char16_t* close = FindText(pos_ + 4, u"-->");
         if (close == end_)
             return false;
         element.SetName(WString(u"Comment"));
-        element.SetUntrimmedValue(pos_ + 4, static_cast<int>(close - (pos_ + 4)));
+        char16_t* const body = pos_ + 4;
         pos_ = close + 3;
+        element.TakeParsedComment(body, static_cast<int>(close - body)); // its terminator covers "-->"
         SkipSpace();
         return true;
     }
     ++pos_;
     SkipSpace();
-    const char16_t *nameBegin, *nameEnd;
-    ReadName(nameBegin, nameEnd);
-    element.SetParsedName(nameBegin, static_cast<int>(nameEnd - nameBegin));
+    if (element.SharesNames()) {
+        const WString*& guess =
+            depth < kGuessedDepths ? elementGuess_[static_cast<size_t>(depth)] : unguessed_;
+        element.SetSharedName(ReadSharedName(guess));
+    } else {
+        const char16_t *nameBegin, *nameEnd;
+        ReadName(nameBegin, nameEnd);
+        element.SetParsedName(nameBegin, static_cast<int>(nameEnd - nameBegin));
+    }
     SkipSpace();
     bool empty = false;
     if (!ParseAttributes(element, empty))
@@ -245,7 +284,7 @@ bool XmlParser::ParseElement(XmlElement& element, int depth) {
 }
 
 bool XmlParser::ParseAttributes(XmlElement& element, bool& empty) {
-    for (;;) {
+    for (int index = 0;; ++index) {
         if (pos_ >= end_)
             return false;
         if (*pos_ == u'/') {
@@ -260,68 +299,71 @@ bool XmlParser::ParseAttributes(XmlElement& element, bool& empty) {
         }
         if (*pos_ == u'>')
             return true;
-        const char16_t *nameBegin, *nameEnd;
-        ReadName(nameBegin, nameEnd);
+        const WString*& guess =
+            index < kGuessedAttributes ? attributeGuess_[static_cast<size_t>(index)] : unguessed_;
+        const WString* name = ReadSharedName(guess);
         SkipSpace();
         if (pos_ >= end_ || *pos_ != u'=')
             return false;
         ++pos_;
         SkipSpace();
-        const char16_t* valueBegin = pos_;
-        const char16_t* valueEnd;
         // An unquoted value runs up to the next tag. The scan stops at an ampersand too, so that a value
         // without entities is read only once.
-        const char16_t close = pos_ < end_ && *pos_ == u'"' ? u'"' : u'<';
-        if (close == u'"')
-            ++valueBegin;
-        valueEnd = FindEither(valueBegin, end_, close, u'&');
+        const bool quoted = pos_ < end_ && *pos_ == u'"';
+        const char16_t close = quoted ? u'"' : u'<';
+        char16_t* valueBegin = quoted ? pos_ + 1 : pos_;
+        char16_t* valueEnd = FindEither(valueBegin, end_, close, u'&');
         const bool hasEntity = valueEnd < end_ && *valueEnd == u'&';
         if (hasEntity)
             valueEnd = FindUnit(valueEnd, close);
-        pos_ = close == u'"' && valueEnd < end_ ? valueEnd + 1 : valueEnd;
+        pos_ = quoted && valueEnd < end_ ? valueEnd + 1 : valueEnd;
         SkipSpace();
-        const int nameLength = static_cast<int>(nameEnd - nameBegin);
-        if (!hasEntity) {
-            element.AddParsedAttribute(nameBegin, nameLength, valueBegin,
-                                       static_cast<int>(valueEnd - valueBegin));
-        } else {
-            Decode(valueBegin, valueEnd, value_);
-            element.AddParsedAttribute(nameBegin, nameLength, value_.c_str(), value_.Length());
-        }
+        char16_t* decodedEnd = hasEntity ? DecodeInPlace(valueBegin, valueEnd) : valueEnd;
+        // The closing quote (or the text's own terminator) takes a quoted value's terminator; an unquoted
+        // one ends at the tag that follows, unless decoding made room.
+        element.AddParsedAttribute(name)->TakeParsedText(
+            valueBegin, static_cast<int>(decodedEnd - valueBegin), quoted || decodedEnd < valueEnd);
     }
 }
 
 bool XmlParser::ParseContent(XmlElement& element, int depth) {
     ++pos_; // past '>'
-    const char16_t* textBegin = pos_;
+    char16_t* const textBegin = pos_;
     SkipSpace();
+    // White space before a child is dropped once the child is read, so it is only kept when none is.
+    char16_t* spaceEnd = nullptr;
     if (pos_ >= end_ || *pos_ != u'<') {
-        const char16_t* textEnd = FindEither(pos_, end_, u'<', u'&');
+        char16_t* textEnd = FindEither(pos_, end_, u'<', u'&');
         const bool hasEntity = textEnd < end_ && *textEnd == u'&';
         if (hasEntity)
             textEnd = FindUnit(textEnd, u'<');
-        if (!hasEntity) { // the white space before pos_ holds no ampersand
-            element.SetText(textBegin, static_cast<int>(textEnd - textBegin));
-        } else {
-            Decode(textBegin, textEnd, value_);
-            element.SetText(value_);
-        }
+        char16_t* decodedEnd = hasEntity ? DecodeInPlace(textBegin, textEnd) : textEnd;
         pos_ = textEnd;
         SkipSpace();
+        element.TakeParsedText(textBegin, static_cast<int>(decodedEnd - textBegin),
+                               decodedEnd < textEnd || textEnd == end_);
     } else if (pos_ > textBegin) {
-        element.SetText(textBegin, static_cast<int>(pos_ - textBegin));
+        spaceEnd = pos_;
     }
+    auto keepSpace = [&] {
+        if (spaceEnd)
+            element.SetText(textBegin, static_cast<int>(spaceEnd - textBegin));
+    };
     bool anyChild = false;
     while (pos_ < end_ && *pos_ == u'<') {
         if (pos_ + 1 < end_ && pos_[1] == u'/')
             break;
-        if (!ParseElement(*element.AddChild(), depth + 1))
+        if (!ParseElement(*element.AddChild(), depth + 1)) {
+            keepSpace();
             return false;
+        }
         anyChild = true;
         if (pos_ >= end_ || *pos_ != u'<')
             break; // text after a child is not kept
     }
-    if (anyChild && element.RawText().IsAllSpace())
+    if (!anyChild)
+        keepSpace();
+    else if (spaceEnd || element.RawText().IsAllSpace())
         element.ClearText();
     return true;
 }
