@@ -107,9 +107,11 @@ void CGridvellumView::RegisterCommands(CommandRegistry& commands) {
     const std::pair<int, ViewTool> tools[] = {{CommandTable::kPanTool, ViewTool::Pan},
                                               {CommandTable::kEditTool, ViewTool::Edit},
                                               {CommandTable::kTextTool, ViewTool::Text}};
-    for (const auto& [id, tool] : tools) {
-        commands.Register(id, {.run = [this, tool] { tools_.SetTool(tool); },
-                               .checked = [this, tool] { return tools_.Current() == tool; }});
+    // A plain copy rather than a structured binding: clang 14 refuses to capture those in a lambda.
+    for (const auto& entry : tools) {
+        const ViewTool tool = entry.second;
+        commands.Register(entry.first, {.run = [this, tool] { tools_.SetTool(tool); },
+                                        .checked = [this, tool] { return tools_.Current() == tool; }});
     }
     commands.Register(CommandTable::kQuickDraw, {.run = [this] { ToggleQuickDraw(); },
                                                  .checked = [this] { return frame_.QuickDraw(); }});
