@@ -7,13 +7,13 @@
 #include "support/Rect2.h"
 #include "view/Camera.h"
 #include "view/FrameComposer.h"
+#include "view/PublishRenderer.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -24,26 +24,12 @@ namespace {
 
 // Sections larger than this gain nothing but memory.
 constexpr int kLargestSection = 2048;
-// Tiles are culled by their boxes; texts may overhang theirs a little, so a section also takes the
-// tiles whose boxes come this close, in pixels.
-constexpr double kSectionCullReach = 8.0;
 
 Camera PictureCamera(const GlRenderer& renderer, int width, int height, const Matrix3& worldToImage) {
     Camera camera(renderer);
     camera.Resize(width, height);
     camera.SetViewMatrix(worldToImage);
     return camera;
-}
-
-Rect2 SectionCull(const Camera& section, const Rect2& pictureWorld) {
-    const Matrix3& view = section.ViewMatrix();
-    const double pixelsPerUnit = std::max(std::hypot(view.m11(), view.m12()), 1e-9);
-    const float reach = static_cast<float>(kSectionCullReach / pixelsPerUnit);
-    const Rect2 visible = section.VisibleWorld();
-    return Rect2(std::max(visible.MinX() - reach, pictureWorld.MinX()),
-                 std::min(visible.MaxX() + reach, pictureWorld.MaxX()),
-                 std::max(visible.MinY() - reach, pictureWorld.MinY()),
-                 std::min(visible.MaxY() + reach, pictureWorld.MaxY()));
 }
 
 // The section's pixels, bottom row first as OpenGL reads them, into the band's stored rows (bottom
@@ -118,7 +104,7 @@ bool GlPictureBands::Render(CGridvellumDoc& doc, int width, int height, const Ma
                                                                           -static_cast<double>(bottom)));
             gl.glViewport(0, 0, columns, rows);
             FrameComposer(renderer_, doc)
-                .ComposePublish(section, pictureWorld, SectionCull(section, pictureWorld));
+                .ComposePublish(section, pictureWorld, PublishRenderer::BandCull(section, pictureWorld));
             pixels.resize(static_cast<size_t>(columns) * rows * 4);
             gl.glPixelStorei(GL_PACK_ALIGNMENT, 4);
             gl.glReadPixels(0, 0, columns, rows, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());

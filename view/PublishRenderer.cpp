@@ -25,9 +25,9 @@ Camera PictureCamera(int width, int height, const Matrix3& worldToImage) {
     return camera;
 }
 
-// The band's visible world widened by the reach, but never beyond the picture, which the whole
-// picture's render culls by.
-Rect2 BandCull(const Camera& band, const Rect2& pictureWorld) {
+} // namespace
+
+Rect2 PublishRenderer::BandCull(const Camera& band, const Rect2& pictureWorld) {
     const Matrix3& view = band.ViewMatrix();
     const double pixelsPerUnit = std::max(std::hypot(view.m11(), view.m12()), 1e-9);
     const float reach = static_cast<float>(kBandCullReach / pixelsPerUnit);
@@ -37,8 +37,6 @@ Rect2 BandCull(const Camera& band, const Rect2& pictureWorld) {
                  std::max(visible.MinY() - reach, pictureWorld.MinY()),
                  std::min(visible.MaxY() + reach, pictureWorld.MaxY()));
 }
-
-} // namespace
 
 void PublishRenderer::Render(DcRasterCanvas& image, CGridvellumDoc& doc, const Matrix3& worldToImage) {
     if (!image.HasPixels() || image.Width() < 1 || image.Height() < 1) {

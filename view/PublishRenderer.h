@@ -1,8 +1,10 @@
 #pragma once
 
+class Camera;
 class CGridvellumDoc;
 class DcRasterCanvas;
 class Matrix3;
+class Rect2;
 
 // The map drawn for a picture instead of a window: published images and thumbnails. It is the map
 // view's frame without the view's parts (no border, overlays or handles), in the tileset's publish
@@ -30,4 +32,10 @@ public:
     // stopped the render.
     static bool RenderBands(CGridvellumDoc& doc, int width, int height, const Matrix3& worldToImage,
                             int bandRows, BandSink& sink);
+
+    // What one band (or section) of a picture draws: its visible world widened by a few pixels, but
+    // never beyond pictureWorld, which the whole picture's render culls by. Tiles are culled by their
+    // boxes, while the rasterizer also paints a pixel whose centre lies within half a pixel of a box
+    // and text may overhang its box a little, so no tile is left out of a band whose pixels it touches.
+    static Rect2 BandCull(const Camera& band, const Rect2& pictureWorld);
 };
