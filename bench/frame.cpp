@@ -350,7 +350,7 @@ void RestartUnderVirtualDisplay(char** argv) {
     }
     setenv("GV_BENCH_VIRTUAL_DISPLAY", "1", 1);
     std::vector<char*> args = {const_cast<char*>("xvfb-run"), const_cast<char*>("-a"),
-                               const_cast<char*>("-s"), const_cast<char*>("-screen 0 1600x1000x24")};
+                               const_cast<char*>("-s"), const_cast<char*>("-screen 0 1600x1000x24 -noreset")};
     for (char** arg = argv; *arg != nullptr; ++arg) {
         args.push_back(*arg);
     }

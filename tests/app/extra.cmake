@@ -45,7 +45,7 @@ if("$ENV{DISPLAY}" STREQUAL "")
     if(NOT XVFB_RUN)
         message(FATAL_ERROR "no DISPLAY and no xvfb-run")
     endif()
-    set(launcher ${XVFB_RUN} -a -s "-screen 0 1600x1000x24")
+    set(launcher ${XVFB_RUN} -a -s "-screen 0 1600x1000x24 -noreset")
 endif()
 execute_process(COMMAND ${launcher} "${PROGRAM}" "${MAP}" RESULT_VARIABLE status TIMEOUT 90)
 if(NOT status EQUAL 0)
@@ -92,7 +92,7 @@ set_tests_properties(app.smoke_editor_opengl PROPERTIES LABELS app TIMEOUT 180 D
 # The map view, the About box and publishing of a run that draws through OpenGL, under a virtual X
 # server with Mesa; a skipped case there means no context could be made, which fails the run.
 add_test(NAME app.opengl_view
-    COMMAND xvfb-run -a -s "-screen 0 1600x1000x24" $<TARGET_FILE:test_app> --gtest_filter=OpenGlDrawing.*)
+    COMMAND xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" $<TARGET_FILE:test_app> --gtest_filter=OpenGlDrawing.*)
 set_tests_properties(app.opengl_view PROPERTIES LABELS app TIMEOUT 120
     FAIL_REGULAR_EXPRESSION "SKIPPED|FAILED"
     ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${GV_TEST_CONFIG};XDG_DATA_HOME=${GV_TEST_CONFIG}/data;XDG_STATE_HOME=${GV_TEST_CONFIG}/state;${GV_GL_TEST_SANITIZER_ENV}")
