@@ -15,6 +15,7 @@
 #include "raster/DrawLoopParams.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -318,16 +319,31 @@ template <int SB, int DB, bool Opaque, bool Tint>
 #endif
 
 #if defined(GV_DRAW_LOOPS_AVX2)
-// Whether any of eight alphas (one per 32-bit lane) is a weight a or 255 - a at which the blend table
-// differs from the integer quotient: T(v, w) is (w / 255) x v in double precision, truncated, which
-// falls one short of (v x w) / 255 for twelve pairs, all with w among 147, 155, 171, 187 and 195.
-[[gnu::always_inline]] inline bool LeansOnInexactWeights(__m256i alpha) {
-    __m256i hit = _mm256_setzero_si256();
-    for (int w : {147, 155, 171, 187, 195}) {
-        hit = _mm256_or_si256(hit, _mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(w)));
-        hit = _mm256_or_si256(hit, _mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(255 - w)));
-    }
-    return !_mm256_testz_si256(hit, hit);
+// The lanes of eight alphas (one per 32-bit lane) that give a weight a or 255 - a at which the blend
+// table differs from the integer quotient: T(v, w) is (w / 255) x v in double precision, truncated,
+// which falls one short of (v x w) / 255 for twelve pairs, all with w among 147, 155, 171, 187 and 195.
+// The ten alphas are looked up in a 256-bit set: the byte a >> 3 of the set, then its bit a & 7.
+[[gnu::always_inline]] inline __m256i InexactWeightLanes(__m256i alpha) {
+    constexpr auto kSetBytes = [] {
+        std::array<std::uint8_t, 32> bytes{};
+        for (int w : {147, 155, 171, 187, 195}) {
+            bytes[w >> 3] |= std::uint8_t(1 << (w & 7));
+            bytes[(255 - w) >> 3] |= std::uint8_t(1 << ((255 - w) & 7));
+        }
+        return bytes;
+    }();
+    alignas(32) static constexpr std::array<std::uint8_t, 32> kSet = kSetBytes;
+    const __m256i set = _mm256_load_si256(reinterpret_cast<const __m256i*>(kSet.data()));
+    const __m256i lowHalf = _mm256_permute2x128_si256(set, set, 0x00);
+    const __m256i highHalf = _mm256_permute2x128_si256(set, set, 0x11);
+    const __m256i byteIndex = _mm256_srli_epi32(alpha, 3);  // 0 to 31; bit 4 picks the half
+    const __m256i inHigh = _mm256_slli_epi32(byteIndex, 3); // bit 4 moved to bit 7, as blendv reads
+    const __m256i setByte = _mm256_blendv_epi8(_mm256_shuffle_epi8(lowHalf, byteIndex),
+                                               _mm256_shuffle_epi8(highHalf, byteIndex), inHigh);
+    const __m256i bits =
+        _mm256_sllv_epi32(_mm256_set1_epi32(1), _mm256_and_si256(alpha, _mm256_set1_epi32(7)));
+    const __m256i hit = _mm256_and_si256(_mm256_and_si256(setByte, _mm256_set1_epi32(0xFF)), bits);
+    return _mm256_cmpgt_epi32(hit, _mm256_setzero_si256());
 }
 
 // (v x w) / 255 for 16-bit lanes holding v x w (at most 65025): (x + (x >> 8) + 1) >> 8, exact there.
@@ -373,15 +389,18 @@ template <int SB, int DB, bool Opaque, bool Tint>
         // The colour bytes of the opaque samples.
         __m256i colour = texels;
         __m256i take = _mm256_andnot_si256(alphas, opaque);
-        unsigned partial = 0;
+        // Pixels whose alpha needs the blend table are left to the table, after the store.
+        unsigned byTable = 0;
         if constexpr (SB == 4) {
             const __m256i settled =
                 _mm256_or_si256(opaque, _mm256_cmpeq_epi32(alpha, _mm256_setzero_si256()));
-            partial = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_andnot_si256(settled, inRun))));
-            if (partial != 0 && !LeansOnInexactWeights(_mm256_srli_epi32(alpha, 24))) {
+            const __m256i partial = _mm256_andnot_si256(settled, inRun);
+            if (!_mm256_testz_si256(partial, partial)) {
+                const __m256i inexact =
+                    _mm256_and_si256(partial, InexactWeightLanes(_mm256_srli_epi32(alpha, 24)));
                 colour = MixOverDestination(texels, old);
-                take = _mm256_andnot_si256(alphas, _mm256_set1_epi32(-1));
-                partial = 0;
+                take = _mm256_andnot_si256(_mm256_or_si256(alphas, inexact), _mm256_set1_epi32(-1));
+                byTable = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(inexact)));
             }
         }
         const __m256i merged = _mm256_blendv_epi8(old, colour, take);
@@ -390,11 +409,11 @@ template <int SB, int DB, bool Opaque, bool Tint>
         } else {
             _mm256_maskstore_epi32(at, inRun, merged);
         }
-        if (partial != 0) {
+        if (byTable != 0) {
             alignas(32) std::uint32_t samples[8];
             _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
-            for (; partial != 0; partial &= partial - 1) {
-                const int k = __builtin_ctz(partial);
+            for (; byTable != 0; byTable &= byTable - 1) {
+                const int k = __builtin_ctz(byTable);
                 BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
             }
         }
@@ -415,26 +434,65 @@ template <int SB, int DB, bool Opaque, bool Tint>
     return _mm256_add_epi32(_mm256_set1_epi32(start), _mm256_mullo_epi32(index, _mm256_set1_epi32(step)));
 }
 
+// What every eight-pixel step of one bilinear run needs about the level. The texels are addressed by
+// offset from the first row of the level (top); bottom is the row after it.
+struct OctetSource {
+    OctetLevel level;
+    const std::uint8_t* top;
+    const std::uint8_t* bottom;
+    // Offsets above this would read a 3-byte pair's eight bytes past the end of the row last in memory.
+    __m256i pastEnd;
+};
+
+// One step of a bilinear run: the samples at uCoords/vCoords laid onto the first left pixels from d (all
+// eight when left is eight or more). Clamped steps allow neighbours outside the level.
+template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
+[[gnu::always_inline]] inline void BilinearOctetStep(const LoopParams& p, const OctetSource& source,
+                                                     __m256i uCoords, __m256i vCoords, std::uint8_t* d,
+                                                     int left) {
+    OctetPlaces places;
+    const __m256i offsets = LocateOctet<SB, Clamped>(uCoords, vCoords, source.level, places);
+    if constexpr (SB == 3 && Clamped) {
+        const __m256i beyond = _mm256_cmpgt_epi32(offsets, source.pastEnd);
+        if (!_mm256_testz_si256(beyond, beyond)) {
+            alignas(32) std::int32_t us[8], vs[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(us), uCoords);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(vs), vCoords);
+            for (int k = 0; k < std::min(left, 8); ++k) {
+                BlendPixel<SB, DB, Opaque, Tint>(p, BilinearClampedSampler::At<SB>(p, us[k], vs[k]),
+                                                 d + k * DB);
+            }
+            return;
+        }
+    }
+    bool clear;
+    const __m256i texels = BilinearOctet<SB, Clamped>(source.top, source.bottom, places, clear);
+    if (!clear) {
+        BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, left);
+    }
+}
+
 // A bilinear run of count pixels, eight per step: an inner run, or (Clamped) any run of existing
 // samples, where a neighbour may lie outside the level, which then needs at least two columns and two
-// rows. A 3-byte pair is read as eight bytes, two past its texels: that stays inside the level's block
-// except at the end of the row last in memory, and the few steps that would read there sample pixel by
-// pixel instead. The texels are
-// addressed by offset from the first row of the level. The last step's lanes past the end repeat the
-// last pixel's sample point, so every texel read stays inside the level, and only the pixels of the run
-// are written. Positions wrap in 32 bits like the scalar steps.
+// rows; its steps whose pixels all lie in [innerFrom, innerTo], where every texel is inside the level,
+// skip the edge rule. A 3-byte pair is read as eight bytes, two past its texels: that stays inside the
+// level's block except at the end of the row last in memory, and the few steps that would read there
+// sample pixel by pixel instead. The last step's lanes past the end repeat the last pixel's sample
+// point, so every texel read stays inside the level, and only the pixels of the run are written.
+// Positions wrap in 32 bits like the scalar steps.
 template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
 inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v,
-                              std::int32_t du, std::int32_t dv, int count) {
+                              std::int32_t du, std::int32_t dv, int count, int innerFrom = 0,
+                              int innerTo = -1) {
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const OctetLevel level = {_mm256_set1_epi32(std::int32_t(p.rowStride)), _mm256_set1_epi32(p.srcWidth - 2),
-                              _mm256_set1_epi32(p.srcHeight - 2)};
-    const std::uint8_t* top = p.srcRows[0];
-    const std::uint8_t* bottom = top + p.rowStride;
-    // Offsets above this would read a pair's eight bytes past the end of the row last in memory.
     const std::ptrdiff_t lastRowStart = std::max<std::ptrdiff_t>(0, (p.srcHeight - 1) * p.rowStride);
-    const __m256i pastEnd = _mm256_set1_epi32(std::int32_t(lastRowStart + std::ptrdiff_t(p.srcWidth) * SB -
-                                                           8 - std::max<std::ptrdiff_t>(0, p.rowStride)));
+    const OctetSource source = {
+        {_mm256_set1_epi32(std::int32_t(p.rowStride)), _mm256_set1_epi32(p.srcWidth - 2),
+         _mm256_set1_epi32(p.srcHeight - 2)},
+        p.srcRows[0],
+        p.srcRows[0] + p.rowStride,
+        _mm256_set1_epi32(std::int32_t(lastRowStart + std::ptrdiff_t(p.srcWidth) * SB - 8 -
+                                       std::max<std::ptrdiff_t>(0, p.rowStride)))};
     __m256i uCoords = LaneCoords(u, du, lanes);
     __m256i vCoords = LaneCoords(v, dv, lanes);
     const __m256i uStep = _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(du)));
@@ -448,30 +506,13 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
             vCoords =
                 LaneCoords(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv)), dv, index);
         }
-        OctetPlaces places;
-        const __m256i offsets = LocateOctet<SB, Clamped>(uCoords, vCoords, level, places);
-        if constexpr (SB == 3 && Clamped) {
-            if (!_mm256_testz_si256(_mm256_cmpgt_epi32(offsets, pastEnd),
-                                    _mm256_cmpgt_epi32(offsets, pastEnd))) {
-                alignas(32) std::int32_t us[8], vs[8];
-                _mm256_store_si256(reinterpret_cast<__m256i*>(us), uCoords);
-                _mm256_store_si256(reinterpret_cast<__m256i*>(vs), vCoords);
-                for (int k = 0; k < std::min(left, 8); ++k) {
-                    BlendPixel<SB, DB, Opaque, Tint>(p, BilinearClampedSampler::At<SB>(p, us[k], vs[k]),
-                                                     d + k * DB);
-                }
-                uCoords = _mm256_add_epi32(uCoords, uStep);
-                vCoords = _mm256_add_epi32(vCoords, vStep);
-                continue;
-            }
+        if (!Clamped || (n >= innerFrom && n + std::min(left, 8) - 1 <= innerTo)) {
+            BilinearOctetStep<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, d, left);
+        } else {
+            BilinearOctetStep<SB, DB, Opaque, Tint, true>(p, source, uCoords, vCoords, d, left);
         }
-        bool clear;
-        const __m256i texels = BilinearOctet<SB, Clamped>(top, bottom, places, clear);
         uCoords = _mm256_add_epi32(uCoords, uStep);
         vCoords = _mm256_add_epi32(vCoords, vStep);
-        if (!clear) {
-            BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, left);
-        }
     }
 }
 #endif
@@ -835,8 +876,16 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
 #if defined(GV_DRAW_LOOPS_AVX2)
             // Rows go through the edge-safe octets whole: that costs their inner octets little and
             // spares each row the partly filled steps at both ends of its inner run.
-            if (p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2) {
-                RunPart<SB, DB, Opaque, Tint, BilinearClampedSampler>(p, rowStart, rowU, rowV, first, last);
+            if (p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2 &&
+                last - first + 1 >= kEdgeOctetRun) {
+                int innerFirst = first;
+                int innerLast = last;
+                alongU.Clip(rowU, 0, width - kPairReach<SB>, innerFirst, innerLast);
+                alongV.Clip(rowV, 0, height - kOne, innerFirst, innerLast);
+                RunBilinearOctets<SB, DB, Opaque, Tint, true>(
+                    p, rowStart + first * DB, std::int32_t(rowU + first * p.dudx),
+                    std::int32_t(rowV + first * p.dvdx), std::int32_t(p.dudx), std::int32_t(p.dvdx),
+                    last - first + 1, innerFirst - first, innerLast - first);
                 continue;
             }
 #endif
