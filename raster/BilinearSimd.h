@@ -213,8 +213,7 @@ template <int SB>
 // Where the texel pairs of eight bilinear samples start, as byte offsets from the first row of the
 // level (rows evenly spaced by stride bytes), and the fractions that weight them, 0 to 256.
 struct OctetPlaces {
-    alignas(32) std::int32_t offsets[8];
-    __m256i fu, fv;
+    __m256i offsets, fu, fv;
 };
 
 // The level's size as the edge-safe octets need it: its last pair's column and row (width - 2, height
@@ -249,7 +248,7 @@ template <int SB, bool Clamped>
     }
     const __m256i column = SB == 4 ? _mm256_slli_epi32(i, 2) : _mm256_add_epi32(i, _mm256_slli_epi32(i, 1));
     const __m256i offsets = _mm256_add_epi32(_mm256_mullo_epi32(j, level.stride), column);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(at.offsets), offsets);
+    at.offsets = offsets;
     return offsets;
 }
 
@@ -288,7 +287,17 @@ template <int SB, bool Second> [[gnu::always_inline]] inline __m128i PairWordShu
 template <int SB, bool Clamped>
 [[gnu::always_inline]] inline __m256i BilinearOctet(const std::uint8_t* top, const std::uint8_t* bottom,
                                                     const OctetPlaces& places, bool& clear) {
-    const std::int32_t* at = places.offsets;
+    // The offsets come out of the vector two per 64-bit move, far fewer operations than taking the lanes
+    // out one by one. (They are negative for levels stored bottom row first.)
+    const __m128i lowHalf = _mm256_castsi256_si128(places.offsets);
+    const __m128i highHalf = _mm256_extracti128_si256(places.offsets, 1);
+    const std::int64_t pairs[4] = {_mm_cvtsi128_si64(lowHalf), _mm_extract_epi64(lowHalf, 1),
+                                   _mm_cvtsi128_si64(highHalf), _mm_extract_epi64(highHalf, 1)};
+    std::ptrdiff_t at[8];
+    for (int k = 0; k < 4; ++k) {
+        at[2 * k] = std::int32_t(pairs[k]);
+        at[2 * k + 1] = pairs[k] >> 32;
+    }
     // Pairs of pixels 0, 1 | 4, 5 and of 2, 3 | 6, 7.
     const __m256i top0 = LoadFourPairs(top + at[0], top + at[1], top + at[4], top + at[5]);
     const __m256i top2 = LoadFourPairs(top + at[2], top + at[3], top + at[6], top + at[7]);

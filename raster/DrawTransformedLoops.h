@@ -378,32 +378,33 @@ template <int SB, int DB, bool Opaque, bool Tint>
                                               int count) {
     if constexpr (DB == 4 && Opaque && !Tint) {
         const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
-        const __m256i alpha = _mm256_and_si256(texels, alphas);
-        const __m256i opaque = SB == 3 ? _mm256_set1_epi32(-1) : _mm256_cmpeq_epi32(alpha, alphas);
+        const __m256i alpha = _mm256_srli_epi32(texels, 24);
         int* at = reinterpret_cast<int*>(d);
         const __m256i inRun = count >= 8 ? _mm256_set1_epi32(-1)
                                          : _mm256_cmpgt_epi32(_mm256_set1_epi32(count),
                                                               _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
         const __m256i old = count >= 8 ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at))
                                        : _mm256_maskload_epi32(at, inRun);
-        // The colour bytes of the opaque samples.
+        // The bytes that keep the destination: its alpha, and all of a pixel whose sample is not opaque.
+        // (Built without negating a mask: GCC 12 has been seen to drop the negation of a blend's mask in
+        // its AVX-512 build, swapping what the blend takes.)
         __m256i colour = texels;
-        __m256i take = _mm256_andnot_si256(alphas, opaque);
+        __m256i keep =
+            SB == 3 ? alphas : _mm256_or_si256(alphas, _mm256_cmpgt_epi32(_mm256_set1_epi32(255), alpha));
         // Pixels whose alpha needs the blend table are left to the table, after the store.
         unsigned byTable = 0;
         if constexpr (SB == 4) {
-            const __m256i settled =
-                _mm256_or_si256(opaque, _mm256_cmpeq_epi32(alpha, _mm256_setzero_si256()));
+            const __m256i settled = _mm256_or_si256(_mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(255)),
+                                                    _mm256_cmpeq_epi32(alpha, _mm256_setzero_si256()));
             const __m256i partial = _mm256_andnot_si256(settled, inRun);
             if (!_mm256_testz_si256(partial, partial)) {
-                const __m256i inexact =
-                    _mm256_and_si256(partial, InexactWeightLanes(_mm256_srli_epi32(alpha, 24)));
+                const __m256i inexact = _mm256_and_si256(partial, InexactWeightLanes(alpha));
                 colour = MixOverDestination(texels, old);
-                take = _mm256_andnot_si256(_mm256_or_si256(alphas, inexact), _mm256_set1_epi32(-1));
+                keep = _mm256_or_si256(alphas, inexact);
                 byTable = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(inexact)));
             }
         }
-        const __m256i merged = _mm256_blendv_epi8(old, colour, take);
+        const __m256i merged = _mm256_blendv_epi8(colour, old, keep);
         if (count >= 8) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), merged);
         } else {

@@ -541,7 +541,8 @@ TEST_P(DrawTransformedReference, LargeDrawsMatchThePerPixelRulesAcrossTheirWhole
 namespace {
 
 // Planes may list their rows in any order in memory; the loops that address texels by offset from
-// the first row must then give way to the row table, with the same bytes.
+// the first row must then give way to the row table, with the same bytes. Evenly spaced rows stored
+// bottom row first (a negative spacing) are addressed by offset too, with the same bytes.
 TEST_P(DrawTransformedReference, SourcesWithScatteredRowsDrawLikeContiguousOnes) {
     std::mt19937 rng(555);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
@@ -564,13 +565,26 @@ TEST_P(DrawTransformedReference, SourcesWithScatteredRowsDrawLikeContiguousOnes)
         SourceLevels contiguous;
         contiguous.levels[0] = {src->Width(), src->Height(), bytes, src->Rows()};
         contiguous.levelCount = 1;
+        const std::size_t rowBytes = std::size_t(src->Width() * bytes);
+        std::vector<std::uint8_t> bottomUp(rowBytes * std::size_t(src->Height()) + 8);
+        std::vector<std::uint8_t*> bottomUpRows(std::size_t(src->Height()));
+        for (int y = 0; y < src->Height(); ++y) {
+            bottomUpRows[std::size_t(y)] = bottomUp.data() + rowBytes * std::size_t(src->Height() - 1 - y);
+            std::copy(src->Rows()[y], src->Rows()[y] + rowBytes, bottomUpRows[std::size_t(y)]);
+        }
+        SourceLevels reversed;
+        reversed.levels[0] = {src->Width(), src->Height(), bytes, bottomUpRows.data()};
+        reversed.levelCount = 1;
 
         auto a = MakeCanvas(90, 90, 4);
         FillRandom(*a, rng);
         auto b = MakeCanvas(90, 90, 4);
         CopyPixels(*a, *b);
+        auto c = MakeCanvas(90, 90, 4);
+        CopyPixels(*a, *c);
         const RasterPlane planeA{a->Width(), a->Height(), 4, a->Rows()};
         const RasterPlane planeB{b->Width(), b->Height(), 4, b->Rows()};
+        const RasterPlane planeC{c->Width(), c->Height(), 4, c->Rows()};
         const double scale = 0.9 + unit(rng);
         const Matrix3 m =
             Matrix3::FromParts(0.2 + unit(rng) * 2.5, 20 + unit(rng) * 40, 10 + unit(rng) * 40, scale, scale);
@@ -578,8 +592,10 @@ TEST_P(DrawTransformedReference, SourcesWithScatteredRowsDrawLikeContiguousOnes)
         auto before = Snapshot(*a);
         DrawTransformedPlanes(scattered, planeA, m, style, BlendTable::Get().Data());
         DrawTransformedPlanes(contiguous, planeB, m, style, BlendTable::Get().Data());
+        DrawTransformedPlanes(reversed, planeC, m, style, BlendTable::Get().Data());
         ASSERT_NE(Snapshot(*a), before) << "case " << n;
         ASSERT_EQ(Snapshot(*a), Snapshot(*b)) << "case " << n;
+        ASSERT_EQ(Snapshot(*c), Snapshot(*b)) << "case " << n << ", rows stored bottom row first";
     }
 }
 
