@@ -385,6 +385,11 @@ template <int SB, int DB, bool Opaque, bool Tint>
                                                               _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
         const __m256i old = count >= 8 ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at))
                                        : _mm256_maskload_epi32(at, inRun);
+        // Eight opaque samples, the common case inside a picture, replace the colour bytes at once.
+        if (count >= 8 && (SB == 3 || _mm256_testc_si256(texels, alphas))) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), _mm256_blendv_epi8(texels, old, alphas));
+            return;
+        }
         // The bytes that keep the destination: its alpha, and all of a pixel whose sample is not opaque.
         // (Built without negating a mask: GCC 12 has been seen to drop the negation of a blend's mask in
         // its AVX-512 build, swapping what the blend takes.)
@@ -498,22 +503,41 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
     __m256i vCoords = LaneCoords(v, dv, lanes);
     const __m256i uStep = _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(du)));
     const __m256i vStep = _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(dv)));
-    for (int n = 0; n < count; n += 8, d += 8 * DB) {
-        const int left = count - n;
-        if (left < 8) {
-            const __m256i index = _mm256_min_epi32(lanes, _mm256_set1_epi32(left - 1));
-            uCoords =
-                LaneCoords(std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(du)), du, index);
-            vCoords =
-                LaneCoords(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv)), dv, index);
-        }
-        if (!Clamped || (n >= innerFrom && n + std::min(left, 8) - 1 <= innerTo)) {
-            BilinearOctetStep<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, d, left);
-        } else {
-            BilinearOctetStep<SB, DB, Opaque, Tint, true>(p, source, uCoords, vCoords, d, left);
-        }
+    // Whole steps before the inner run, in it, and after it (the edge-safe ones only when Clamped), then
+    // the last, partly filled step: no test inside the loops but their ends.
+    if (!Clamped) {
+        innerFrom = 0;
+        innerTo = count - 1;
+    }
+    const int innerEnd = std::min(innerTo + 1, count);
+    int n = 0;
+    for (; n < innerFrom && n + 8 <= count; n += 8, d += 8 * DB) {
+        BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, 8);
         uCoords = _mm256_add_epi32(uCoords, uStep);
         vCoords = _mm256_add_epi32(vCoords, vStep);
+    }
+    for (; n + 8 <= innerEnd; n += 8, d += 8 * DB) {
+        BilinearOctetStep<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, d, 8);
+        uCoords = _mm256_add_epi32(uCoords, uStep);
+        vCoords = _mm256_add_epi32(vCoords, vStep);
+    }
+    for (; n + 8 <= count; n += 8, d += 8 * DB) {
+        BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, 8);
+        uCoords = _mm256_add_epi32(uCoords, uStep);
+        vCoords = _mm256_add_epi32(vCoords, vStep);
+    }
+    const int left = count - n;
+    if (left > 0) {
+        const __m256i index = _mm256_min_epi32(lanes, _mm256_set1_epi32(left - 1));
+        uCoords =
+            LaneCoords(std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(du)), du, index);
+        vCoords =
+            LaneCoords(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv)), dv, index);
+        if (n >= innerFrom && count - 1 <= innerTo) {
+            BilinearOctetStep<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, d, left);
+        } else {
+            BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, left);
+        }
     }
 }
 #endif
