@@ -56,7 +56,8 @@ public:
     explicit StepClipper(std::int64_t step) : step_(step), inverse_(step != 0 ? 1.0 / double(step) : 0.0) {}
 
     // Narrows [first, last] to the indices i with lo <= start + i * step < hi; empty when first > last.
-    void Clip(std::int64_t start, std::int64_t lo, std::int64_t hi, int& first, int& last) const {
+    [[gnu::always_inline]] void Clip(std::int64_t start, std::int64_t lo, std::int64_t hi, int& first,
+                                     int& last) const {
         if (first > last) {
             return;
         }
@@ -89,7 +90,7 @@ public:
 private:
     // floor(a / step). The estimate is off by a few units at most (coordinates stay far below 2^62,
     // where a double still resolves the quotient to within one part in 2^50).
-    std::int64_t FloorDiv(std::int64_t a) const {
+    [[gnu::always_inline]] std::int64_t FloorDiv(std::int64_t a) const {
         if (step_ == kOne) {
             return a >> kFractionBits; // unscaled and halved draws step whole texels
         }
