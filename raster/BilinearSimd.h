@@ -294,10 +294,11 @@ template <int SB, bool Second> [[gnu::always_inline]] inline __m128i PairWordShu
 // Bilinear samples of eight pixels at the places found by LocateOctet (inner ones, for 3-byte sources,
 // with the extra byte the pair loader reads), as eight texels in pixel order; 3-byte samples carry alpha
 // 255. top is the first row of the level and bottom the row above it. For 4-byte sources whose 32
-// texels are all clear, clear is set and the samples are not worked out (they would all have alpha 0).
+// texels are all clear, clear is set and the samples are not worked out (they would all have alpha 0);
+// that test is made only when mayBeClear: inside a picture's opaque parts it costs more than it saves.
 template <int SB, bool Clamped>
 [[gnu::always_inline]] inline __m256i BilinearOctet(const std::uint8_t* top, const std::uint8_t* bottom,
-                                                    const OctetPlaces& places, bool& clear) {
+                                                    const OctetPlaces& places, bool mayBeClear, bool& clear) {
     // The offsets come out of the vector two per 64-bit move, far fewer operations than taking the lanes
     // out one by one. (They are negative for levels stored bottom row first.)
     const __m128i lowHalf = _mm256_castsi256_si128(places.offsets);
@@ -317,14 +318,13 @@ template <int SB, bool Clamped>
     const __m256i top2 = LoadFourPairs(top + at[2], top + at[3], top + at[6], top + at[7]);
     const __m256i bottom0 = LoadFourPairs(bottom + at[0], bottom + at[1], bottom + at[4], bottom + at[5]);
     const __m256i bottom2 = LoadFourPairs(bottom + at[2], bottom + at[3], bottom + at[6], bottom + at[7]);
-    if constexpr (SB == 4) {
+    clear = false;
+    if (SB == 4 && mayBeClear) {
         const __m256i any = _mm256_or_si256(_mm256_or_si256(top0, top2), _mm256_or_si256(bottom0, bottom2));
         clear = _mm256_testz_si256(any, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
         if (clear) {
             return _mm256_setzero_si256();
         }
-    } else {
-        clear = false;
     }
     const __m256i fu = places.fu;
     const __m256i fv = places.fv;

@@ -374,8 +374,9 @@ template <int SB, int DB, bool Opaque, bool Tint>
 // destination without tint, opaque samples replace the colour bytes and clear ones keep the pixel, all
 // in one store, as T(s, 255) + T(d, 0) = s and T(s, 0) + T(d, 255) = d; partly covered samples, a few
 // along a picture's soft rim, are mixed in the same store unless their alpha needs the blend table.
+// Returns whether all eight samples were opaque.
 template <int SB, int DB, bool Opaque, bool Tint>
-[[gnu::always_inline]] inline void BlendOctet(const LoopParams& p, __m256i texels, std::uint8_t* d,
+[[gnu::always_inline]] inline bool BlendOctet(const LoopParams& p, __m256i texels, std::uint8_t* d,
                                               int count) {
     if constexpr (DB == 4 && Opaque && !Tint) {
         const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
@@ -389,7 +390,7 @@ template <int SB, int DB, bool Opaque, bool Tint>
         // Eight opaque samples, the common case inside a picture, replace the colour bytes at once.
         if (count >= 8 && (SB == 3 || _mm256_testc_si256(texels, alphas))) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), _mm256_blendv_epi8(texels, old, alphas));
-            return;
+            return true;
         }
         // The bytes that keep the destination: its alpha, and all of a pixel whose sample is not opaque.
         // (Built without negating a mask: GCC 12 has been seen to drop the negation of a blend's mask in
@@ -424,13 +425,14 @@ template <int SB, int DB, bool Opaque, bool Tint>
                 BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
             }
         }
-        return;
+        return false;
     }
     alignas(32) std::uint32_t samples[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(samples), texels);
     for (int k = 0; k < std::min(count, 8); ++k) {
         BlendPixel<SB, DB, Opaque, Tint>(p, samples[k], d + k * DB);
     }
+    return false;
 }
 
 #endif
@@ -453,10 +455,11 @@ struct OctetSource {
 
 // One step of a bilinear run: the samples at uCoords/vCoords laid onto the first left pixels from d (all
 // eight when left is eight or more). Clamped steps allow neighbours outside the level.
+// inOpaque tells whether the step before was wholly opaque, and is updated.
 template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
 [[gnu::always_inline]] inline void BilinearOctetStep(const LoopParams& p, const OctetSource& source,
                                                      __m256i uCoords, __m256i vCoords, std::uint8_t* d,
-                                                     int left) {
+                                                     int left, bool& inOpaque) {
     OctetPlaces places;
     const __m256i offsets = LocateOctet<SB, Clamped>(uCoords, vCoords, source.level, places);
     if constexpr (SB == 3 && Clamped) {
@@ -473,10 +476,8 @@ template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
         }
     }
     bool clear;
-    const __m256i texels = BilinearOctet<SB, Clamped>(source.top, source.bottom, places, clear);
-    if (!clear) {
-        BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, left);
-    }
+    const __m256i texels = BilinearOctet<SB, Clamped>(source.top, source.bottom, places, !inOpaque, clear);
+    inOpaque = !clear && BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, left);
 }
 
 // A bilinear run of count pixels, eight per step: an inner run, or (Clamped) any run of existing
@@ -512,18 +513,19 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
     }
     const int innerEnd = std::min(innerTo + 1, count);
     int n = 0;
+    bool inOpaque = false;
     for (; n < innerFrom && n + 8 <= count; n += 8, d += 8 * DB) {
-        BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, 8);
+        BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, 8, inOpaque);
         uCoords = _mm256_add_epi32(uCoords, uStep);
         vCoords = _mm256_add_epi32(vCoords, vStep);
     }
     for (; n + 8 <= innerEnd; n += 8, d += 8 * DB) {
-        BilinearOctetStep<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, d, 8);
+        BilinearOctetStep<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, d, 8, inOpaque);
         uCoords = _mm256_add_epi32(uCoords, uStep);
         vCoords = _mm256_add_epi32(vCoords, vStep);
     }
     for (; n + 8 <= count; n += 8, d += 8 * DB) {
-        BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, 8);
+        BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, 8, inOpaque);
         uCoords = _mm256_add_epi32(uCoords, uStep);
         vCoords = _mm256_add_epi32(vCoords, vStep);
     }
@@ -535,9 +537,9 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
         vCoords =
             LaneCoords(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv)), dv, index);
         if (n >= innerFrom && count - 1 <= innerTo) {
-            BilinearOctetStep<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, d, left);
+            BilinearOctetStep<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, d, left, inOpaque);
         } else {
-            BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, left);
+            BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, left, inOpaque);
         }
     }
 }
