@@ -412,12 +412,10 @@ template <int SB, int DB, bool Opaque, bool Tint>
             const __m256i settled = _mm256_or_si256(_mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(255)),
                                                     _mm256_cmpeq_epi32(alpha, _mm256_setzero_si256()));
             const __m256i partial = _mm256_andnot_si256(settled, inRun);
-            if (!_mm256_testz_si256(partial, partial)) {
-                const __m256i inexact = _mm256_and_si256(partial, InexactWeightLanes(alpha));
-                colour = MixOverDestination(texels, old);
-                keep = _mm256_or_si256(alphas, inexact);
-                byTable = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(inexact)));
-            }
+            const __m256i inexact = _mm256_and_si256(partial, InexactWeightLanes(alpha));
+            colour = MixOverDestination(texels, old);
+            keep = _mm256_or_si256(alphas, inexact);
+            byTable = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(inexact)));
         }
         const __m256i merged = _mm256_blendv_epi8(colour, old, keep);
         if (count >= 8) {
