@@ -863,6 +863,32 @@ void RunAxisRow(const LoopParams& p, std::uint8_t* rowStart, std::int64_t u, std
     }
 }
 
+// How many pixels at the start and at the end of a row's run of existing samples may have a neighbour
+// outside the level. A coordinate of such a run stays within one texel before the level and its size,
+// and moves by one step per pixel; the pixels short of the inner range (below 0, or within the reach of
+// the level's far edge) are then a prefix and a suffix of the run, each no longer than the steps it takes
+// to cross its band. A step of 0 keeps the coordinate fixed: the row then lies wholly inside or not.
+struct EdgeMargins {
+    int start = 0, end = 0;
+
+    static EdgeMargins Of(std::int64_t step, std::int64_t lowBand, std::int64_t highBand) {
+        auto crossing = [step](std::int64_t band) {
+            return int(std::min<std::int64_t>(band / (step < 0 ? -step : step) + 1, 1 << 30));
+        };
+        if (step > 0) {
+            return {crossing(lowBand), crossing(highBand)};
+        }
+        if (step < 0) {
+            return {crossing(highBand), crossing(lowBand)};
+        }
+        return {};
+    }
+
+    EdgeMargins Widest(const EdgeMargins& other) const {
+        return {std::max(start, other.start), std::max(end, other.end)};
+    }
+};
+
 template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(const LoopParams& p) {
     const int lastIndex = p.x1 - p.x0;
     const std::int64_t width = std::int64_t(p.srcWidth) << kFractionBits;
@@ -871,6 +897,10 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
     std::int64_t rowV = p.v0;
     const StepClipper alongU(p.dudx);
     const StepClipper alongV(p.dvdx);
+#if defined(GV_DRAW_LOOPS_AVX2)
+    const EdgeMargins margins =
+        EdgeMargins::Of(p.dudx, kOne, kPairReach<SB>).Widest(EdgeMargins::Of(p.dvdx, kOne, kOne));
+#endif
     for (int y = p.y0; y <= p.y1; ++y, rowU += p.dudy, rowV += p.dvdy) {
         std::uint8_t* rowStart = p.dstRows[y] + p.x0 * DB;
         int first = 0;
@@ -912,10 +942,12 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
             // spares each row the partly filled steps at both ends of its inner run.
             if (p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2 &&
                 last - first + 1 >= kEdgeOctetRun) {
-                int innerFirst = first;
-                int innerLast = last;
-                alongU.Clip(rowU, 0, width - kPairReach<SB>, innerFirst, innerLast);
-                alongV.Clip(rowV, 0, height - kOne, innerFirst, innerLast);
+                int innerFirst = first + margins.start;
+                int innerLast = last - margins.end;
+                if ((p.dudx == 0 && (rowU < 0 || rowU >= width - kPairReach<SB>)) ||
+                    (p.dvdx == 0 && (rowV < 0 || rowV >= height - kOne))) {
+                    innerLast = innerFirst - 1; // the row runs along the level's edge
+                }
                 RunBilinearOctets<SB, DB, Opaque, Tint, true>(
                     p, rowStart + first * DB, std::int32_t(rowU + first * p.dudx),
                     std::int32_t(rowV + first * p.dvdx), std::int32_t(p.dudx), std::int32_t(p.dvdx),
