@@ -15,7 +15,6 @@
 #include "raster/DrawLoopParams.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -323,28 +322,14 @@ template <int SB, int DB, bool Opaque, bool Tint>
 // The lanes of eight alphas (one per 32-bit lane) that give a weight a or 255 - a at which the blend
 // table differs from the integer quotient: T(v, w) is (w / 255) x v in double precision, truncated,
 // which falls one short of (v x w) / 255 for twelve pairs, all with w among 147, 155, 171, 187 and 195.
-// The ten alphas are looked up in a 256-bit set: the byte a >> 3 of the set, then its bit a & 7.
-[[gnu::always_inline]] inline __m256i InexactWeightLanes(__m256i alpha) {
-    constexpr auto kSetBytes = [] {
-        std::array<std::uint8_t, 32> bytes{};
-        for (int w : {147, 155, 171, 187, 195}) {
-            bytes[w >> 3] |= std::uint8_t(1 << (w & 7));
-            bytes[(255 - w) >> 3] |= std::uint8_t(1 << ((255 - w) & 7));
-        }
-        return bytes;
-    }();
-    alignas(32) static constexpr std::array<std::uint8_t, 32> kSet = kSetBytes;
-    const __m256i set = _mm256_load_si256(reinterpret_cast<const __m256i*>(kSet.data()));
-    const __m256i lowHalf = _mm256_permute2x128_si256(set, set, 0x00);
-    const __m256i highHalf = _mm256_permute2x128_si256(set, set, 0x11);
-    const __m256i byteIndex = _mm256_srli_epi32(alpha, 3);  // 0 to 31; bit 4 picks the half
-    const __m256i inHigh = _mm256_slli_epi32(byteIndex, 3); // bit 4 moved to bit 7, as blendv reads
-    const __m256i setByte = _mm256_blendv_epi8(_mm256_shuffle_epi8(lowHalf, byteIndex),
-                                               _mm256_shuffle_epi8(highHalf, byteIndex), inHigh);
-    const __m256i bits =
-        _mm256_sllv_epi32(_mm256_set1_epi32(1), _mm256_and_si256(alpha, _mm256_set1_epi32(7)));
-    const __m256i hit = _mm256_and_si256(_mm256_and_si256(setByte, _mm256_set1_epi32(0xFF)), bits);
-    return _mm256_cmpgt_epi32(hit, _mm256_setzero_si256());
+// Taken through m = min(a, 255 - a), passed in: those alphas give m = 60, 68, 84, 100 or 108, each
+// 8k + 4 with k among 7, 8, 10, 12 and 13, the set bits of 0x3580.
+[[gnu::always_inline]] inline __m256i InexactWeightLanes(__m256i nearerEdge) {
+    const __m256i inSet = _mm256_and_si256(
+        _mm256_srlv_epi32(_mm256_set1_epi32(0x3580), _mm256_srli_epi32(nearerEdge, 3)), _mm256_set1_epi32(1));
+    const __m256i fourth =
+        _mm256_cmpeq_epi32(_mm256_and_si256(nearerEdge, _mm256_set1_epi32(7)), _mm256_set1_epi32(4));
+    return _mm256_and_si256(fourth, _mm256_cmpeq_epi32(inSet, _mm256_set1_epi32(1)));
 }
 
 // (v x w) / 255 for 16-bit lanes holding v x w (at most 65025): (x x 0x8081) >> 23, exact there.
@@ -409,10 +394,12 @@ template <int SB, int DB, bool Opaque, bool Tint>
         // Pixels whose alpha needs the blend table are left to the table, after the store.
         unsigned byTable = 0;
         if constexpr (SB == 4) {
-            const __m256i settled = _mm256_or_si256(_mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(255)),
-                                                    _mm256_cmpeq_epi32(alpha, _mm256_setzero_si256()));
-            const __m256i partial = _mm256_andnot_si256(settled, inRun);
-            const __m256i inexact = _mm256_and_si256(partial, InexactWeightLanes(alpha));
+            // 0 for a clear or an opaque sample.
+            const __m256i nearerEdge =
+                _mm256_min_epi32(alpha, _mm256_sub_epi32(_mm256_set1_epi32(255), alpha));
+            const __m256i partial =
+                _mm256_andnot_si256(_mm256_cmpeq_epi32(nearerEdge, _mm256_setzero_si256()), inRun);
+            const __m256i inexact = _mm256_and_si256(partial, InexactWeightLanes(nearerEdge));
             colour = MixOverDestination(texels, old);
             keep = _mm256_or_si256(alphas, inexact);
             byTable = unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(inexact)));
