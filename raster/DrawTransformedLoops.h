@@ -925,8 +925,8 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
                                                                   last);
         } else if constexpr (S == Sampling::Bilinear) {
 #if defined(GV_DRAW_LOOPS_AVX2)
-            // Rows go through the edge-safe octets whole: that costs their inner octets little and
-            // spares each row the partly filled steps at both ends of its inner run.
+            // Each row is one run of eight-pixel steps, edge-safe only within the margins at its ends:
+            // no partly filled steps at both ends of its inner run.
             if (p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2 &&
                 last - first + 1 >= kEdgeOctetRun) {
                 int innerFirst = first + margins.start;
