@@ -233,15 +233,14 @@ struct OctetLevel {
     __m256i stride, lastPairColumn, lastPairRow;
 };
 
-// Places of eight samples, also returned as the offsets. Inner samples have all four texels inside the
-// level. Edge-safe (Clamped)
+// Places of eight samples. Inner samples have all four texels inside the level. Edge-safe (Clamped)
 // samples need only exist: a neighbour outside the level takes the nearest edge texel, so a sample
 // that leans on one column twice mixes it with weight 256, the same sum; it is read as the pair
 // beside it with fraction 0 (before the first column) or 256 (on the last), and likewise for rows.
 // The level then needs two columns and two rows.
 template <int SB, bool Clamped>
-[[gnu::always_inline]] inline __m256i LocateOctet(__m256i uCoords, __m256i vCoords, const OctetLevel& level,
-                                                  OctetPlaces& at) {
+[[gnu::always_inline]] inline void LocateOctet(__m256i uCoords, __m256i vCoords, const OctetLevel& level,
+                                               OctetPlaces& at) {
     __m256i i = _mm256_srai_epi32(uCoords, kFractionBits);
     __m256i j = _mm256_srai_epi32(vCoords, kFractionBits);
     const __m256i byteMask = _mm256_set1_epi32(0xFF);
@@ -258,9 +257,7 @@ template <int SB, bool Clamped>
         j = _mm256_min_epi32(_mm256_max_epi32(j, zero), level.lastPairRow);
     }
     const __m256i column = SB == 4 ? _mm256_slli_epi32(i, 2) : _mm256_add_epi32(i, _mm256_slli_epi32(i, 1));
-    const __m256i offsets = _mm256_add_epi32(_mm256_mullo_epi32(j, level.stride), column);
-    at.offsets = offsets;
-    return offsets;
+    at.offsets = _mm256_add_epi32(_mm256_mullo_epi32(j, level.stride), column);
 }
 
 // The byte shuffle that spreads, in each 128-bit lane, the texel pair of the lane's first pixel (Second:
@@ -296,7 +293,7 @@ template <int SB, bool Second> [[gnu::always_inline]] inline __m128i PairWordShu
 // 255. top is the first row of the level and bottom the row above it. For 4-byte sources whose 32
 // texels are all clear, clear is set and the samples are not worked out (they would all have alpha 0);
 // that test is made only when mayBeClear: inside a picture's opaque parts it costs more than it saves.
-template <int SB, bool Clamped>
+template <int SB>
 [[gnu::always_inline]] inline __m256i BilinearOctet(const std::uint8_t* top, const std::uint8_t* bottom,
                                                     const OctetPlaces& places, bool mayBeClear, bool& clear) {
     // The offsets come out of the vector two per 64-bit move, far fewer operations than taking the lanes

@@ -29,9 +29,8 @@ LoopWidth ProcessorWidth() {
 }
 
 // A narrower build named by GV_RASTER_ISA ("avx2", or "baseline" / "scalar" for the loops every x86-64
-// runs), so
-// that a processor with wider instructions can measure and test what older ones run. Read once; a name
-// it does not know, or a build wider than the processor, leaves the processor's own choice.
+// runs), so that a processor with wider instructions can measure and test what older ones run. Read
+// once; a name it does not know, or a build wider than the processor, leaves the processor's own choice.
 LoopWidth EnvironmentWidth() {
     static const LoopWidth width = [] {
         const char* name = std::getenv("GV_RASTER_ISA");

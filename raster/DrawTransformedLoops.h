@@ -385,12 +385,11 @@ template <int SB, int DB, bool Opaque, bool Tint>
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), _mm256_blendv_epi8(texels, old, alphas));
             return true;
         }
-        // The bytes that keep the destination: its alpha, and all of a pixel whose sample is not opaque.
+        // The bytes that keep the destination: its alpha, and all of a pixel left to the blend table.
         // (Built without negating a mask: GCC 12 has been seen to drop the negation of a blend's mask in
         // its AVX-512 build, swapping what the blend takes.)
         __m256i colour = texels;
-        __m256i keep =
-            SB == 3 ? alphas : _mm256_or_si256(alphas, _mm256_cmpgt_epi32(_mm256_set1_epi32(255), alpha));
+        __m256i keep = alphas;
         // Pixels whose alpha needs the blend table are left to the table, after the store.
         unsigned byTable = 0;
         if constexpr (SB == 4) {
@@ -454,9 +453,9 @@ template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
                                                      __m256i uCoords, __m256i vCoords, std::uint8_t* d,
                                                      int left, bool& inOpaque) {
     OctetPlaces places;
-    const __m256i offsets = LocateOctet<SB, Clamped>(uCoords, vCoords, source.level, places);
+    LocateOctet<SB, Clamped>(uCoords, vCoords, source.level, places);
     if constexpr (SB == 3 && Clamped) {
-        const __m256i beyond = _mm256_cmpgt_epi32(offsets, source.pastEnd);
+        const __m256i beyond = _mm256_cmpgt_epi32(places.offsets, source.pastEnd);
         if (!_mm256_testz_si256(beyond, beyond)) {
             alignas(32) std::int32_t us[8], vs[8];
             _mm256_store_si256(reinterpret_cast<__m256i*>(us), uCoords);
@@ -469,7 +468,7 @@ template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
         }
     }
     bool clear;
-    const __m256i texels = BilinearOctet<SB, Clamped>(source.top, source.bottom, places, !inOpaque, clear);
+    const __m256i texels = BilinearOctet<SB>(source.top, source.bottom, places, !inOpaque, clear);
     inOpaque = !clear && BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, left);
 }
 
@@ -548,8 +547,11 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
     return ((top | bottom) & 0xFF000000FF000000ull) == 0;
 }
 
-// Edge runs at least this long take the eight-pixel edge-safe steps; a lone pixel is cheaper alone.
-constexpr int kEdgeOctetRun = 2;
+// Whether a run of count pixels with edge-safe samples takes the eight-pixel steps: they address the
+// level by offset from its first row, need two columns and two rows, and a lone pixel is cheaper alone.
+[[gnu::always_inline]] inline bool EdgeSafeOctetsServe(const LoopParams& p, int count) {
+    return p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2 && count >= 2;
+}
 
 // Walks count pixels from d, sampling at (u, v) and stepping by (du, dv).
 template <int SB, int DB, bool Opaque, bool Tint, typename Sampler>
@@ -558,7 +560,7 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
     int n = 0;
 #if defined(GV_DRAW_LOOPS_AVX2)
     if constexpr (std::is_same_v<Sampler, BilinearClampedSampler>) {
-        if (p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2 && count >= kEdgeOctetRun) {
+        if (EdgeSafeOctetsServe(p, count)) {
             RunBilinearOctets<SB, DB, Opaque, Tint, true>(p, d, u, v, du, dv, count);
             return;
         }
@@ -927,8 +929,7 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
 #if defined(GV_DRAW_LOOPS_AVX2)
             // Each row is one run of eight-pixel steps, edge-safe only within the margins at its ends:
             // no partly filled steps at both ends of its inner run.
-            if (p.rowStride != 0 && p.srcWidth >= 2 && p.srcHeight >= 2 &&
-                last - first + 1 >= kEdgeOctetRun) {
+            if (EdgeSafeOctetsServe(p, last - first + 1)) {
                 int innerFirst = first + margins.start;
                 int innerLast = last - margins.end;
                 if ((p.dudx == 0 && (rowU < 0 || rowU >= width - kPairReach<SB>)) ||
