@@ -5,7 +5,7 @@
 program="$1"
 checker="$2"
 if [ -z "${GV_E2E_OWN_DISPLAY:-}" ]; then
-    GV_E2E_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" "$0" "$@"
+    GV_E2E_OWN_DISPLAY=1 exec "$(dirname "$0")/../../scripts/virtual-display" "$0" "$@"
 fi
 
 work="$(mktemp -d)"

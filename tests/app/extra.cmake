@@ -25,7 +25,8 @@ set_tests_properties(app.cli_save_is_quiet PROPERTIES LABELS app FAIL_REGULAR_EX
 
 # The editor starts on the sample map with a display, draws its first frame, saves a picture of its
 # window and quits; test_app then checks that the map view shows the map. Without DISPLAY the run
-# goes through xvfb-run.
+# goes through the project's virtual display.
+set(GV_VIRTUAL_DISPLAY ${PROJECT_SOURCE_DIR}/scripts/virtual-display)
 set(GV_SMOKE_SCRIPT ${CMAKE_BINARY_DIR}/smoke_editor.cmake)
 file(WRITE ${GV_SMOKE_SCRIPT} [=[
 file(REMOVE "${SHOT}" "${SHOT}.txt")
@@ -41,11 +42,7 @@ endif()
 unset(ENV{QT_QPA_PLATFORM})
 set(launcher)
 if("$ENV{DISPLAY}" STREQUAL "")
-    find_program(XVFB_RUN xvfb-run)
-    if(NOT XVFB_RUN)
-        message(FATAL_ERROR "no DISPLAY and no xvfb-run")
-    endif()
-    set(launcher ${XVFB_RUN} -a -s "-screen 0 1600x1000x24 -noreset")
+    set(launcher "${VIRTUAL_DISPLAY}")
 endif()
 execute_process(COMMAND ${launcher} "${PROGRAM}" "${MAP}" RESULT_VARIABLE status TIMEOUT 90)
 if(NOT status EQUAL 0)
@@ -77,7 +74,8 @@ endif()
 add_test(NAME app.smoke_editor
     COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:gridvellum> -DCHECKER=$<TARGET_FILE:test_app>
         -DMAP=${GV_BIN_DIR}/sample.gv -DSHOT=${CMAKE_BINARY_DIR}/smoke-editor.png
-        -DCONFIG=${GV_TEST_CONFIG}/smoke-editor -P ${GV_SMOKE_SCRIPT})
+        -DCONFIG=${GV_TEST_CONFIG}/smoke-editor -DVIRTUAL_DISPLAY=${GV_VIRTUAL_DISPLAY}
+        -P ${GV_SMOKE_SCRIPT})
 set_tests_properties(app.smoke_editor PROPERTIES LABELS app TIMEOUT 180 ENVIRONMENT "${GV_TEST_SANITIZER_ENV}")
 # The same start with OpenGL stored on draws through OpenGL under the virtual X server's Mesa, and
 # its picture of the map matches that of the program's own renderer.
@@ -85,14 +83,15 @@ add_test(NAME app.smoke_editor_opengl
     COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:gridvellum> -DCHECKER=$<TARGET_FILE:test_app>
         -DMAP=${GV_BIN_DIR}/sample.gv -DSHOT=${CMAKE_BINARY_DIR}/smoke-editor-opengl.png
         -DCONFIG=${GV_TEST_CONFIG}/smoke-editor-opengl -DOPENGL=1
-        -DCOMPARE_WITH=${CMAKE_BINARY_DIR}/smoke-editor.png -P ${GV_SMOKE_SCRIPT})
+        -DCOMPARE_WITH=${CMAKE_BINARY_DIR}/smoke-editor.png -DVIRTUAL_DISPLAY=${GV_VIRTUAL_DISPLAY}
+        -P ${GV_SMOKE_SCRIPT})
 set_tests_properties(app.smoke_editor_opengl PROPERTIES LABELS app TIMEOUT 180 DEPENDS app.smoke_editor
     ENVIRONMENT "${GV_GL_TEST_SANITIZER_ENV}")
 
 # The map view, the About box and publishing of a run that draws through OpenGL, under a virtual X
 # server with Mesa; a skipped case there means no context could be made, which fails the run.
 add_test(NAME app.opengl_view
-    COMMAND xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" $<TARGET_FILE:test_app> --gtest_filter=OpenGlDrawing.*)
+    COMMAND ${GV_VIRTUAL_DISPLAY} $<TARGET_FILE:test_app> --gtest_filter=OpenGlDrawing.*)
 set_tests_properties(app.opengl_view PROPERTIES LABELS app TIMEOUT 120
     FAIL_REGULAR_EXPRESSION "SKIPPED|FAILED"
     ENVIRONMENT "QT_QPA_PLATFORM=xcb;XDG_CONFIG_HOME=${GV_TEST_CONFIG};XDG_DATA_HOME=${GV_TEST_CONFIG}/data;XDG_STATE_HOME=${GV_TEST_CONFIG}/state;${GV_GL_TEST_SANITIZER_ENV}")
