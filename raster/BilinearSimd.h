@@ -228,9 +228,16 @@ struct OctetPlaces {
 };
 
 // The level's size as the edge-safe octets need it: its last pair's column and row (width - 2, height
-// - 2) and its row stride, in every lane.
+// - 2) and its row stride, in every lane. For most levels a row index and the stride both fit 16 signed
+// bits (smallRows), and their product is then one multiply-add, far quicker than a 32-bit multiply on
+// many processors.
 struct OctetLevel {
     __m256i stride, lastPairColumn, lastPairRow;
+    bool smallRows;
+
+    static bool RowsFitWords(std::ptrdiff_t stride, int height) {
+        return stride >= -32768 && stride <= 32767 && height <= 32768;
+    }
 };
 
 // Places of eight samples. Inner samples have all four texels inside the level. Edge-safe (Clamped)
@@ -257,7 +264,10 @@ template <int SB, bool Clamped>
         j = _mm256_min_epi32(_mm256_max_epi32(j, zero), level.lastPairRow);
     }
     const __m256i column = SB == 4 ? _mm256_slli_epi32(i, 2) : _mm256_add_epi32(i, _mm256_slli_epi32(i, 1));
-    at.offsets = _mm256_add_epi32(_mm256_mullo_epi32(j, level.stride), column);
+    // j is never negative here, so its upper 16 bits are 0 and the stride's upper word adds nothing.
+    const __m256i rowStart =
+        level.smallRows ? _mm256_madd_epi16(j, level.stride) : _mm256_mullo_epi32(j, level.stride);
+    at.offsets = _mm256_add_epi32(rowStart, column);
 }
 
 // The byte shuffle that spreads, in each 128-bit lane, the texel pair of the lane's first pixel (Second:
@@ -274,18 +284,25 @@ template <int SB, bool Second> [[gnu::always_inline]] inline __m128i PairWordShu
     }
 }
 
-// The bilinear sums of two pixels, one per 128-bit lane, reduced by 16 bits: top and bottom hold each
-// pixel's texel pairs of the two rows as PairWordShuffle spreads them, horizontal the words 256 - fu and
-// fu repeated, vertical the fraction fv in every 32-bit lane. One multiply-add per row gives each
-// channel's horizontal mix A = (256 - fu) * left + fu * right exactly in 32 bits, and the vertical step
-// (256 - fv) * A + fv * B = 256 * A + fv * (B - A) stays below 2^24: the very sum of weight x byte.
+// The bilinear sums of two pixels, one per 128-bit lane, reduced by 16 bits and less 128: top and bottom
+// hold each pixel's texel pairs of the two rows as PairWordShuffle spreads them, horizontal and vertical
+// the words 256 - f and f of each pixel's fractions, repeated. One multiply-add per row gives each
+// channel's horizontal mix A = (256 - fu) * left + fu * right exactly, below 2^16. Less 32768, A and the
+// lower row's B fit signed words, so one more multiply-add gives the vertical step exactly:
+// (256 - fv) * (A - 32768) + fv * (B - 32768) = S - 2^23, with S the very sum of weight x byte. (A 32-bit
+// multiply, the other way to weight the rows, costs several times as much on many processors.)
 [[gnu::always_inline]] inline __m256i MixTwo(__m256i top, __m256i bottom, __m256i horizontal,
                                              __m256i vertical) {
     const __m256i a = _mm256_madd_epi16(top, horizontal);
     const __m256i b = _mm256_madd_epi16(bottom, horizontal);
-    const __m256i sum =
-        _mm256_add_epi32(_mm256_slli_epi32(a, 8), _mm256_mullo_epi32(vertical, _mm256_sub_epi32(b, a)));
-    return _mm256_srli_epi32(sum, 16);
+    const __m256i pair = _mm256_xor_si256(_mm256_or_si256(a, _mm256_slli_epi32(b, 16)),
+                                          _mm256_set1_epi32(std::int32_t(0x80008000u)));
+    return _mm256_srai_epi32(_mm256_madd_epi16(pair, vertical), 16);
+}
+
+// The words 256 - f and f of fractions f (0 to 256) in 32-bit lanes: f * 65535 + 256.
+[[gnu::always_inline]] inline __m256i WeightWords(__m256i f) {
+    return _mm256_add_epi32(_mm256_sub_epi32(_mm256_slli_epi32(f, 16), f), _mm256_set1_epi32(256));
 }
 
 // Bilinear samples of eight pixels at the places found by LocateOctet (inner ones, for 3-byte sources,
@@ -323,26 +340,25 @@ template <int SB>
             return _mm256_setzero_si256();
         }
     }
-    const __m256i fu = places.fu;
-    const __m256i fv = places.fv;
-    // The words 256 - fu and fu: fu * 65535 + 256.
-    const __m256i horizontal =
-        _mm256_add_epi32(_mm256_sub_epi32(_mm256_slli_epi32(fu, 16), fu), _mm256_set1_epi32(256));
+    const __m256i horizontal = WeightWords(places.fu);
+    const __m256i vertical = WeightWords(places.fv);
     const __m256i first = _mm256_broadcastsi128_si256(PairWordShuffle<SB, false>());
     const __m256i second = _mm256_broadcastsi128_si256(PairWordShuffle<SB, true>());
     // Each pixel's weights over its lane: pixel k of the first 128-bit lane and pixel k + 4 of the other.
     const __m256i mix0 = MixTwo(_mm256_shuffle_epi8(top0, first), _mm256_shuffle_epi8(bottom0, first),
-                                _mm256_shuffle_epi32(horizontal, 0x00), _mm256_shuffle_epi32(fv, 0x00));
+                                _mm256_shuffle_epi32(horizontal, 0x00), _mm256_shuffle_epi32(vertical, 0x00));
     const __m256i mix1 = MixTwo(_mm256_shuffle_epi8(top0, second), _mm256_shuffle_epi8(bottom0, second),
-                                _mm256_shuffle_epi32(horizontal, 0x55), _mm256_shuffle_epi32(fv, 0x55));
+                                _mm256_shuffle_epi32(horizontal, 0x55), _mm256_shuffle_epi32(vertical, 0x55));
     const __m256i mix2 = MixTwo(_mm256_shuffle_epi8(top2, first), _mm256_shuffle_epi8(bottom2, first),
-                                _mm256_shuffle_epi32(horizontal, 0xAA), _mm256_shuffle_epi32(fv, 0xAA));
+                                _mm256_shuffle_epi32(horizontal, 0xAA), _mm256_shuffle_epi32(vertical, 0xAA));
     const __m256i mix3 = MixTwo(_mm256_shuffle_epi8(top2, second), _mm256_shuffle_epi8(bottom2, second),
-                                _mm256_shuffle_epi32(horizontal, 0xFF), _mm256_shuffle_epi32(fv, 0xFF));
-    // Pixels 0, 1 | 4, 5 and 2, 3 | 6, 7 as words, then all eight in order as bytes.
-    const __m256i texels =
-        _mm256_packus_epi16(_mm256_packus_epi32(mix0, mix1), _mm256_packus_epi32(mix2, mix3));
-    return SB == 4 ? texels : _mm256_or_si256(texels, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
+                                _mm256_shuffle_epi32(horizontal, 0xFF), _mm256_shuffle_epi32(vertical, 0xFF));
+    // Pixels 0, 1 | 4, 5 and 2, 3 | 6, 7 as words, then all eight in order as signed bytes, each 128 below
+    // the sample's byte. Flipping the top bit adds the 128 back; a 3-byte sample's alpha comes out as -128
+    // (its words are 0) and is turned into 255.
+    const __m256i lessHalf =
+        _mm256_packs_epi16(_mm256_packs_epi32(mix0, mix1), _mm256_packs_epi32(mix2, mix3));
+    return _mm256_xor_si256(lessHalf, _mm256_set1_epi32(std::int32_t(SB == 4 ? 0x80808080u : 0x7F808080u)));
 }
 #endif
 

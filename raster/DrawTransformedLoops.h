@@ -488,7 +488,7 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
     const std::ptrdiff_t lastRowStart = std::max<std::ptrdiff_t>(0, (p.srcHeight - 1) * p.rowStride);
     const OctetSource source = {
         {_mm256_set1_epi32(std::int32_t(p.rowStride)), _mm256_set1_epi32(p.srcWidth - 2),
-         _mm256_set1_epi32(p.srcHeight - 2)},
+         _mm256_set1_epi32(p.srcHeight - 2), OctetLevel::RowsFitWords(p.rowStride, p.srcHeight)},
         p.srcRows[0],
         p.srcRows[0] + p.rowStride,
         _mm256_set1_epi32(std::int32_t(lastRowStart + std::ptrdiff_t(p.srcWidth) * SB - 8 -

@@ -542,7 +542,8 @@ namespace {
 
 // Planes may list their rows in any order in memory; the loops that address texels by offset from
 // the first row must then give way to the row table, with the same bytes. Evenly spaced rows stored
-// bottom row first (a negative spacing) are addressed by offset too, with the same bytes.
+// bottom row first (a negative spacing), closely or far apart, are addressed by offset too, with the
+// same bytes.
 TEST_P(DrawTransformedReference, SourcesWithScatteredRowsDrawLikeContiguousOnes) {
     std::mt19937 rng(555);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
@@ -575,6 +576,18 @@ TEST_P(DrawTransformedReference, SourcesWithScatteredRowsDrawLikeContiguousOnes)
         SourceLevels reversed;
         reversed.levels[0] = {src->Width(), src->Height(), bytes, bottomUpRows.data()};
         reversed.levelCount = 1;
+        // Rows further apart than 16 signed bits reach, bottom row first: row offsets then need a full
+        // 32-bit product.
+        const std::size_t farSpacing = 33000;
+        std::vector<std::uint8_t> farApart(farSpacing * std::size_t(src->Height()) + 8);
+        std::vector<std::uint8_t*> farRows(std::size_t(src->Height()));
+        for (int y = 0; y < src->Height(); ++y) {
+            farRows[std::size_t(y)] = farApart.data() + farSpacing * std::size_t(src->Height() - 1 - y);
+            std::copy(src->Rows()[y], src->Rows()[y] + rowBytes, farRows[std::size_t(y)]);
+        }
+        SourceLevels spread;
+        spread.levels[0] = {src->Width(), src->Height(), bytes, farRows.data()};
+        spread.levelCount = 1;
 
         auto a = MakeCanvas(90, 90, 4);
         FillRandom(*a, rng);
@@ -582,9 +595,12 @@ TEST_P(DrawTransformedReference, SourcesWithScatteredRowsDrawLikeContiguousOnes)
         CopyPixels(*a, *b);
         auto c = MakeCanvas(90, 90, 4);
         CopyPixels(*a, *c);
+        auto e = MakeCanvas(90, 90, 4);
+        CopyPixels(*a, *e);
         const RasterPlane planeA{a->Width(), a->Height(), 4, a->Rows()};
         const RasterPlane planeB{b->Width(), b->Height(), 4, b->Rows()};
         const RasterPlane planeC{c->Width(), c->Height(), 4, c->Rows()};
+        const RasterPlane planeE{e->Width(), e->Height(), 4, e->Rows()};
         const double scale = 0.9 + unit(rng);
         const Matrix3 m =
             Matrix3::FromParts(0.2 + unit(rng) * 2.5, 20 + unit(rng) * 40, 10 + unit(rng) * 40, scale, scale);
@@ -593,9 +609,11 @@ TEST_P(DrawTransformedReference, SourcesWithScatteredRowsDrawLikeContiguousOnes)
         DrawTransformedPlanes(scattered, planeA, m, style, BlendTable::Get().Data());
         DrawTransformedPlanes(contiguous, planeB, m, style, BlendTable::Get().Data());
         DrawTransformedPlanes(reversed, planeC, m, style, BlendTable::Get().Data());
+        DrawTransformedPlanes(spread, planeE, m, style, BlendTable::Get().Data());
         ASSERT_NE(Snapshot(*a), before) << "case " << n;
         ASSERT_EQ(Snapshot(*a), Snapshot(*b)) << "case " << n;
         ASSERT_EQ(Snapshot(*c), Snapshot(*b)) << "case " << n << ", rows stored bottom row first";
+        ASSERT_EQ(Snapshot(*e), Snapshot(*b)) << "case " << n << ", rows far apart";
     }
 }
 
