@@ -567,27 +567,25 @@ TEST_P(DrawTransformedReference, SourcesWithScatteredRowsDrawLikeContiguousOnes)
         contiguous.levels[0] = {src->Width(), src->Height(), bytes, src->Rows()};
         contiguous.levelCount = 1;
         const std::size_t rowBytes = std::size_t(src->Width() * bytes);
-        std::vector<std::uint8_t> bottomUp(rowBytes * std::size_t(src->Height()) + 8);
-        std::vector<std::uint8_t*> bottomUpRows(std::size_t(src->Height()));
-        for (int y = 0; y < src->Height(); ++y) {
-            bottomUpRows[std::size_t(y)] = bottomUp.data() + rowBytes * std::size_t(src->Height() - 1 - y);
-            std::copy(src->Rows()[y], src->Rows()[y] + rowBytes, bottomUpRows[std::size_t(y)]);
-        }
-        SourceLevels reversed;
-        reversed.levels[0] = {src->Width(), src->Height(), bytes, bottomUpRows.data()};
-        reversed.levelCount = 1;
-        // Rows further apart than 16 signed bits reach, bottom row first: row offsets then need a full
-        // 32-bit product.
-        const std::size_t farSpacing = 33000;
-        std::vector<std::uint8_t> farApart(farSpacing * std::size_t(src->Height()) + 8);
-        std::vector<std::uint8_t*> farRows(std::size_t(src->Height()));
-        for (int y = 0; y < src->Height(); ++y) {
-            farRows[std::size_t(y)] = farApart.data() + farSpacing * std::size_t(src->Height() - 1 - y);
-            std::copy(src->Rows()[y], src->Rows()[y] + rowBytes, farRows[std::size_t(y)]);
-        }
-        SourceLevels spread;
-        spread.levels[0] = {src->Width(), src->Height(), bytes, farRows.data()};
-        spread.levelCount = 1;
+        // The same texels in rows spacing bytes apart, bottom row first.
+        auto bottomRowFirst = [&](std::size_t spacing, std::vector<std::uint8_t>& block,
+                                  std::vector<std::uint8_t*>& rowsOut) {
+            block.assign(spacing * std::size_t(src->Height()) + 8, 0);
+            rowsOut.resize(std::size_t(src->Height()));
+            for (int y = 0; y < src->Height(); ++y) {
+                rowsOut[std::size_t(y)] = block.data() + spacing * std::size_t(src->Height() - 1 - y);
+                std::copy(src->Rows()[y], src->Rows()[y] + rowBytes, rowsOut[std::size_t(y)]);
+            }
+            SourceLevels levels;
+            levels.levels[0] = {src->Width(), src->Height(), bytes, rowsOut.data()};
+            levels.levelCount = 1;
+            return levels;
+        };
+        std::vector<std::uint8_t> bottomUp, farApart;
+        std::vector<std::uint8_t*> bottomUpRows, farRows;
+        const SourceLevels reversed = bottomRowFirst(rowBytes, bottomUp, bottomUpRows);
+        // Rows further apart than 16 signed bits reach: row offsets then need a full 32-bit product.
+        const SourceLevels spread = bottomRowFirst(33000, farApart, farRows);
 
         auto a = MakeCanvas(90, 90, 4);
         FillRandom(*a, rng);
