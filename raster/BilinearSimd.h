@@ -305,18 +305,20 @@ template <int SB, bool Second> [[gnu::always_inline]] inline __m128i PairWordShu
     return _mm256_add_epi32(_mm256_sub_epi32(_mm256_slli_epi32(f, 16), f), _mm256_set1_epi32(256));
 }
 
-// Bilinear samples of eight pixels at the places found by LocateOctet (inner ones, for 3-byte sources,
-// with the extra byte the pair loader reads), as eight texels in pixel order; 3-byte samples carry alpha
-// 255. top is the first row of the level and bottom the row above it. For 4-byte sources whose 32
-// texels are all clear, clear is set and the samples are not worked out (they would all have alpha 0);
-// that test is made only when mayBeClear: inside a picture's opaque parts it costs more than it saves.
-template <int SB>
-[[gnu::always_inline]] inline __m256i BilinearOctet(const std::uint8_t* top, const std::uint8_t* bottom,
-                                                    const OctetPlaces& places, bool mayBeClear, bool& clear) {
+// The texel pairs under eight samples, as LoadFourPairs lays them out: pixels 0, 1 | 4, 5 and 2, 3 | 6, 7
+// of the upper and the lower row.
+struct OctetTexels {
+    __m256i top0, top2, bottom0, bottom2;
+};
+
+// Reads the texels at the offsets found by LocateOctet (inner ones, for 3-byte sources, with the extra
+// byte the pair loader reads). top is the first row of the level and bottom the row after it.
+[[gnu::always_inline]] inline void FetchOctet(const std::uint8_t* top, const std::uint8_t* bottom,
+                                              __m256i offsets, OctetTexels& texels) {
     // The offsets come out of the vector two per 64-bit move, far fewer operations than taking the lanes
     // out one by one. (They are negative for levels stored bottom row first.)
-    const __m128i lowHalf = _mm256_castsi256_si128(places.offsets);
-    const __m128i highHalf = _mm256_extracti128_si256(places.offsets, 1);
+    const __m128i lowHalf = _mm256_castsi256_si128(offsets);
+    const __m128i highHalf = _mm256_extracti128_si256(offsets, 1);
     const std::int64_t pairs[4] = {_mm_cvtsi128_si64(lowHalf), _mm_extract_epi64(lowHalf, 1),
                                    _mm_cvtsi128_si64(highHalf), _mm_extract_epi64(highHalf, 1)};
     std::ptrdiff_t at[8];
@@ -327,32 +329,41 @@ template <int SB>
         at[2 * k] = std::int32_t(pair);
         at[2 * k + 1] = pair >> 32;
     }
-    // Pairs of pixels 0, 1 | 4, 5 and of 2, 3 | 6, 7.
-    const __m256i top0 = LoadFourPairs(top + at[0], top + at[1], top + at[4], top + at[5]);
-    const __m256i top2 = LoadFourPairs(top + at[2], top + at[3], top + at[6], top + at[7]);
-    const __m256i bottom0 = LoadFourPairs(bottom + at[0], bottom + at[1], bottom + at[4], bottom + at[5]);
-    const __m256i bottom2 = LoadFourPairs(bottom + at[2], bottom + at[3], bottom + at[6], bottom + at[7]);
-    clear = false;
-    if (SB == 4 && mayBeClear) {
-        const __m256i any = _mm256_or_si256(_mm256_or_si256(top0, top2), _mm256_or_si256(bottom0, bottom2));
-        clear = _mm256_testz_si256(any, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
-        if (clear) {
-            return _mm256_setzero_si256();
-        }
-    }
-    const __m256i horizontal = WeightWords(places.fu);
-    const __m256i vertical = WeightWords(places.fv);
+    texels.top0 = LoadFourPairs(top + at[0], top + at[1], top + at[4], top + at[5]);
+    texels.top2 = LoadFourPairs(top + at[2], top + at[3], top + at[6], top + at[7]);
+    texels.bottom0 = LoadFourPairs(bottom + at[0], bottom + at[1], bottom + at[4], bottom + at[5]);
+    texels.bottom2 = LoadFourPairs(bottom + at[2], bottom + at[3], bottom + at[6], bottom + at[7]);
+}
+
+// Whether all 32 texels fetched for eight 4-byte samples are clear, so that the samples would all have
+// alpha 0.
+[[gnu::always_inline]] inline bool AllTexelsClear(const OctetTexels& texels) {
+    const __m256i any = _mm256_or_si256(_mm256_or_si256(texels.top0, texels.top2),
+                                        _mm256_or_si256(texels.bottom0, texels.bottom2));
+    return _mm256_testz_si256(any, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
+}
+
+// Bilinear samples of eight pixels from their fetched texels and fractions fu, fv (as LocateOctet finds
+// them), as eight texels in pixel order; 3-byte samples carry alpha 255.
+template <int SB>
+[[gnu::always_inline]] inline __m256i MixOctet(const OctetTexels& texels, __m256i fu, __m256i fv) {
+    const __m256i horizontal = WeightWords(fu);
+    const __m256i vertical = WeightWords(fv);
     const __m256i first = _mm256_broadcastsi128_si256(PairWordShuffle<SB, false>());
     const __m256i second = _mm256_broadcastsi128_si256(PairWordShuffle<SB, true>());
     // Each pixel's weights over its lane: pixel k of the first 128-bit lane and pixel k + 4 of the other.
-    const __m256i mix0 = MixTwo(_mm256_shuffle_epi8(top0, first), _mm256_shuffle_epi8(bottom0, first),
-                                _mm256_shuffle_epi32(horizontal, 0x00), _mm256_shuffle_epi32(vertical, 0x00));
-    const __m256i mix1 = MixTwo(_mm256_shuffle_epi8(top0, second), _mm256_shuffle_epi8(bottom0, second),
-                                _mm256_shuffle_epi32(horizontal, 0x55), _mm256_shuffle_epi32(vertical, 0x55));
-    const __m256i mix2 = MixTwo(_mm256_shuffle_epi8(top2, first), _mm256_shuffle_epi8(bottom2, first),
-                                _mm256_shuffle_epi32(horizontal, 0xAA), _mm256_shuffle_epi32(vertical, 0xAA));
-    const __m256i mix3 = MixTwo(_mm256_shuffle_epi8(top2, second), _mm256_shuffle_epi8(bottom2, second),
-                                _mm256_shuffle_epi32(horizontal, 0xFF), _mm256_shuffle_epi32(vertical, 0xFF));
+    const __m256i mix0 =
+        MixTwo(_mm256_shuffle_epi8(texels.top0, first), _mm256_shuffle_epi8(texels.bottom0, first),
+               _mm256_shuffle_epi32(horizontal, 0x00), _mm256_shuffle_epi32(vertical, 0x00));
+    const __m256i mix1 =
+        MixTwo(_mm256_shuffle_epi8(texels.top0, second), _mm256_shuffle_epi8(texels.bottom0, second),
+               _mm256_shuffle_epi32(horizontal, 0x55), _mm256_shuffle_epi32(vertical, 0x55));
+    const __m256i mix2 =
+        MixTwo(_mm256_shuffle_epi8(texels.top2, first), _mm256_shuffle_epi8(texels.bottom2, first),
+               _mm256_shuffle_epi32(horizontal, 0xAA), _mm256_shuffle_epi32(vertical, 0xAA));
+    const __m256i mix3 =
+        MixTwo(_mm256_shuffle_epi8(texels.top2, second), _mm256_shuffle_epi8(texels.bottom2, second),
+               _mm256_shuffle_epi32(horizontal, 0xFF), _mm256_shuffle_epi32(vertical, 0xFF));
     // Pixels 0, 1 | 4, 5 and 2, 3 | 6, 7 as words, then all eight in order as signed bytes, each 128 below
     // the sample's byte. Flipping the top bit adds the 128 back; a 3-byte sample's alpha comes out as -128
     // (its words are 0) and is turned into 255.

@@ -445,9 +445,21 @@ struct OctetSource {
     __m256i pastEnd;
 };
 
+// Lays eight samples, from their fetched texels, onto the first left pixels from d (all eight when left is
+// eight or more). inOpaque tells whether the step before was wholly opaque, and is updated: only after a
+// step that was not are the texels tested for being all clear, which inside a picture's opaque parts
+// costs more than it saves. Clear samples keep the destination.
+template <int SB, int DB, bool Opaque, bool Tint>
+[[gnu::always_inline]] inline void LayOctet(const LoopParams& p, const OctetTexels& texels, __m256i fu,
+                                            __m256i fv, std::uint8_t* d, int left, bool& inOpaque) {
+    if (SB == 4 && !inOpaque && AllTexelsClear(texels)) {
+        return;
+    }
+    inOpaque = BlendOctet<SB, DB, Opaque, Tint>(p, MixOctet<SB>(texels, fu, fv), d, left);
+}
+
 // One step of a bilinear run: the samples at uCoords/vCoords laid onto the first left pixels from d (all
 // eight when left is eight or more). Clamped steps allow neighbours outside the level.
-// inOpaque tells whether the step before was wholly opaque, and is updated.
 template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
 [[gnu::always_inline]] inline void BilinearOctetStep(const LoopParams& p, const OctetSource& source,
                                                      __m256i uCoords, __m256i vCoords, std::uint8_t* d,
@@ -467,9 +479,61 @@ template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
             return;
         }
     }
-    bool clear;
-    const __m256i texels = BilinearOctet<SB>(source.top, source.bottom, places, !inOpaque, clear);
-    inOpaque = !clear && BlendOctet<SB, DB, Opaque, Tint>(p, texels, d, left);
+    OctetTexels texels;
+    FetchOctet(source.top, source.bottom, places.offsets, texels);
+    LayOctet<SB, DB, Opaque, Tint>(p, texels, places.fu, places.fv, d, left, inOpaque);
+}
+
+// The texels of the eight inner samples at uCoords/vCoords.
+template <int SB>
+[[gnu::always_inline]] inline void FetchInnerOctet(const OctetSource& source, __m256i uCoords, __m256i vCoords,
+                                                   OctetTexels& texels) {
+    OctetPlaces places;
+    LocateOctet<SB, false>(uCoords, vCoords, source.level, places);
+    FetchOctet(source.top, source.bottom, places.offsets, texels);
+}
+
+// Lays eight inner samples at uCoords/vCoords from their fetched texels onto d; their fractions are found
+// again from the coordinates (the compiler keeps only that part of the search).
+template <int SB, int DB, bool Opaque, bool Tint>
+[[gnu::always_inline]] inline void LayInnerOctet(const LoopParams& p, const OctetSource& source,
+                                                 const OctetTexels& texels, __m256i uCoords, __m256i vCoords,
+                                                 std::uint8_t* d, bool& inOpaque) {
+    OctetPlaces places;
+    LocateOctet<SB, false>(uCoords, vCoords, source.level, places);
+    LayOctet<SB, DB, Opaque, Tint>(p, texels, places.fu, places.fv, d, 8, inOpaque);
+}
+
+// Whole inner steps from d while n + 8 <= end, advancing n, d and the coordinates. Each step's texels are
+// fetched one step ahead, before the samples of the step before are mixed: a step is one long chain from
+// position through address and load to the mix, and on processors whose schedulers hold fewer than two
+// steps' operations, nothing else would overlap it. Only the texels are carried to the next step, not the
+// fractions, which spares registers.
+template <int SB, int DB, bool Opaque, bool Tint>
+[[gnu::always_inline]] inline void RunInnerOctets(const LoopParams& p, const OctetSource& source,
+                                                  __m256i& uCoords, __m256i& vCoords, __m256i uStep,
+                                                  __m256i vStep, std::uint8_t*& d, int& n, int end,
+                                                  bool& inOpaque) {
+    if (n + 8 > end) {
+        return;
+    }
+    OctetTexels fetched;
+    FetchInnerOctet<SB>(source, uCoords, vCoords, fetched);
+    for (; n + 16 <= end; n += 8, d += 8 * DB) {
+        const __m256i uNext = _mm256_add_epi32(uCoords, uStep);
+        const __m256i vNext = _mm256_add_epi32(vCoords, vStep);
+        OctetTexels next;
+        FetchInnerOctet<SB>(source, uNext, vNext, next);
+        LayInnerOctet<SB, DB, Opaque, Tint>(p, source, fetched, uCoords, vCoords, d, inOpaque);
+        fetched = next;
+        uCoords = uNext;
+        vCoords = vNext;
+    }
+    LayInnerOctet<SB, DB, Opaque, Tint>(p, source, fetched, uCoords, vCoords, d, inOpaque);
+    n += 8;
+    d += 8 * DB;
+    uCoords = _mm256_add_epi32(uCoords, uStep);
+    vCoords = _mm256_add_epi32(vCoords, vStep);
 }
 
 // A bilinear run of count pixels, eight per step: an inner run, or (Clamped) any run of existing
@@ -511,11 +575,7 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
         uCoords = _mm256_add_epi32(uCoords, uStep);
         vCoords = _mm256_add_epi32(vCoords, vStep);
     }
-    for (; n + 8 <= innerEnd; n += 8, d += 8 * DB) {
-        BilinearOctetStep<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, d, 8, inOpaque);
-        uCoords = _mm256_add_epi32(uCoords, uStep);
-        vCoords = _mm256_add_epi32(vCoords, vStep);
-    }
+    RunInnerOctets<SB, DB, Opaque, Tint>(p, source, uCoords, vCoords, uStep, vStep, d, n, innerEnd, inOpaque);
     for (; n + 8 <= count; n += 8, d += 8 * DB) {
         BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, 8, inOpaque);
         uCoords = _mm256_add_epi32(uCoords, uStep);
