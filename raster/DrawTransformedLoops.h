@@ -486,8 +486,8 @@ template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
 
 // The texels of the eight inner samples at uCoords/vCoords.
 template <int SB>
-[[gnu::always_inline]] inline void FetchInnerOctet(const OctetSource& source, __m256i uCoords, __m256i vCoords,
-                                                   OctetTexels& texels) {
+[[gnu::always_inline]] inline void FetchInnerOctet(const OctetSource& source, __m256i uCoords,
+                                                   __m256i vCoords, OctetTexels& texels) {
     OctetPlaces places;
     LocateOctet<SB, false>(uCoords, vCoords, source.level, places);
     FetchOctet(source.top, source.bottom, places.offsets, texels);
@@ -510,10 +510,9 @@ template <int SB, int DB, bool Opaque, bool Tint>
 // steps' operations, nothing else would overlap it. Only the texels are carried to the next step, not the
 // fractions, which spares registers.
 template <int SB, int DB, bool Opaque, bool Tint>
-[[gnu::always_inline]] inline void RunInnerOctets(const LoopParams& p, const OctetSource& source,
-                                                  __m256i& uCoords, __m256i& vCoords, __m256i uStep,
-                                                  __m256i vStep, std::uint8_t*& d, int& n, int end,
-                                                  bool& inOpaque) {
+[[gnu::always_inline]] inline void
+RunInnerOctets(const LoopParams& p, const OctetSource& source, __m256i& uCoords, __m256i& vCoords,
+               __m256i uStep, __m256i vStep, std::uint8_t*& d, int& n, int end, bool& inOpaque) {
     if (n + 8 > end) {
         return;
     }
