@@ -343,6 +343,15 @@ struct OctetTexels {
     return _mm256_testz_si256(any, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
 }
 
+// MixTwo for pixel K of each 128-bit half (pixels K and K + 4 of an octet): its texel pairs spread from
+// top and bottom by spread, its weights taken from lane K of each half of the octet's weight words.
+template <int K>
+[[gnu::always_inline]] inline __m256i MixLanePixels(__m256i top, __m256i bottom, __m256i spread,
+                                                    __m256i horizontal, __m256i vertical) {
+    return MixTwo(_mm256_shuffle_epi8(top, spread), _mm256_shuffle_epi8(bottom, spread),
+                  _mm256_shuffle_epi32(horizontal, K * 0x55), _mm256_shuffle_epi32(vertical, K * 0x55));
+}
+
 // Bilinear samples of eight pixels from their fetched texels and fractions fu, fv (as LocateOctet finds
 // them), as eight texels in pixel order; 3-byte samples carry alpha 255.
 template <int SB>
@@ -351,19 +360,10 @@ template <int SB>
     const __m256i vertical = WeightWords(fv);
     const __m256i first = _mm256_broadcastsi128_si256(PairWordShuffle<SB, false>());
     const __m256i second = _mm256_broadcastsi128_si256(PairWordShuffle<SB, true>());
-    // Each pixel's weights over its lane: pixel k of the first 128-bit lane and pixel k + 4 of the other.
-    const __m256i mix0 =
-        MixTwo(_mm256_shuffle_epi8(texels.top0, first), _mm256_shuffle_epi8(texels.bottom0, first),
-               _mm256_shuffle_epi32(horizontal, 0x00), _mm256_shuffle_epi32(vertical, 0x00));
-    const __m256i mix1 =
-        MixTwo(_mm256_shuffle_epi8(texels.top0, second), _mm256_shuffle_epi8(texels.bottom0, second),
-               _mm256_shuffle_epi32(horizontal, 0x55), _mm256_shuffle_epi32(vertical, 0x55));
-    const __m256i mix2 =
-        MixTwo(_mm256_shuffle_epi8(texels.top2, first), _mm256_shuffle_epi8(texels.bottom2, first),
-               _mm256_shuffle_epi32(horizontal, 0xAA), _mm256_shuffle_epi32(vertical, 0xAA));
-    const __m256i mix3 =
-        MixTwo(_mm256_shuffle_epi8(texels.top2, second), _mm256_shuffle_epi8(texels.bottom2, second),
-               _mm256_shuffle_epi32(horizontal, 0xFF), _mm256_shuffle_epi32(vertical, 0xFF));
+    const __m256i mix0 = MixLanePixels<0>(texels.top0, texels.bottom0, first, horizontal, vertical);
+    const __m256i mix1 = MixLanePixels<1>(texels.top0, texels.bottom0, second, horizontal, vertical);
+    const __m256i mix2 = MixLanePixels<2>(texels.top2, texels.bottom2, first, horizontal, vertical);
+    const __m256i mix3 = MixLanePixels<3>(texels.top2, texels.bottom2, second, horizontal, vertical);
     // Pixels 0, 1 | 4, 5 and 2, 3 | 6, 7 as words, then all eight in order as signed bytes, each 128 below
     // the sample's byte. Flipping the top bit adds the 128 back; a 3-byte sample's alpha comes out as -128
     // (its words are 0) and is turned into 255.
