@@ -270,34 +270,36 @@ template <int SB, bool Clamped>
     at.offsets = _mm256_add_epi32(rowStart, column);
 }
 
-// The byte shuffle that spreads, in each 128-bit lane, the texel pair of the lane's first pixel (Second:
-// of its second pixel) into 16-bit words with the two texels' bytes of each channel side by side: left
-// blue, right blue, left green, and so on. A 3-byte pair has its right texel three bytes in, and no alpha.
-template <int SB, bool Second> [[gnu::always_inline]] inline __m128i PairWordShuffle() {
+// The byte shuffle that spreads, in each 128-bit lane, the texel pairs of the lane's two pixels into
+// 16-bit words with the two texels' bytes of one channel side by side: for each pixel, left and right
+// blue, then left and right red (Odd: green, then alpha). A 3-byte pair has its right texel three bytes
+// in, and no alpha.
+template <int SB, bool Odd> [[gnu::always_inline]] inline __m128i ChannelPairShuffle() {
     constexpr char z = char(0x80); // a shuffle index that writes 0
-    constexpr char o = Second ? 8 : 0;
-    constexpr char r = o + 3;
-    if constexpr (SB == 4) {
-        return _mm_setr_epi8(o + 0, z, o + 4, z, o + 1, z, o + 5, z, o + 2, z, o + 6, z, o + 3, z, o + 7, z);
+    constexpr char c = Odd ? 1 : 0;
+    constexpr char r = SB; // where the right texel starts
+    if constexpr (SB == 3 && Odd) {
+        return _mm_setr_epi8(1, z, r + 1, z, z, z, z, z, 9, z, 9 + r, z, z, z, z, z);
     } else {
-        return _mm_setr_epi8(o + 0, z, r, z, o + 1, z, r + 1, z, o + 2, z, r + 2, z, z, z, z, z);
+        return _mm_setr_epi8(c, z, r + c, z, c + 2, z, r + c + 2, z, 8 + c, z, 8 + r + c, z, 8 + c + 2, z,
+                             8 + r + c + 2, z);
     }
 }
 
-// The bilinear sums of two pixels, one per 128-bit lane, reduced by 16 bits and less 128: top and bottom
-// hold each pixel's texel pairs of the two rows as PairWordShuffle spreads them, horizontal and vertical
-// the words 256 - f and f of each pixel's fractions, repeated. One multiply-add per row gives each
-// channel's horizontal mix A = (256 - fu) * left + fu * right exactly, below 2^16. Less 32768, A and the
-// lower row's B fit signed words, so one more multiply-add gives the vertical step exactly:
-// (256 - fv) * (A - 32768) + fv * (B - 32768) = S - 2^23, with S the very sum of weight x byte. (A 32-bit
-// multiply, the other way to weight the rows, costs several times as much on many processors.)
+// The bilinear sums of the channels in top and bottom, spread as ChannelPairShuffle does, less 2^23:
+// horizontal and vertical hold the words 256 - f and f of each channel's pixel's fractions. One
+// multiply-add per row gives each channel's horizontal mix A = (256 - fu) * left + fu * right exactly,
+// below 2^16. Less 32768, A and the lower row's B fit signed words, so one more multiply-add gives the
+// vertical step exactly: (256 - fv) * (A - 32768) + fv * (B - 32768) = S - 2^23, with S the very sum of
+// weight x byte. The upper word is then the sample's byte less 128. (A 32-bit multiply, the other way to
+// weight the rows, costs several times as much on many processors.)
 [[gnu::always_inline]] inline __m256i MixTwo(__m256i top, __m256i bottom, __m256i horizontal,
                                              __m256i vertical) {
     const __m256i a = _mm256_madd_epi16(top, horizontal);
     const __m256i b = _mm256_madd_epi16(bottom, horizontal);
     const __m256i pair = _mm256_xor_si256(_mm256_or_si256(a, _mm256_slli_epi32(b, 16)),
                                           _mm256_set1_epi32(std::int32_t(0x80008000u)));
-    return _mm256_srai_epi32(_mm256_madd_epi16(pair, vertical), 16);
+    return _mm256_madd_epi16(pair, vertical);
 }
 
 // The words 256 - f and f of fractions f (0 to 256) in 32-bit lanes: f * 65535 + 256.
@@ -343,13 +345,20 @@ struct OctetTexels {
     return _mm256_testz_si256(any, _mm256_set1_epi32(std::int32_t(0xFF000000u)));
 }
 
-// MixTwo for pixel K of each 128-bit half (pixels K and K + 4 of an octet): its texel pairs spread from
-// top and bottom by spread, its weights taken from lane K of each half of the octet's weight words.
-template <int K>
-[[gnu::always_inline]] inline __m256i MixLanePixels(__m256i top, __m256i bottom, __m256i spread,
-                                                    __m256i horizontal, __m256i vertical) {
-    return MixTwo(_mm256_shuffle_epi8(top, spread), _mm256_shuffle_epi8(bottom, spread),
-                  _mm256_shuffle_epi32(horizontal, K * 0x55), _mm256_shuffle_epi32(vertical, K * 0x55));
+// The samples of the two pixels in each 128-bit half of top and bottom (texel pairs as LoadFourPairs
+// lays them out), as 16-bit words in pixel order, blue, green, red, alpha, each the sample's byte less
+// 128: the upper words of the even channels' sums and of the odd ones' interleaved. horizontal and
+// vertical hold the two pixels' weight words, each repeated over two lanes.
+template <int SB>
+[[gnu::always_inline]] inline __m256i MixPixelPairs(__m256i top, __m256i bottom, __m256i horizontal,
+                                                    __m256i vertical) {
+    const __m256i evenSpread = _mm256_broadcastsi128_si256(ChannelPairShuffle<SB, false>());
+    const __m256i oddSpread = _mm256_broadcastsi128_si256(ChannelPairShuffle<SB, true>());
+    const __m256i even = MixTwo(_mm256_shuffle_epi8(top, evenSpread), _mm256_shuffle_epi8(bottom, evenSpread),
+                                horizontal, vertical);
+    const __m256i odd = MixTwo(_mm256_shuffle_epi8(top, oddSpread), _mm256_shuffle_epi8(bottom, oddSpread),
+                               horizontal, vertical);
+    return _mm256_blend_epi16(_mm256_srli_epi32(even, 16), odd, 0xAA);
 }
 
 // Bilinear samples of eight pixels from their fetched texels and fractions fu, fv (as LocateOctet finds
@@ -358,17 +367,17 @@ template <int SB>
 [[gnu::always_inline]] inline __m256i MixOctet(const OctetTexels& texels, __m256i fu, __m256i fv) {
     const __m256i horizontal = WeightWords(fu);
     const __m256i vertical = WeightWords(fv);
-    const __m256i first = _mm256_broadcastsi128_si256(PairWordShuffle<SB, false>());
-    const __m256i second = _mm256_broadcastsi128_si256(PairWordShuffle<SB, true>());
-    const __m256i mix0 = MixLanePixels<0>(texels.top0, texels.bottom0, first, horizontal, vertical);
-    const __m256i mix1 = MixLanePixels<1>(texels.top0, texels.bottom0, second, horizontal, vertical);
-    const __m256i mix2 = MixLanePixels<2>(texels.top2, texels.bottom2, first, horizontal, vertical);
-    const __m256i mix3 = MixLanePixels<3>(texels.top2, texels.bottom2, second, horizontal, vertical);
-    // Pixels 0, 1 | 4, 5 and 2, 3 | 6, 7 as words, then all eight in order as signed bytes, each 128 below
-    // the sample's byte. Flipping the top bit adds the 128 back; a 3-byte sample's alpha comes out as -128
-    // (its words are 0) and is turned into 255.
-    const __m256i lessHalf =
-        _mm256_packs_epi16(_mm256_packs_epi32(mix0, mix1), _mm256_packs_epi32(mix2, mix3));
+    // Pixels 0, 1 | 4, 5 take lanes 0, 0, 1, 1 of each half of the weights; pixels 2, 3 | 6, 7 lanes 2, 2,
+    // 3, 3.
+    const __m256i pixels01 =
+        MixPixelPairs<SB>(texels.top0, texels.bottom0, _mm256_shuffle_epi32(horizontal, 0x50),
+                          _mm256_shuffle_epi32(vertical, 0x50));
+    const __m256i pixels23 =
+        MixPixelPairs<SB>(texels.top2, texels.bottom2, _mm256_shuffle_epi32(horizontal, 0xFA),
+                          _mm256_shuffle_epi32(vertical, 0xFA));
+    // All eight in order as signed bytes, each 128 below the sample's byte. Flipping the top bit adds the
+    // 128 back; a 3-byte sample's alpha comes out as -128 (its words are 0) and is turned into 255.
+    const __m256i lessHalf = _mm256_packs_epi16(pixels01, pixels23);
     return _mm256_xor_si256(lessHalf, _mm256_set1_epi32(std::int32_t(SB == 4 ? 0x80808080u : 0x7F808080u)));
 }
 #endif
