@@ -204,6 +204,16 @@ template <int SB>
 }
 
 #if defined(GV_DRAW_LOOPS_AVX2)
+// A byte shuffle's 16 indices for both 128-bit halves, as one 32-byte constant that an instruction reads
+// straight from memory. (GCC 12 builds a broadcast of a 16-byte constant again in every step, by an insert
+// on the vector units.)
+[[gnu::always_inline]] inline __m256i InBothHalves(char b0, char b1, char b2, char b3, char b4, char b5,
+                                                   char b6, char b7, char b8, char b9, char b10, char b11,
+                                                   char b12, char b13, char b14, char b15) {
+    return _mm256_setr_epi8(b0, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10, b11, b12, b13, b14, b15, b0, b1, b2,
+                            b3, b4, b5, b6, b7, b8, b9, b10, b11, b12, b13, b14, b15);
+}
+
 // Eight bytes from p in each 64-bit lane.
 [[gnu::always_inline]] inline __m256i BroadcastPair(const std::uint8_t* p) {
     long long value;
@@ -274,15 +284,15 @@ template <int SB, bool Clamped>
 // 16-bit words with the two texels' bytes of one channel side by side: for each pixel, left and right
 // blue, then left and right red (Odd: green, then alpha). A 3-byte pair has its right texel three bytes
 // in, and no alpha.
-template <int SB, bool Odd> [[gnu::always_inline]] inline __m128i ChannelPairShuffle() {
+template <int SB, bool Odd> [[gnu::always_inline]] inline __m256i ChannelPairShuffle() {
     constexpr char z = char(0x80); // a shuffle index that writes 0
     constexpr char c = Odd ? 1 : 0;
     constexpr char r = SB; // where the right texel starts
     if constexpr (SB == 3 && Odd) {
-        return _mm_setr_epi8(1, z, r + 1, z, z, z, z, z, 9, z, 9 + r, z, z, z, z, z);
+        return InBothHalves(1, z, r + 1, z, z, z, z, z, 9, z, 9 + r, z, z, z, z, z);
     } else {
-        return _mm_setr_epi8(c, z, r + c, z, c + 2, z, r + c + 2, z, 8 + c, z, 8 + r + c, z, 8 + c + 2, z,
-                             8 + r + c + 2, z);
+        return InBothHalves(c, z, r + c, z, c + 2, z, r + c + 2, z, 8 + c, z, 8 + r + c, z, 8 + c + 2, z,
+                            8 + r + c + 2, z);
     }
 }
 
@@ -317,12 +327,17 @@ struct OctetTexels {
 // byte the pair loader reads). top is the first row of the level and bottom the row after it.
 [[gnu::always_inline]] inline void FetchOctet(const std::uint8_t* top, const std::uint8_t* bottom,
                                               __m256i offsets, OctetTexels& texels) {
-    // The offsets come out of the vector two per 64-bit move, far fewer operations than taking the lanes
-    // out one by one. (They are negative for levels stored bottom row first.)
+    // The offsets reach general registers two per 64-bit move (they are negative for levels stored bottom
+    // row first): the lower half's straight out of the vector, the upper half's through a store and two
+    // loads. Where integer and vector operations share issue ports, every move out of a vector takes a
+    // port the mix needs, while the load units have room; all four through memory, though, wait longer on
+    // the store than the step can hide on some processors.
+    alignas(32) std::int64_t lanes[4];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), offsets);
+    asm("" : "+m"(lanes)); // read back from memory, not taken out of the vector again
     const __m128i lowHalf = _mm256_castsi256_si128(offsets);
-    const __m128i highHalf = _mm256_extracti128_si256(offsets, 1);
-    const std::int64_t pairs[4] = {_mm_cvtsi128_si64(lowHalf), _mm_extract_epi64(lowHalf, 1),
-                                   _mm_cvtsi128_si64(highHalf), _mm_extract_epi64(highHalf, 1)};
+    const std::int64_t pairs[4] = {_mm_cvtsi128_si64(lowHalf), _mm_extract_epi64(lowHalf, 1), lanes[2],
+                                   lanes[3]};
     std::ptrdiff_t at[8];
     for (int k = 0; k < 4; ++k) {
         // Held in a general register, so that the compiler does not move the splitting back into vectors.
@@ -352,8 +367,8 @@ struct OctetTexels {
 template <int SB>
 [[gnu::always_inline]] inline __m256i MixPixelPairs(__m256i top, __m256i bottom, __m256i horizontal,
                                                     __m256i vertical) {
-    const __m256i evenSpread = _mm256_broadcastsi128_si256(ChannelPairShuffle<SB, false>());
-    const __m256i oddSpread = _mm256_broadcastsi128_si256(ChannelPairShuffle<SB, true>());
+    const __m256i evenSpread = ChannelPairShuffle<SB, false>();
+    const __m256i oddSpread = ChannelPairShuffle<SB, true>();
     const __m256i even = MixTwo(_mm256_shuffle_epi8(top, evenSpread), _mm256_shuffle_epi8(bottom, evenSpread),
                                 horizontal, vertical);
     const __m256i odd = MixTwo(_mm256_shuffle_epi8(top, oddSpread), _mm256_shuffle_epi8(bottom, oddSpread),

@@ -352,11 +352,10 @@ template <int SB, int DB, bool Opaque, bool Tint>
     constexpr char z = char(0x80);
     // Each texel's alpha byte as the four words of its pixel, for the texels the unpacking puts low
     // (pixels 0, 1 | 4, 5) and high (2, 3 | 6, 7).
-    const __m256i lowAlpha = _mm256_shuffle_epi8(
-        texels, _mm256_broadcastsi128_si256(_mm_setr_epi8(3, z, 3, z, 3, z, 3, z, 7, z, 7, z, 7, z, 7, z)));
-    const __m256i highAlpha = _mm256_shuffle_epi8(
-        texels,
-        _mm256_broadcastsi128_si256(_mm_setr_epi8(11, z, 11, z, 11, z, 11, z, 15, z, 15, z, 15, z, 15, z)));
+    const __m256i lowAlpha =
+        _mm256_shuffle_epi8(texels, InBothHalves(3, z, 3, z, 3, z, 3, z, 7, z, 7, z, 7, z, 7, z));
+    const __m256i highAlpha =
+        _mm256_shuffle_epi8(texels, InBothHalves(11, z, 11, z, 11, z, 11, z, 15, z, 15, z, 15, z, 15, z));
     return _mm256_packus_epi16(MixWordsOverDestination(_mm256_unpacklo_epi8(texels, zero),
                                                        _mm256_unpacklo_epi8(destination, zero), lowAlpha),
                                MixWordsOverDestination(_mm256_unpackhi_epi8(texels, zero),
