@@ -7,7 +7,8 @@
 // Ours shares the rows of large draws with its helper thread; its figure on one thread is reported too,
 // against QPainter inline (one thread each). On a processor with AVX-512 ours on one thread is measured
 // a second time with the AVX2 loops, which is what most processors run; GV_RASTER_ISA=avx2 or
-// GV_RASTER_ISA=baseline picks a narrower build for the whole run instead.
+// GV_RASTER_ISA=baseline picks a narrower build for the whole run instead. The bilinear steps suit the
+// processor's kind of vector ports; GV_RASTER_PORTS=own or GV_RASTER_PORTS=shared picks one kind instead.
 
 #include "raster/DrawLoopsWide.h"
 #include "raster/RasterCanvas.h"
@@ -172,7 +173,10 @@ int main(int argc, char** argv) {
 
     const drawloops::LoopWidth width = drawloops::ActiveLoopWidth();
     const bool alsoAvx2 = width == drawloops::LoopWidth::Avx512;
-    std::printf("loops: %s%s\n", WidthName(width), alsoAvx2 ? ", and AVX2 forced for the -avx2 lines" : "");
+    const bool portsShared = drawloops::ActiveStepPorts() == drawloops::StepPorts::SharedWithIntegers;
+    std::printf("loops: %s%s; steps for vector ports %s\n", WidthName(width),
+                alsoAvx2 ? ", and AVX2 forced for the -avx2 lines" : "",
+                portsShared ? "shared with integer work" : "of their own");
     std::vector<std::string> summary;
     for (int bytes : {4, 3}) {
         auto tile = MakeTile(bytes);

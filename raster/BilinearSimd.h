@@ -232,17 +232,19 @@ template <int SB>
 }
 
 // Where the texel pairs of eight bilinear samples start, as byte offsets from the first row of the
-// level (rows evenly spaced by stride bytes), and the fractions that weight them, 0 to 256.
+// level (rows evenly spaced by stride bytes), and the weights of their fractions f (0 to 256) as the
+// words 256 - f and f of each 32-bit lane.
 struct OctetPlaces {
-    __m256i offsets, fu, fv;
+    __m256i offsets, horizontal, vertical;
 };
 
 // The level's size as the edge-safe octets need it: its last pair's column and row (width - 2, height
-// - 2) and its row stride, in every lane. For most levels a row index and the stride both fit 16 signed
-// bits (smallRows), and their product is then one multiply-add, far quicker than a 32-bit multiply on
-// many processors.
+// - 2) and its row stride, in every lane, and the words texel size and stride of each lane
+// (columnAndStride). For most levels a row index and the stride both fit 16 signed bits (smallRows),
+// and their product is then one multiply-add, far quicker than a 32-bit multiply on many processors.
+// So then does a column index, as the stride spans the row.
 struct OctetLevel {
-    __m256i stride, lastPairColumn, lastPairRow;
+    __m256i stride, lastPairColumn, lastPairRow, columnAndStride;
     bool smallRows;
 
     static bool RowsFitWords(std::ptrdiff_t stride, int height) {
@@ -250,34 +252,74 @@ struct OctetLevel {
     }
 };
 
-// Places of eight samples. Inner samples have all four texels inside the level. Edge-safe (Clamped)
-// samples need only exist: a neighbour outside the level takes the nearest edge texel, so a sample
-// that leans on one column twice mixes it with weight 256, the same sum; it is read as the pair
-// beside it with fraction 0 (before the first column) or 256 (on the last), and likewise for rows.
-// The level then needs two columns and two rows.
-template <int SB, bool Clamped>
-[[gnu::always_inline]] inline void LocateOctet(__m256i uCoords, __m256i vCoords, const OctetLevel& level,
-                                               OctetPlaces& at) {
-    __m256i i = _mm256_srai_epi32(uCoords, kFractionBits);
-    __m256i j = _mm256_srai_epi32(vCoords, kFractionBits);
-    const __m256i byteMask = _mm256_set1_epi32(0xFF);
-    at.fu = _mm256_and_si256(_mm256_srli_epi32(uCoords, 6), byteMask);
-    at.fv = _mm256_and_si256(_mm256_srli_epi32(vCoords, 6), byteMask);
-    if constexpr (Clamped) {
-        const __m256i zero = _mm256_setzero_si256();
-        const __m256i full = _mm256_set1_epi32(256);
-        at.fu = _mm256_blendv_epi8(_mm256_andnot_si256(_mm256_cmpgt_epi32(zero, i), at.fu), full,
-                                   _mm256_cmpgt_epi32(i, level.lastPairColumn));
-        at.fv = _mm256_blendv_epi8(_mm256_andnot_si256(_mm256_cmpgt_epi32(zero, j), at.fv), full,
-                                   _mm256_cmpgt_epi32(j, level.lastPairRow));
-        i = _mm256_min_epi32(_mm256_max_epi32(i, zero), level.lastPairColumn);
-        j = _mm256_min_epi32(_mm256_max_epi32(j, zero), level.lastPairRow);
-    }
+// The words 256 - f and f of fractions f (0 to 256) in 32-bit lanes: f * 65535 + 256.
+[[gnu::always_inline]] inline __m256i WeightWords(__m256i f) {
+    return _mm256_add_epi32(_mm256_sub_epi32(_mm256_slli_epi32(f, 16), f), _mm256_set1_epi32(256));
+}
+
+// WeightWords of the 8-bit fractions of positions inside the level, in one shift and three operations
+// that share no port with integer work on many processors: each lane's fraction byte is copied into both
+// words, and the lower word is negated and raised by 256.
+[[gnu::always_inline]] inline __m256i FractionWeights(__m256i coords) {
+    constexpr char z = char(0x80); // a shuffle index that writes 0
+    const __m256i both = _mm256_shuffle_epi8(_mm256_srli_epi32(coords, 6),
+                                             InBothHalves(0, z, 0, z, 4, z, 4, z, 8, z, 8, z, 12, z, 12, z));
+    return _mm256_add_epi16(_mm256_sign_epi16(both, _mm256_set1_epi32(0x0001FFFF)), _mm256_set1_epi32(256));
+}
+
+// Byte offsets of texels (i, j) in the level.
+template <int SB>
+[[gnu::always_inline]] inline __m256i TexelOffsets(__m256i i, __m256i j, const OctetLevel& level) {
     const __m256i column = SB == 4 ? _mm256_slli_epi32(i, 2) : _mm256_add_epi32(i, _mm256_slli_epi32(i, 1));
     // j is never negative here, so its upper 16 bits are 0 and the stride's upper word adds nothing.
     const __m256i rowStart =
         level.smallRows ? _mm256_madd_epi16(j, level.stride) : _mm256_mullo_epi32(j, level.stride);
-    at.offsets = _mm256_add_epi32(rowStart, column);
+    return _mm256_add_epi32(rowStart, column);
+}
+
+// Places of eight samples. Inner samples have all four texels inside the level. Edge-safe (Clamped)
+// samples need only exist: a neighbour outside the level takes the nearest edge texel, so a sample
+// that leans on one column twice mixes it with weight 256, the same sum; it is read as the pair
+// beside it with fraction 0 (before the first column) or 256 (on the last), and likewise for rows.
+// The level then needs two columns and two rows. SharedPorts picks, for inner samples, the operations
+// that suit vector units sharing their ports with integer work.
+template <int SB, bool Clamped, bool SharedPorts = false>
+[[gnu::always_inline]] inline void LocateOctet(__m256i uCoords, __m256i vCoords, const OctetLevel& level,
+                                               OctetPlaces& at) {
+    if constexpr (SharedPorts && !Clamped) {
+        at.horizontal = FractionWeights(uCoords);
+        at.vertical = FractionWeights(vCoords);
+        if (level.smallRows) {
+            // Inner positions are not negative: the column index as the lower word of each lane and the
+            // row index as the upper one give the offset in one multiply-add.
+            const __m256i columnAndRow =
+                _mm256_blend_epi16(_mm256_srli_epi32(uCoords, kFractionBits),
+                                   _mm256_slli_epi32(vCoords, 16 - kFractionBits), 0xAA);
+            at.offsets = _mm256_madd_epi16(columnAndRow, level.columnAndStride);
+        } else {
+            at.offsets = TexelOffsets<SB>(_mm256_srai_epi32(uCoords, kFractionBits),
+                                          _mm256_srai_epi32(vCoords, kFractionBits), level);
+        }
+        return;
+    }
+    __m256i i = _mm256_srai_epi32(uCoords, kFractionBits);
+    __m256i j = _mm256_srai_epi32(vCoords, kFractionBits);
+    const __m256i byteMask = _mm256_set1_epi32(0xFF);
+    __m256i fu = _mm256_and_si256(_mm256_srli_epi32(uCoords, 6), byteMask);
+    __m256i fv = _mm256_and_si256(_mm256_srli_epi32(vCoords, 6), byteMask);
+    if constexpr (Clamped) {
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i full = _mm256_set1_epi32(256);
+        fu = _mm256_blendv_epi8(_mm256_andnot_si256(_mm256_cmpgt_epi32(zero, i), fu), full,
+                                _mm256_cmpgt_epi32(i, level.lastPairColumn));
+        fv = _mm256_blendv_epi8(_mm256_andnot_si256(_mm256_cmpgt_epi32(zero, j), fv), full,
+                                _mm256_cmpgt_epi32(j, level.lastPairRow));
+        i = _mm256_min_epi32(_mm256_max_epi32(i, zero), level.lastPairColumn);
+        j = _mm256_min_epi32(_mm256_max_epi32(j, zero), level.lastPairRow);
+    }
+    at.horizontal = WeightWords(fu);
+    at.vertical = WeightWords(fv);
+    at.offsets = TexelOffsets<SB>(i, j, level);
 }
 
 // The byte shuffle that spreads, in each 128-bit lane, the texel pairs of the lane's two pixels into
@@ -312,11 +354,6 @@ template <int SB, bool Odd> [[gnu::always_inline]] inline __m256i ChannelPairShu
     return _mm256_madd_epi16(pair, vertical);
 }
 
-// The words 256 - f and f of fractions f (0 to 256) in 32-bit lanes: f * 65535 + 256.
-[[gnu::always_inline]] inline __m256i WeightWords(__m256i f) {
-    return _mm256_add_epi32(_mm256_sub_epi32(_mm256_slli_epi32(f, 16), f), _mm256_set1_epi32(256));
-}
-
 // The texel pairs under eight samples, as LoadFourPairs lays them out: pixels 0, 1 | 4, 5 and 2, 3 | 6, 7
 // of the upper and the lower row.
 struct OctetTexels {
@@ -325,19 +362,22 @@ struct OctetTexels {
 
 // Reads the texels at the offsets found by LocateOctet (inner ones, for 3-byte sources, with the extra
 // byte the pair loader reads). top is the first row of the level and bottom the row after it.
+template <bool SharedPorts = false>
 [[gnu::always_inline]] inline void FetchOctet(const std::uint8_t* top, const std::uint8_t* bottom,
                                               __m256i offsets, OctetTexels& texels) {
     // The offsets reach general registers two per 64-bit move (they are negative for levels stored bottom
-    // row first): the lower half's straight out of the vector, the upper half's through a store and two
-    // loads. Where integer and vector operations share issue ports, every move out of a vector takes a
-    // port the mix needs, while the load units have room; all four through memory, though, wait longer on
-    // the store than the step can hide on some processors.
+    // row first): through a store and loads, which take no vector port, or, unless SharedPorts, the lower
+    // half's straight out of the vector. Where the vector units have ports of their own, taking all four
+    // through memory waits longer on the store than a step can hide.
     alignas(32) std::int64_t lanes[4];
     _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), offsets);
     asm("" : "+m"(lanes)); // read back from memory, not taken out of the vector again
-    const __m128i lowHalf = _mm256_castsi256_si128(offsets);
-    const std::int64_t pairs[4] = {_mm_cvtsi128_si64(lowHalf), _mm_extract_epi64(lowHalf, 1), lanes[2],
-                                   lanes[3]};
+    std::int64_t pairs[4] = {lanes[0], lanes[1], lanes[2], lanes[3]};
+    if constexpr (!SharedPorts) {
+        const __m128i lowHalf = _mm256_castsi256_si128(offsets);
+        pairs[0] = _mm_cvtsi128_si64(lowHalf);
+        pairs[1] = _mm_extract_epi64(lowHalf, 1);
+    }
     std::ptrdiff_t at[8];
     for (int k = 0; k < 4; ++k) {
         // Held in a general register, so that the compiler does not move the splitting back into vectors.
@@ -376,12 +416,11 @@ template <int SB>
     return _mm256_blend_epi16(_mm256_srli_epi32(even, 16), odd, 0xAA);
 }
 
-// Bilinear samples of eight pixels from their fetched texels and fractions fu, fv (as LocateOctet finds
-// them), as eight texels in pixel order; 3-byte samples carry alpha 255.
+// Bilinear samples of eight pixels from their fetched texels and weight words (as LocateOctet finds them),
+// as eight texels in pixel order; 3-byte samples carry alpha 255.
 template <int SB>
-[[gnu::always_inline]] inline __m256i MixOctet(const OctetTexels& texels, __m256i fu, __m256i fv) {
-    const __m256i horizontal = WeightWords(fu);
-    const __m256i vertical = WeightWords(fv);
+[[gnu::always_inline]] inline __m256i MixOctet(const OctetTexels& texels, __m256i horizontal,
+                                               __m256i vertical) {
     // Pixels 0, 1 | 4, 5 take lanes 0, 0, 1, 1 of each half of the weights; pixels 2, 3 | 6, 7 lanes 2, 2,
     // 3, 3.
     const __m256i pixels01 =

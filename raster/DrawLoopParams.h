@@ -52,6 +52,9 @@ struct LoopParams {
     // AxisBilinear: every sample point of the draw sits on a texel centre.
     bool onCentres = false;
 
+    // Bilinear, wide builds: the steps for vector units that share their ports with integer work.
+    bool portsShared = false;
+
     int taps = 0;                      // footprint: 2 to 4
     std::int32_t halfU = 0, halfV = 0; // footprint half-offsets, fixed point
 };

@@ -11,6 +11,9 @@ namespace {
 
 std::atomic<LoopWidth> widthLimit{LoopWidth::Avx512};
 
+// A kind of step ports chosen by a test: 0 for none, else the kind's value plus 1.
+std::atomic<int> chosenPorts{0};
+
 // The widest build this processor runs.
 LoopWidth ProcessorWidth() {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -45,7 +48,37 @@ LoopWidth EnvironmentWidth() {
     return width;
 }
 
+// The processor's kind of step ports, or the one GV_RASTER_PORTS names. Read once.
+StepPorts ProcessorStepPorts() {
+    static const StepPorts kind = [] {
+        const char* name = std::getenv("GV_RASTER_PORTS");
+        if (name != nullptr && std::strcmp(name, "own") == 0) {
+            return StepPorts::Own;
+        }
+        if (name != nullptr && std::strcmp(name, "shared") == 0) {
+            return StepPorts::SharedWithIntegers;
+        }
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+        __builtin_cpu_init();
+        if (__builtin_cpu_is("intel")) {
+            return StepPorts::SharedWithIntegers;
+        }
+#endif
+        return StepPorts::Own;
+    }();
+    return kind;
+}
+
 } // namespace
+
+StepPorts ActiveStepPorts() {
+    const int chosen = chosenPorts.load(std::memory_order_relaxed);
+    return chosen == 0 ? ProcessorStepPorts() : StepPorts(chosen - 1);
+}
+
+void ChooseStepPorts(std::optional<StepPorts> kind) {
+    chosenPorts.store(kind ? int(*kind) + 1 : 0, std::memory_order_relaxed);
+}
 
 LoopWidth ActiveLoopWidth() {
     return std::min({ProcessorWidth(), EnvironmentWidth(), widthLimit.load(std::memory_order_relaxed)});

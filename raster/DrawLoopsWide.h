@@ -8,6 +8,8 @@
 
 #include "raster/DrawLoopParams.h"
 
+#include <optional>
+
 namespace drawloops {
 
 enum class LoopWidth { Baseline, Avx2, Avx512 };
@@ -23,6 +25,22 @@ LoopWidth ActiveLoopWidth();
 // Caps the width of the loops picked, so that tests can check every build on a processor that has
 // the widest. There is no cap at the start.
 void LimitLoopWidth(LoopWidth widest);
+
+// Whom the vector units share their issue ports with, which decides how the wide bilinear steps spend
+// their operations (the bytes are the same). Where integer operations take the same ports (Intel's
+// cores), every move out of a vector takes a port from the step's own arithmetic: the steps then take
+// their texel offsets through memory and work their weights with a few more shuffles and fewer other
+// operations. Where the vector units have ports of their own (AMD's cores), the moves cost less than
+// the wait on memory.
+enum class StepPorts { Own, SharedWithIntegers };
+
+// The kind the wide steps are built for: the processor's, unless GV_RASTER_PORTS names one ("own" or
+// "shared") or a test chose one.
+StepPorts ActiveStepPorts();
+
+// Chooses the kind for the draws from now on, so that tests can check both on any processor; nullopt
+// returns to the processor's own.
+void ChooseStepPorts(std::optional<StepPorts> kind);
 
 // The builds themselves: call only on a processor with their instructions.
 LoopFn PickAvx2Loop(Sampling sampling, int srcBytes, int dstBytes, bool opaque, bool tint);

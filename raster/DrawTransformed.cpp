@@ -387,6 +387,7 @@ void DrawTransformedPlanes(const SourceLevels& src, const RasterPlane& dst, cons
         return;
     }
     LoopFn loop = PickLoop(sourceBytes, dst.bytesPerPixel, sampling, blendOpaque, tint);
+    p.portsShared = drawloops::ActiveStepPorts() == drawloops::StepPorts::SharedWithIntegers;
     RunLoop(loop, p, line);
 }
 

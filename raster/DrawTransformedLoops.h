@@ -449,12 +449,14 @@ struct OctetSource {
 // step that was not are the texels tested for being all clear, which inside a picture's opaque parts
 // costs more than it saves. Clear samples keep the destination.
 template <int SB, int DB, bool Opaque, bool Tint>
-[[gnu::always_inline]] inline void LayOctet(const LoopParams& p, const OctetTexels& texels, __m256i fu,
-                                            __m256i fv, std::uint8_t* d, int left, bool& inOpaque) {
+[[gnu::always_inline]] inline void LayOctet(const LoopParams& p, const OctetTexels& texels,
+                                            const OctetPlaces& places, std::uint8_t* d, int left,
+                                            bool& inOpaque) {
     if (SB == 4 && !inOpaque && AllTexelsClear(texels)) {
         return;
     }
-    inOpaque = BlendOctet<SB, DB, Opaque, Tint>(p, MixOctet<SB>(texels, fu, fv), d, left);
+    inOpaque = BlendOctet<SB, DB, Opaque, Tint>(p, MixOctet<SB>(texels, places.horizontal, places.vertical),
+                                                d, left);
 }
 
 // One step of a bilinear run: the samples at uCoords/vCoords laid onto the first left pixels from d (all
@@ -480,35 +482,36 @@ template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
     }
     OctetTexels texels;
     FetchOctet(source.top, source.bottom, places.offsets, texels);
-    LayOctet<SB, DB, Opaque, Tint>(p, texels, places.fu, places.fv, d, left, inOpaque);
+    LayOctet<SB, DB, Opaque, Tint>(p, texels, places, d, left, inOpaque);
 }
 
 // The texels of the eight inner samples at uCoords/vCoords.
-template <int SB>
+template <int SB, bool SharedPorts>
 [[gnu::always_inline]] inline void FetchInnerOctet(const OctetSource& source, __m256i uCoords,
                                                    __m256i vCoords, OctetTexels& texels) {
     OctetPlaces places;
-    LocateOctet<SB, false>(uCoords, vCoords, source.level, places);
-    FetchOctet(source.top, source.bottom, places.offsets, texels);
+    LocateOctet<SB, false, SharedPorts>(uCoords, vCoords, source.level, places);
+    FetchOctet<SharedPorts>(source.top, source.bottom, places.offsets, texels);
 }
 
-// Lays eight inner samples at uCoords/vCoords from their fetched texels onto d; their fractions are found
+// Lays eight inner samples at uCoords/vCoords from their fetched texels onto d; their weights are found
 // again from the coordinates (the compiler keeps only that part of the search).
-template <int SB, int DB, bool Opaque, bool Tint>
+template <int SB, int DB, bool Opaque, bool Tint, bool SharedPorts>
 [[gnu::always_inline]] inline void LayInnerOctet(const LoopParams& p, const OctetSource& source,
                                                  const OctetTexels& texels, __m256i uCoords, __m256i vCoords,
                                                  std::uint8_t* d, bool& inOpaque) {
     OctetPlaces places;
-    LocateOctet<SB, false>(uCoords, vCoords, source.level, places);
-    LayOctet<SB, DB, Opaque, Tint>(p, texels, places.fu, places.fv, d, 8, inOpaque);
+    LocateOctet<SB, false, SharedPorts>(uCoords, vCoords, source.level, places);
+    LayOctet<SB, DB, Opaque, Tint>(p, texels, places, d, 8, inOpaque);
 }
 
 // Whole inner steps from d while n + 8 <= end, advancing n, d and the coordinates. Each step's texels are
 // fetched one step ahead, before the samples of the step before are mixed: a step is one long chain from
 // position through address and load to the mix, and on processors whose schedulers hold fewer than two
 // steps' operations, nothing else would overlap it. Only the texels are carried to the next step, not the
-// fractions, which spares registers.
-template <int SB, int DB, bool Opaque, bool Tint>
+// fractions, which spares registers. SharedPorts picks the steps for vector units that share their ports with
+// integer work.
+template <int SB, int DB, bool Opaque, bool Tint, bool SharedPorts>
 [[gnu::always_inline]] inline void
 RunInnerOctets(const LoopParams& p, const OctetSource& source, __m256i& uCoords, __m256i& vCoords,
                __m256i uStep, __m256i vStep, std::uint8_t*& d, int& n, int end, bool& inOpaque) {
@@ -516,23 +519,30 @@ RunInnerOctets(const LoopParams& p, const OctetSource& source, __m256i& uCoords,
         return;
     }
     OctetTexels fetched;
-    FetchInnerOctet<SB>(source, uCoords, vCoords, fetched);
+    FetchInnerOctet<SB, SharedPorts>(source, uCoords, vCoords, fetched);
     for (; n + 16 <= end; n += 8, d += 8 * DB) {
         const __m256i uNext = _mm256_add_epi32(uCoords, uStep);
         const __m256i vNext = _mm256_add_epi32(vCoords, vStep);
         OctetTexels next;
-        FetchInnerOctet<SB>(source, uNext, vNext, next);
-        LayInnerOctet<SB, DB, Opaque, Tint>(p, source, fetched, uCoords, vCoords, d, inOpaque);
+        FetchInnerOctet<SB, SharedPorts>(source, uNext, vNext, next);
+        LayInnerOctet<SB, DB, Opaque, Tint, SharedPorts>(p, source, fetched, uCoords, vCoords, d, inOpaque);
         fetched = next;
         uCoords = uNext;
         vCoords = vNext;
     }
-    LayInnerOctet<SB, DB, Opaque, Tint>(p, source, fetched, uCoords, vCoords, d, inOpaque);
+    LayInnerOctet<SB, DB, Opaque, Tint, SharedPorts>(p, source, fetched, uCoords, vCoords, d, inOpaque);
     n += 8;
     d += 8 * DB;
     uCoords = _mm256_add_epi32(uCoords, uStep);
     vCoords = _mm256_add_epi32(vCoords, vStep);
 }
+
+// Whether this build has inner steps of their own for vector units that share their ports with integer
+// work (a build file defines GV_DRAW_LOOPS_SHARED_PORT_STEPS to 1 for them).
+#if !defined(GV_DRAW_LOOPS_SHARED_PORT_STEPS)
+#define GV_DRAW_LOOPS_SHARED_PORT_STEPS 0
+#endif
+constexpr bool kStepsForSharedPorts = GV_DRAW_LOOPS_SHARED_PORT_STEPS;
 
 // A bilinear run of count pixels, eight per step: an inner run, or (Clamped) any run of existing
 // samples, where a neighbour may lie outside the level, which then needs at least two columns and two
@@ -550,7 +560,9 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
     const std::ptrdiff_t lastRowStart = std::max<std::ptrdiff_t>(0, (p.srcHeight - 1) * p.rowStride);
     const OctetSource source = {
         {_mm256_set1_epi32(std::int32_t(p.rowStride)), _mm256_set1_epi32(p.srcWidth - 2),
-         _mm256_set1_epi32(p.srcHeight - 2), OctetLevel::RowsFitWords(p.rowStride, p.srcHeight)},
+         _mm256_set1_epi32(p.srcHeight - 2),
+         _mm256_set1_epi32(std::int32_t(std::uint32_t(p.rowStride) << 16 | std::uint32_t(SB))),
+         OctetLevel::RowsFitWords(p.rowStride, p.srcHeight)},
         p.srcRows[0],
         p.srcRows[0] + p.rowStride,
         _mm256_set1_epi32(std::int32_t(lastRowStart + std::ptrdiff_t(p.srcWidth) * SB - 8 -
@@ -573,7 +585,13 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
         uCoords = _mm256_add_epi32(uCoords, uStep);
         vCoords = _mm256_add_epi32(vCoords, vStep);
     }
-    RunInnerOctets<SB, DB, Opaque, Tint>(p, source, uCoords, vCoords, uStep, vStep, d, n, innerEnd, inOpaque);
+    if (kStepsForSharedPorts && p.portsShared) {
+        RunInnerOctets<SB, DB, Opaque, Tint, kStepsForSharedPorts>(p, source, uCoords, vCoords, uStep, vStep,
+                                                                   d, n, innerEnd, inOpaque);
+    } else {
+        RunInnerOctets<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, uStep, vStep, d, n, innerEnd,
+                                                    inOpaque);
+    }
     for (; n + 8 <= count; n += 8, d += 8 * DB) {
         BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, 8, inOpaque);
         uCoords = _mm256_add_epi32(uCoords, uStep);

@@ -296,19 +296,24 @@ private:
 };
 
 // Every comparison runs with the widest loops this processor offers, with the AVX2 and the baseline
-// builds (each where the processor runs it), and with the widest loops on every draw cut into row
-// chunks shared with the helper thread, and with every draw cut into windows of rows, so every build,
-// the shared draws and the windowed draws meet the same rules.
-enum class LoopSetup { Widest, Avx2, Baseline, Banded, Windowed };
+// builds (each where the processor runs it), the two wide builds each with the steps for both kinds of
+// vector ports, and with the widest loops on every draw cut into row chunks shared with the helper thread,
+// and with every draw cut into windows of rows, so every build, the shared draws and the windowed draws
+// meet the same rules.
+enum class LoopSetup { Widest, Avx2, WidestSharedPorts, Avx2SharedPorts, Baseline, Banded, Windowed };
 
 class DrawTransformedReference : public ::testing::TestWithParam<LoopSetup> {
 protected:
     void SetUp() override {
         using drawloops::LoopWidth;
         const LoopSetup setup = GetParam();
+        const bool avx2 = setup == LoopSetup::Avx2 || setup == LoopSetup::Avx2SharedPorts;
         drawloops::LimitLoopWidth(setup == LoopSetup::Baseline ? LoopWidth::Baseline
-                                  : setup == LoopSetup::Avx2   ? LoopWidth::Avx2
+                                  : avx2                       ? LoopWidth::Avx2
                                                                : LoopWidth::Avx512);
+        const bool sharedPorts = setup == LoopSetup::WidestSharedPorts || setup == LoopSetup::Avx2SharedPorts;
+        drawloops::ChooseStepPorts(sharedPorts ? drawloops::StepPorts::SharedWithIntegers
+                                               : drawloops::StepPorts::Own);
         if (setup == LoopSetup::Banded) {
             SetBandedDrawThreshold(0);
         }
@@ -317,6 +322,7 @@ protected:
     void TearDown() override {
         drawInRowWindows = false;
         drawloops::LimitLoopWidth(drawloops::LoopWidth::Avx512);
+        drawloops::ChooseStepPorts(std::nullopt);
         SetBandedDrawThreshold(kDefaultBandedDrawThreshold);
     }
 };
@@ -327,6 +333,10 @@ std::string SetupName(const ::testing::TestParamInfo<LoopSetup>& info) {
         return "Widest";
     case LoopSetup::Avx2:
         return "Avx2";
+    case LoopSetup::WidestSharedPorts:
+        return "WidestSharedPorts";
+    case LoopSetup::Avx2SharedPorts:
+        return "Avx2SharedPorts";
     case LoopSetup::Baseline:
         return "Baseline";
     case LoopSetup::Windowed:
@@ -338,8 +348,9 @@ std::string SetupName(const ::testing::TestParamInfo<LoopSetup>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(LoopBuilds, DrawTransformedReference,
-                         ::testing::Values(LoopSetup::Widest, LoopSetup::Avx2, LoopSetup::Baseline,
-                                           LoopSetup::Banded, LoopSetup::Windowed),
+                         ::testing::Values(LoopSetup::Widest, LoopSetup::Avx2, LoopSetup::WidestSharedPorts,
+                                           LoopSetup::Avx2SharedPorts, LoopSetup::Baseline, LoopSetup::Banded,
+                                           LoopSetup::Windowed),
                          SetupName);
 
 TEST_P(DrawTransformedReference, FastLoopsMatchThePerPixelRulesOnRandomDraws) {

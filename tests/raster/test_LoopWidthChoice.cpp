@@ -1,6 +1,7 @@
 // GV_RASTER_ISA narrows the loop build a whole run draws with, so that a processor with wider
-// instructions can check and measure what older processors run. The ctest runs in extra.cmake set it
-// and repeat the reference comparisons under it.
+// instructions can check and measure what older processors run, and GV_RASTER_PORTS picks the kind of
+// bilinear steps. The ctest runs in extra.cmake set them, and repeat the reference comparisons under the
+// first.
 
 #include "raster/DrawLoopsWide.h"
 
@@ -12,6 +13,7 @@
 namespace {
 
 using drawloops::LoopWidth;
+using drawloops::StepPorts;
 
 TEST(LoopWidthChoice, TheBuildNamedInTheEnvironmentIsTheWidestUsed) {
     const char* named = std::getenv("GV_RASTER_ISA");
@@ -32,6 +34,23 @@ TEST(LoopWidthChoice, TheBuildNamedInTheEnvironmentIsTheWidestUsed) {
     drawloops::LimitLoopWidth(LoopWidth::Baseline);
     EXPECT_EQ(drawloops::ActiveLoopWidth(), LoopWidth::Baseline);
     drawloops::LimitLoopWidth(LoopWidth::Avx512);
+}
+
+TEST(LoopWidthChoice, TheStepPortsNamedInTheEnvironmentAreUsed) {
+    const char* named = std::getenv("GV_RASTER_PORTS");
+    if (named == nullptr) {
+        GTEST_SKIP() << "runs under GV_RASTER_PORTS (see extra.cmake)";
+    }
+    const std::string name = named;
+    ASSERT_TRUE(name == "own" || name == "shared") << "unknown GV_RASTER_PORTS " << name;
+    const StepPorts namedKind = name == "own" ? StepPorts::Own : StepPorts::SharedWithIntegers;
+    const StepPorts other = name == "own" ? StepPorts::SharedWithIntegers : StepPorts::Own;
+    EXPECT_EQ(drawloops::ActiveStepPorts(), namedKind);
+    // A test's choice wins, and lifting it returns to the environment's.
+    drawloops::ChooseStepPorts(other);
+    EXPECT_EQ(drawloops::ActiveStepPorts(), other);
+    drawloops::ChooseStepPorts(std::nullopt);
+    EXPECT_EQ(drawloops::ActiveStepPorts(), namedKind);
 }
 
 } // namespace
