@@ -429,11 +429,6 @@ template <int SB, int DB, bool Opaque, bool Tint>
 #endif
 
 #if defined(GV_DRAW_LOOPS_AVX2)
-// Sample positions start + index * step in each lane, in wrapping 32-bit arithmetic.
-[[gnu::always_inline]] inline __m256i LaneCoords(std::int32_t start, std::int32_t step, __m256i index) {
-    return _mm256_add_epi32(_mm256_set1_epi32(start), _mm256_mullo_epi32(index, _mm256_set1_epi32(step)));
-}
-
 // What every eight-pixel step of one bilinear run needs about the level. The texels are addressed by
 // offset from the first row of the level (top); bottom is the row after it.
 struct OctetSource {
@@ -544,18 +539,15 @@ RunInnerOctets(const LoopParams& p, const OctetSource& source, __m256i& uCoords,
 #endif
 constexpr bool kStepsForSharedPorts = GV_DRAW_LOOPS_SHARED_PORT_STEPS;
 
-// A bilinear run of count pixels, eight per step: an inner run, or (Clamped) any run of existing
-// samples, where a neighbour may lie outside the level, which then needs at least two columns and two
-// rows; its steps whose pixels all lie in [innerFrom, innerTo], where every texel is inside the level,
-// skip the edge rule. A 3-byte pair is read as eight bytes, two past its texels: that stays inside the
-// level's block except at the end of the row last in memory, and the few steps that would read there
-// sample pixel by pixel instead. The last step's lanes past the end repeat the last pixel's sample
-// point, so every texel read stays inside the level, and only the pixels of the run are written.
-// Positions wrap in 32 bits like the scalar steps.
-template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
-inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t u, std::int32_t v,
-                              std::int32_t du, std::int32_t dv, int count, int innerFrom = 0,
-                              int innerTo = -1) {
+// What the bilinear runs of one draw share, worked out once: the level, and for runs stepping by (du, dv),
+// each lane's offset from a run's first position (lanes k * du, k * dv) and the eight-pixel steps.
+struct OctetDraw {
+    OctetSource source;
+    std::int32_t du, dv;
+    __m256i uLanes, vLanes, uStep, vStep;
+};
+
+template <int SB> inline OctetDraw MakeOctetDraw(const LoopParams& p, std::int32_t du, std::int32_t dv) {
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     const std::ptrdiff_t lastRowStart = std::max<std::ptrdiff_t>(0, (p.srcHeight - 1) * p.rowStride);
     const OctetSource source = {
@@ -567,10 +559,31 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
         p.srcRows[0] + p.rowStride,
         _mm256_set1_epi32(std::int32_t(lastRowStart + std::ptrdiff_t(p.srcWidth) * SB - 8 -
                                        std::max<std::ptrdiff_t>(0, p.rowStride)))};
-    __m256i uCoords = LaneCoords(u, du, lanes);
-    __m256i vCoords = LaneCoords(v, dv, lanes);
-    const __m256i uStep = _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(du)));
-    const __m256i vStep = _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(dv)));
+    return {source,
+            du,
+            dv,
+            _mm256_mullo_epi32(lanes, _mm256_set1_epi32(du)),
+            _mm256_mullo_epi32(lanes, _mm256_set1_epi32(dv)),
+            _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(du))),
+            _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(dv)))};
+}
+
+// A bilinear run of count pixels from (u, v), eight per step: an inner run, or (Clamped) any run of
+// existing samples, where a neighbour may lie outside the level, which then needs at least two columns
+// and two rows; its steps whose pixels all lie in [innerFrom, innerTo], where every texel is inside the
+// level, skip the edge rule. A 3-byte pair is read as eight bytes, two past its texels: that stays inside
+// the level's block except at the end of the row last in memory, and the few steps that would read there
+// sample pixel by pixel instead. The last step's lanes past the end repeat the last pixel's sample
+// point, so every texel read stays inside the level, and only the pixels of the run are written.
+// Positions wrap in 32 bits like the scalar steps.
+template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
+inline void RunBilinearOctets(const LoopParams& p, const OctetDraw& draw, std::uint8_t* d, std::int32_t u,
+                              std::int32_t v, int count, int innerFrom = 0, int innerTo = -1) {
+    const OctetSource& source = draw.source;
+    __m256i uCoords = _mm256_add_epi32(_mm256_set1_epi32(u), draw.uLanes);
+    __m256i vCoords = _mm256_add_epi32(_mm256_set1_epi32(v), draw.vLanes);
+    const __m256i uStep = draw.uStep;
+    const __m256i vStep = draw.vStep;
     // Whole steps before the inner run, in it, and after it (the edge-safe ones only when Clamped), then
     // the last, partly filled step: no test inside the loops but their ends.
     if (!Clamped) {
@@ -599,11 +612,15 @@ inline void RunBilinearOctets(const LoopParams& p, std::uint8_t* d, std::int32_t
     }
     const int left = count - n;
     if (left > 0) {
-        const __m256i index = _mm256_min_epi32(lanes, _mm256_set1_epi32(left - 1));
-        uCoords =
-            LaneCoords(std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(du)), du, index);
-        vCoords =
-            LaneCoords(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(dv)), dv, index);
+        const __m256i index =
+            _mm256_min_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(left - 1));
+        const std::uint32_t step = std::uint32_t(n);
+        uCoords = _mm256_add_epi32(
+            _mm256_set1_epi32(std::int32_t(std::uint32_t(u) + step * std::uint32_t(draw.du))),
+            _mm256_permutevar8x32_epi32(draw.uLanes, index));
+        vCoords = _mm256_add_epi32(
+            _mm256_set1_epi32(std::int32_t(std::uint32_t(v) + step * std::uint32_t(draw.dv))),
+            _mm256_permutevar8x32_epi32(draw.vLanes, index));
         if (n >= innerFrom && count - 1 <= innerTo) {
             BilinearOctetStep<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, d, left, inOpaque);
         } else {
@@ -637,7 +654,7 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
 #if defined(GV_DRAW_LOOPS_AVX2)
     if constexpr (std::is_same_v<Sampler, BilinearClampedSampler>) {
         if (EdgeSafeOctetsServe(p, count)) {
-            RunBilinearOctets<SB, DB, Opaque, Tint, true>(p, d, u, v, du, dv, count);
+            RunBilinearOctets<SB, DB, Opaque, Tint, true>(p, MakeOctetDraw<SB>(p, du, dv), d, u, v, count);
             return;
         }
     }
@@ -646,7 +663,7 @@ inline void RunSegment(const LoopParams& p, std::uint8_t* d, std::int32_t u, std
     if constexpr (std::is_same_v<Sampler, BilinearSampler>) {
 #if defined(GV_DRAW_LOOPS_AVX2)
         if (p.rowStride != 0) {
-            RunBilinearOctets<SB, DB, Opaque, Tint, false>(p, d, u, v, du, dv, count);
+            RunBilinearOctets<SB, DB, Opaque, Tint, false>(p, MakeOctetDraw<SB>(p, du, dv), d, u, v, count);
             return;
         }
 #endif
@@ -965,6 +982,10 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
 #if defined(GV_DRAW_LOOPS_AVX2)
     const EdgeMargins margins =
         EdgeMargins::Of(p.dudx, kOne, kPairReach<SB>).Widest(EdgeMargins::Of(p.dvdx, kOne, kOne));
+    // Rows longer than one pixel step by (dudx, dvdx), within 32 bits as their samples stay near the level.
+    const OctetDraw octets = S == Sampling::Bilinear
+                                 ? MakeOctetDraw<SB>(p, std::int32_t(p.dudx), std::int32_t(p.dvdx))
+                                 : OctetDraw{};
 #endif
     for (int y = p.y0; y <= p.y1; ++y, rowU += p.dudy, rowV += p.dvdy) {
         std::uint8_t* rowStart = p.dstRows[y] + p.x0 * DB;
@@ -1013,9 +1034,9 @@ template <int SB, int DB, Sampling S, bool Opaque, bool Tint> void DrawRows(cons
                     innerLast = innerFirst - 1; // the row runs along the level's edge
                 }
                 RunBilinearOctets<SB, DB, Opaque, Tint, true>(
-                    p, rowStart + first * DB, std::int32_t(rowU + first * p.dudx),
-                    std::int32_t(rowV + first * p.dvdx), std::int32_t(p.dudx), std::int32_t(p.dvdx),
-                    last - first + 1, innerFirst - first, innerLast - first);
+                    p, octets, rowStart + first * DB, std::int32_t(rowU + first * p.dudx),
+                    std::int32_t(rowV + first * p.dvdx), last - first + 1, innerFirst - first,
+                    innerLast - first);
                 continue;
             }
 #endif
