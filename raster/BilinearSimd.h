@@ -257,9 +257,9 @@ struct OctetLevel {
     return _mm256_add_epi32(_mm256_sub_epi32(_mm256_slli_epi32(f, 16), f), _mm256_set1_epi32(256));
 }
 
-// WeightWords of the 8-bit fractions of positions inside the level, in one shift and three operations
-// that share no port with integer work on many processors: each lane's fraction byte is copied into both
-// words, and the lower word is negated and raised by 256.
+// WeightWords of the 8-bit fractions of positions (0 to 255, as no edge rule raises one to 256), in a shift
+// and three operations, one fewer than masking the fraction first: each lane's fraction byte is copied into
+// both words, and the lower word is negated and raised by 256.
 [[gnu::always_inline]] inline __m256i FractionWeights(__m256i coords) {
     constexpr char z = char(0x80); // a shuffle index that writes 0
     const __m256i both = _mm256_shuffle_epi8(_mm256_srli_epi32(coords, 6),
