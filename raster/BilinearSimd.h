@@ -257,16 +257,6 @@ struct OctetLevel {
     return _mm256_add_epi32(_mm256_sub_epi32(_mm256_slli_epi32(f, 16), f), _mm256_set1_epi32(256));
 }
 
-// WeightWords of the 8-bit fractions of positions (0 to 255, as no edge rule raises one to 256), in a shift
-// and three operations, one fewer than masking the fraction first: each lane's fraction byte is copied into
-// both words, and the lower word is negated and raised by 256.
-[[gnu::always_inline]] inline __m256i FractionWeights(__m256i coords) {
-    constexpr char z = char(0x80); // a shuffle index that writes 0
-    const __m256i both = _mm256_shuffle_epi8(_mm256_srli_epi32(coords, 6),
-                                             InBothHalves(0, z, 0, z, 4, z, 4, z, 8, z, 8, z, 12, z, 12, z));
-    return _mm256_add_epi16(_mm256_sign_epi16(both, _mm256_set1_epi32(0x0001FFFF)), _mm256_set1_epi32(256));
-}
-
 // Byte offsets of texels (i, j) in the level.
 template <int SB>
 [[gnu::always_inline]] inline __m256i TexelOffsets(__m256i i, __m256i j, const OctetLevel& level) {
@@ -281,27 +271,10 @@ template <int SB>
 // samples need only exist: a neighbour outside the level takes the nearest edge texel, so a sample
 // that leans on one column twice mixes it with weight 256, the same sum; it is read as the pair
 // beside it with fraction 0 (before the first column) or 256 (on the last), and likewise for rows.
-// The level then needs two columns and two rows. SharedPorts picks, for inner samples, the operations
-// that suit vector units sharing their ports with integer work.
-template <int SB, bool Clamped, bool SharedPorts = false>
+// The level then needs two columns and two rows.
+template <int SB, bool Clamped>
 [[gnu::always_inline]] inline void LocateOctet(__m256i uCoords, __m256i vCoords, const OctetLevel& level,
                                                OctetPlaces& at) {
-    if constexpr (SharedPorts && !Clamped) {
-        at.horizontal = FractionWeights(uCoords);
-        at.vertical = FractionWeights(vCoords);
-        if (level.smallRows) {
-            // Inner positions are not negative: the column index as the lower word of each lane and the
-            // row index as the upper one give the offset in one multiply-add.
-            const __m256i columnAndRow =
-                _mm256_blend_epi16(_mm256_srli_epi32(uCoords, kFractionBits),
-                                   _mm256_slli_epi32(vCoords, 16 - kFractionBits), 0xAA);
-            at.offsets = _mm256_madd_epi16(columnAndRow, level.columnAndStride);
-        } else {
-            at.offsets = TexelOffsets<SB>(_mm256_srai_epi32(uCoords, kFractionBits),
-                                          _mm256_srai_epi32(vCoords, kFractionBits), level);
-        }
-        return;
-    }
     __m256i i = _mm256_srai_epi32(uCoords, kFractionBits);
     __m256i j = _mm256_srai_epi32(vCoords, kFractionBits);
     const __m256i byteMask = _mm256_set1_epi32(0xFF);
@@ -320,6 +293,28 @@ template <int SB, bool Clamped, bool SharedPorts = false>
     at.horizontal = WeightWords(fu);
     at.vertical = WeightWords(fv);
     at.offsets = TexelOffsets<SB>(i, j, level);
+}
+
+// WeightWords of the fractions of positions times 4 (see LocateScaledOctet), whose 8-bit fraction is then
+// the second byte of each lane: copied into both words, the lower word negated and raised by 256.
+[[gnu::always_inline]] inline __m256i ScaledFractionWeights(__m256i scaled) {
+    constexpr char z = char(0x80); // a shuffle index that writes 0
+    const __m256i both =
+        _mm256_shuffle_epi8(scaled, InBothHalves(1, z, 1, z, 5, z, 5, z, 9, z, 9, z, 13, z, 13, z));
+    return _mm256_add_epi16(_mm256_sign_epi16(both, _mm256_set1_epi32(0x0001FFFF)), _mm256_set1_epi32(256));
+}
+
+// Places of eight inner samples of a level whose indices fit words (smallRows) from their positions
+// times 4 (uScaled, vScaled), which then still fit 32 bits: the fraction's upper byte and the texel index
+// lie on byte and word bounds, so the weights need no shift and the column and row indices of a lane form
+// its words with one shift, for an offset of one multiply-add: six operations fewer than LocateOctet, two
+// of them shuffles in place of shifts and masks.
+[[gnu::always_inline]] inline void LocateScaledOctet(__m256i uScaled, __m256i vScaled,
+                                                     const OctetLevel& level, OctetPlaces& at) {
+    at.horizontal = ScaledFractionWeights(uScaled);
+    at.vertical = ScaledFractionWeights(vScaled);
+    const __m256i columnAndRow = _mm256_blend_epi16(_mm256_srli_epi32(uScaled, 16), vScaled, 0xAA);
+    at.offsets = _mm256_madd_epi16(columnAndRow, level.columnAndStride);
 }
 
 // The byte shuffle that spreads, in each 128-bit lane, the texel pairs of the lane's two pixels into

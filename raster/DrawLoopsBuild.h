@@ -4,8 +4,8 @@
 //   GV_DRAW_LOOPS_PICK    the name of the function that returns this build's loop for a sampling,
 // along with the GV_DRAW_LOOPS_AVX2 switch the loops test (and GV_DRAW_LOOPS_SHARED_PORT_STEPS, 1 for
 // inner bilinear steps of their own on vector units that share their ports with integer work), and then
-// includes this file (x86-64 with GCC or clang only). Everything the standard library brings is included before
-// the wider target is switched on, so only the loops themselves may use the wider instructions; the
+// includes this file (x86-64 with GCC or clang only). Everything the standard library brings is included
+// before the wider target is switched on, so only the loops themselves may use the wider instructions; the
 // rest of the program runs on any x86-64.
 //
 // No include guard: each build file includes it once, with its own definitions.

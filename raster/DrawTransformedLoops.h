@@ -480,23 +480,36 @@ template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
     LayOctet<SB, DB, Opaque, Tint>(p, texels, places, d, left, inOpaque);
 }
 
-// The texels of the eight inner samples at uCoords/vCoords.
+// Places of eight inner samples at uCoords/vCoords: positions times 4 for the steps of vector units that
+// share their ports with integer work (SharedPorts), which serve only levels whose indices fit words.
+template <int SB, bool SharedPorts>
+[[gnu::always_inline]] inline void LocateInnerOctet(const OctetSource& source, __m256i uCoords,
+                                                    __m256i vCoords, OctetPlaces& places) {
+    if constexpr (SharedPorts) {
+        LocateScaledOctet(uCoords, vCoords, source.level, places);
+    } else {
+        LocateOctet<SB, false>(uCoords, vCoords, source.level, places);
+    }
+}
+
+// The texels of the eight inner samples at uCoords/vCoords (as LocateInnerOctet takes them).
 template <int SB, bool SharedPorts>
 [[gnu::always_inline]] inline void FetchInnerOctet(const OctetSource& source, __m256i uCoords,
                                                    __m256i vCoords, OctetTexels& texels) {
     OctetPlaces places;
-    LocateOctet<SB, false, SharedPorts>(uCoords, vCoords, source.level, places);
+    LocateInnerOctet<SB, SharedPorts>(source, uCoords, vCoords, places);
     FetchOctet<SharedPorts>(source.top, source.bottom, places.offsets, texels);
 }
 
-// Lays eight inner samples at uCoords/vCoords from their fetched texels onto d; their weights are found
-// again from the coordinates (the compiler keeps only that part of the search).
+// Lays eight inner samples at uCoords/vCoords (as LocateInnerOctet takes them) from their fetched texels
+// onto d; their weights are found again from the coordinates (the compiler keeps only that part of the
+// search).
 template <int SB, int DB, bool Opaque, bool Tint, bool SharedPorts>
 [[gnu::always_inline]] inline void LayInnerOctet(const LoopParams& p, const OctetSource& source,
                                                  const OctetTexels& texels, __m256i uCoords, __m256i vCoords,
                                                  std::uint8_t* d, bool& inOpaque) {
     OctetPlaces places;
-    LocateOctet<SB, false, SharedPorts>(uCoords, vCoords, source.level, places);
+    LocateInnerOctet<SB, SharedPorts>(source, uCoords, vCoords, places);
     LayOctet<SB, DB, Opaque, Tint>(p, texels, places, d, 8, inOpaque);
 }
 
@@ -505,7 +518,7 @@ template <int SB, int DB, bool Opaque, bool Tint, bool SharedPorts>
 // position through address and load to the mix, and on processors whose schedulers hold fewer than two
 // steps' operations, nothing else would overlap it. Only the texels are carried to the next step, not the
 // fractions, which spares registers. SharedPorts picks the steps for vector units that share their ports with
-// integer work.
+// integer work, on positions times 4.
 template <int SB, int DB, bool Opaque, bool Tint, bool SharedPorts>
 [[gnu::always_inline]] inline void
 RunInnerOctets(const LoopParams& p, const OctetSource& source, __m256i& uCoords, __m256i& vCoords,
@@ -598,9 +611,20 @@ inline void RunBilinearOctets(const LoopParams& p, const OctetDraw& draw, std::u
         uCoords = _mm256_add_epi32(uCoords, uStep);
         vCoords = _mm256_add_epi32(vCoords, vStep);
     }
-    if (kStepsForSharedPorts && p.portsShared) {
-        RunInnerOctets<SB, DB, Opaque, Tint, kStepsForSharedPorts>(p, source, uCoords, vCoords, uStep, vStep,
-                                                                   d, n, innerEnd, inOpaque);
+    if (kStepsForSharedPorts && p.portsShared && source.level.smallRows) {
+        // Inner positions lie inside the level, whose indices fit words, so times 4 they still fit 32 bits.
+        __m256i uScaled = _mm256_slli_epi32(uCoords, 2);
+        __m256i vScaled = _mm256_slli_epi32(vCoords, 2);
+        RunInnerOctets<SB, DB, Opaque, Tint, kStepsForSharedPorts>(
+            p, source, uScaled, vScaled, _mm256_slli_epi32(uStep, 2), _mm256_slli_epi32(vStep, 2), d, n,
+            innerEnd, inOpaque);
+        // The next step's positions, from the run's start as the scalar steps wrap.
+        uCoords = _mm256_add_epi32(
+            _mm256_set1_epi32(std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(draw.du))),
+            draw.uLanes);
+        vCoords = _mm256_add_epi32(
+            _mm256_set1_epi32(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(draw.dv))),
+            draw.vLanes);
     } else {
         RunInnerOctets<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, uStep, vStep, d, n, innerEnd,
                                                     inOpaque);
