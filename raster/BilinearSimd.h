@@ -296,12 +296,13 @@ template <int SB, bool Clamped>
 }
 
 // WeightWords of the fractions of positions times 4 (see LocateScaledOctet), whose 8-bit fraction is then
-// the second byte of each lane: copied into both words, the lower word negated and raised by 256.
+// the second byte of each lane: copied into both words, the lower one then turned into 256 - f.
 [[gnu::always_inline]] inline __m256i ScaledFractionWeights(__m256i scaled) {
     constexpr char z = char(0x80); // a shuffle index that writes 0
     const __m256i both =
         _mm256_shuffle_epi8(scaled, InBothHalves(1, z, 1, z, 5, z, 5, z, 9, z, 9, z, 13, z, 13, z));
-    return _mm256_add_epi16(_mm256_sign_epi16(both, _mm256_set1_epi32(0x0001FFFF)), _mm256_set1_epi32(256));
+    // 65535 - f + 257 = 256 - f in 16 bits (the operations have encodings for every vector register).
+    return _mm256_add_epi16(_mm256_xor_si256(both, _mm256_set1_epi32(0xFFFF)), _mm256_set1_epi32(257));
 }
 
 // Places of eight inner samples of a level whose indices fit words (smallRows) from their positions

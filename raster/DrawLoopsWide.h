@@ -26,12 +26,11 @@ LoopWidth ActiveLoopWidth();
 // the widest. There is no cap at the start.
 void LimitLoopWidth(LoopWidth widest);
 
-// Whom the vector units share their issue ports with, which decides how the wide bilinear steps spend
-// their operations (the bytes are the same). Where integer operations take the same ports (Intel's
-// cores), every move out of a vector takes a port from the step's own arithmetic: the steps then take
-// their texel offsets through memory and work their weights with a few more shuffles and fewer other
-// operations. Where the vector units have ports of their own (AMD's cores), the moves cost less than
-// the wait on memory.
+// Whom the vector units share their issue ports with, which decides how the wide bilinear steps take
+// their texel offsets out of the vectors (the bytes are the same). Where integer operations take the same
+// ports (Intel's cores), every move out of a vector takes a port from the step's own arithmetic: the steps
+// then pass all offsets through memory. Where the vector units have ports of their own (AMD's cores),
+// the moves cost less than the wait on memory, and only half the offsets go that way.
 enum class StepPorts { Own, SharedWithIntegers };
 
 // The kind the wide steps are built for: the processor's, unless GV_RASTER_PORTS names one ("own" or

@@ -480,36 +480,42 @@ template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
     LayOctet<SB, DB, Opaque, Tint>(p, texels, places, d, left, inOpaque);
 }
 
-// Places of eight inner samples at uCoords/vCoords: positions times 4 for the steps of vector units that
-// share their ports with integer work (SharedPorts), which serve only levels whose indices fit words.
-template <int SB, bool SharedPorts>
+// How the steps of an inner run locate and fetch their texels.
+enum class InnerSteps {
+    General,           // any level, on positions as they come
+    Scaled,            // levels whose indices fit words, on positions times 4 (see LocateScaledOctet)
+    ScaledSharedPorts, // the same, for vector units that share their ports with integer work (see FetchOctet)
+};
+
+// Places of eight inner samples at uCoords/vCoords.
+template <int SB, InnerSteps K>
 [[gnu::always_inline]] inline void LocateInnerOctet(const OctetSource& source, __m256i uCoords,
                                                     __m256i vCoords, OctetPlaces& places) {
-    if constexpr (SharedPorts) {
-        LocateScaledOctet(uCoords, vCoords, source.level, places);
-    } else {
+    if constexpr (K == InnerSteps::General) {
         LocateOctet<SB, false>(uCoords, vCoords, source.level, places);
+    } else {
+        LocateScaledOctet(uCoords, vCoords, source.level, places);
     }
 }
 
 // The texels of the eight inner samples at uCoords/vCoords (as LocateInnerOctet takes them).
-template <int SB, bool SharedPorts>
+template <int SB, InnerSteps K>
 [[gnu::always_inline]] inline void FetchInnerOctet(const OctetSource& source, __m256i uCoords,
                                                    __m256i vCoords, OctetTexels& texels) {
     OctetPlaces places;
-    LocateInnerOctet<SB, SharedPorts>(source, uCoords, vCoords, places);
-    FetchOctet<SharedPorts>(source.top, source.bottom, places.offsets, texels);
+    LocateInnerOctet<SB, K>(source, uCoords, vCoords, places);
+    FetchOctet<K == InnerSteps::ScaledSharedPorts>(source.top, source.bottom, places.offsets, texels);
 }
 
 // Lays eight inner samples at uCoords/vCoords (as LocateInnerOctet takes them) from their fetched texels
 // onto d; their weights are found again from the coordinates (the compiler keeps only that part of the
 // search).
-template <int SB, int DB, bool Opaque, bool Tint, bool SharedPorts>
+template <int SB, int DB, bool Opaque, bool Tint, InnerSteps K>
 [[gnu::always_inline]] inline void LayInnerOctet(const LoopParams& p, const OctetSource& source,
                                                  const OctetTexels& texels, __m256i uCoords, __m256i vCoords,
                                                  std::uint8_t* d, bool& inOpaque) {
     OctetPlaces places;
-    LocateInnerOctet<SB, SharedPorts>(source, uCoords, vCoords, places);
+    LocateInnerOctet<SB, K>(source, uCoords, vCoords, places);
     LayOctet<SB, DB, Opaque, Tint>(p, texels, places, d, 8, inOpaque);
 }
 
@@ -517,9 +523,8 @@ template <int SB, int DB, bool Opaque, bool Tint, bool SharedPorts>
 // fetched one step ahead, before the samples of the step before are mixed: a step is one long chain from
 // position through address and load to the mix, and on processors whose schedulers hold fewer than two
 // steps' operations, nothing else would overlap it. Only the texels are carried to the next step, not the
-// fractions, which spares registers. SharedPorts picks the steps for vector units that share their ports with
-// integer work, on positions times 4.
-template <int SB, int DB, bool Opaque, bool Tint, bool SharedPorts>
+// fractions, which spares registers. The positions are as the steps K take them.
+template <int SB, int DB, bool Opaque, bool Tint, InnerSteps K>
 [[gnu::always_inline]] inline void
 RunInnerOctets(const LoopParams& p, const OctetSource& source, __m256i& uCoords, __m256i& vCoords,
                __m256i uStep, __m256i vStep, std::uint8_t*& d, int& n, int end, bool& inOpaque) {
@@ -527,18 +532,18 @@ RunInnerOctets(const LoopParams& p, const OctetSource& source, __m256i& uCoords,
         return;
     }
     OctetTexels fetched;
-    FetchInnerOctet<SB, SharedPorts>(source, uCoords, vCoords, fetched);
+    FetchInnerOctet<SB, K>(source, uCoords, vCoords, fetched);
     for (; n + 16 <= end; n += 8, d += 8 * DB) {
         const __m256i uNext = _mm256_add_epi32(uCoords, uStep);
         const __m256i vNext = _mm256_add_epi32(vCoords, vStep);
         OctetTexels next;
-        FetchInnerOctet<SB, SharedPorts>(source, uNext, vNext, next);
-        LayInnerOctet<SB, DB, Opaque, Tint, SharedPorts>(p, source, fetched, uCoords, vCoords, d, inOpaque);
+        FetchInnerOctet<SB, K>(source, uNext, vNext, next);
+        LayInnerOctet<SB, DB, Opaque, Tint, K>(p, source, fetched, uCoords, vCoords, d, inOpaque);
         fetched = next;
         uCoords = uNext;
         vCoords = vNext;
     }
-    LayInnerOctet<SB, DB, Opaque, Tint, SharedPorts>(p, source, fetched, uCoords, vCoords, d, inOpaque);
+    LayInnerOctet<SB, DB, Opaque, Tint, K>(p, source, fetched, uCoords, vCoords, d, inOpaque);
     n += 8;
     d += 8 * DB;
     uCoords = _mm256_add_epi32(uCoords, uStep);
@@ -551,6 +556,8 @@ RunInnerOctets(const LoopParams& p, const OctetSource& source, __m256i& uCoords,
 #define GV_DRAW_LOOPS_SHARED_PORT_STEPS 0
 #endif
 constexpr bool kStepsForSharedPorts = GV_DRAW_LOOPS_SHARED_PORT_STEPS;
+constexpr InnerSteps kScaledStepsForSharedPorts =
+    kStepsForSharedPorts ? InnerSteps::ScaledSharedPorts : InnerSteps::Scaled;
 
 // What the bilinear runs of one draw share, worked out once: the level, and for runs stepping by (du, dv),
 // each lane's offset from a run's first position (lanes k * du, k * dv) and the eight-pixel steps.
@@ -611,13 +618,19 @@ inline void RunBilinearOctets(const LoopParams& p, const OctetDraw& draw, std::u
         uCoords = _mm256_add_epi32(uCoords, uStep);
         vCoords = _mm256_add_epi32(vCoords, vStep);
     }
-    if (kStepsForSharedPorts && p.portsShared && source.level.smallRows) {
+    if (source.level.smallRows) {
         // Inner positions lie inside the level, whose indices fit words, so times 4 they still fit 32 bits.
         __m256i uScaled = _mm256_slli_epi32(uCoords, 2);
         __m256i vScaled = _mm256_slli_epi32(vCoords, 2);
-        RunInnerOctets<SB, DB, Opaque, Tint, kStepsForSharedPorts>(
-            p, source, uScaled, vScaled, _mm256_slli_epi32(uStep, 2), _mm256_slli_epi32(vStep, 2), d, n,
-            innerEnd, inOpaque);
+        const __m256i uScaledStep = _mm256_slli_epi32(uStep, 2);
+        const __m256i vScaledStep = _mm256_slli_epi32(vStep, 2);
+        if (kStepsForSharedPorts && p.portsShared) {
+            RunInnerOctets<SB, DB, Opaque, Tint, kScaledStepsForSharedPorts>(
+                p, source, uScaled, vScaled, uScaledStep, vScaledStep, d, n, innerEnd, inOpaque);
+        } else {
+            RunInnerOctets<SB, DB, Opaque, Tint, InnerSteps::Scaled>(p, source, uScaled, vScaled, uScaledStep,
+                                                                     vScaledStep, d, n, innerEnd, inOpaque);
+        }
         // The next step's positions, from the run's start as the scalar steps wrap.
         uCoords = _mm256_add_epi32(
             _mm256_set1_epi32(std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(draw.du))),
@@ -626,8 +639,8 @@ inline void RunBilinearOctets(const LoopParams& p, const OctetDraw& draw, std::u
             _mm256_set1_epi32(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(draw.dv))),
             draw.vLanes);
     } else {
-        RunInnerOctets<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, uStep, vStep, d, n, innerEnd,
-                                                    inOpaque);
+        RunInnerOctets<SB, DB, Opaque, Tint, InnerSteps::General>(p, source, uCoords, vCoords, uStep, vStep,
+                                                                  d, n, innerEnd, inOpaque);
     }
     for (; n + 8 <= count; n += 8, d += 8 * DB) {
         BilinearOctetStep<SB, DB, Opaque, Tint, Clamped>(p, source, uCoords, vCoords, d, 8, inOpaque);
