@@ -588,6 +588,15 @@ template <int SB> inline OctetDraw MakeOctetDraw(const LoopParams& p, std::int32
             _mm256_set1_epi32(std::int32_t(8 * std::uint32_t(dv)))};
 }
 
+// The positions of pixel at of a run from start stepping by step, plus each lane's offset, in wrapping
+// 32-bit arithmetic like the scalar steps.
+[[gnu::always_inline]] inline __m256i PositionsFrom(std::int32_t start, int at, std::int32_t step,
+                                                    __m256i laneOffsets) {
+    return _mm256_add_epi32(
+        _mm256_set1_epi32(std::int32_t(std::uint32_t(start) + std::uint32_t(at) * std::uint32_t(step))),
+        laneOffsets);
+}
+
 // A bilinear run of count pixels from (u, v), eight per step: an inner run, or (Clamped) any run of
 // existing samples, where a neighbour may lie outside the level, which then needs at least two columns
 // and two rows; its steps whose pixels all lie in [innerFrom, innerTo], where every texel is inside the
@@ -595,13 +604,12 @@ template <int SB> inline OctetDraw MakeOctetDraw(const LoopParams& p, std::int32
 // the level's block except at the end of the row last in memory, and the few steps that would read there
 // sample pixel by pixel instead. The last step's lanes past the end repeat the last pixel's sample
 // point, so every texel read stays inside the level, and only the pixels of the run are written.
-// Positions wrap in 32 bits like the scalar steps.
 template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
 inline void RunBilinearOctets(const LoopParams& p, const OctetDraw& draw, std::uint8_t* d, std::int32_t u,
                               std::int32_t v, int count, int innerFrom = 0, int innerTo = -1) {
     const OctetSource& source = draw.source;
-    __m256i uCoords = _mm256_add_epi32(_mm256_set1_epi32(u), draw.uLanes);
-    __m256i vCoords = _mm256_add_epi32(_mm256_set1_epi32(v), draw.vLanes);
+    __m256i uCoords = PositionsFrom(u, 0, draw.du, draw.uLanes);
+    __m256i vCoords = PositionsFrom(v, 0, draw.dv, draw.vLanes);
     const __m256i uStep = draw.uStep;
     const __m256i vStep = draw.vStep;
     // Whole steps before the inner run, in it, and after it (the edge-safe ones only when Clamped), then
@@ -631,13 +639,8 @@ inline void RunBilinearOctets(const LoopParams& p, const OctetDraw& draw, std::u
             RunInnerOctets<SB, DB, Opaque, Tint, InnerSteps::Scaled>(p, source, uScaled, vScaled, uScaledStep,
                                                                      vScaledStep, d, n, innerEnd, inOpaque);
         }
-        // The next step's positions, from the run's start as the scalar steps wrap.
-        uCoords = _mm256_add_epi32(
-            _mm256_set1_epi32(std::int32_t(std::uint32_t(u) + std::uint32_t(n) * std::uint32_t(draw.du))),
-            draw.uLanes);
-        vCoords = _mm256_add_epi32(
-            _mm256_set1_epi32(std::int32_t(std::uint32_t(v) + std::uint32_t(n) * std::uint32_t(draw.dv))),
-            draw.vLanes);
+        uCoords = PositionsFrom(u, n, draw.du, draw.uLanes);
+        vCoords = PositionsFrom(v, n, draw.dv, draw.vLanes);
     } else {
         RunInnerOctets<SB, DB, Opaque, Tint, InnerSteps::General>(p, source, uCoords, vCoords, uStep, vStep,
                                                                   d, n, innerEnd, inOpaque);
@@ -651,13 +654,8 @@ inline void RunBilinearOctets(const LoopParams& p, const OctetDraw& draw, std::u
     if (left > 0) {
         const __m256i index =
             _mm256_min_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(left - 1));
-        const std::uint32_t step = std::uint32_t(n);
-        uCoords = _mm256_add_epi32(
-            _mm256_set1_epi32(std::int32_t(std::uint32_t(u) + step * std::uint32_t(draw.du))),
-            _mm256_permutevar8x32_epi32(draw.uLanes, index));
-        vCoords = _mm256_add_epi32(
-            _mm256_set1_epi32(std::int32_t(std::uint32_t(v) + step * std::uint32_t(draw.dv))),
-            _mm256_permutevar8x32_epi32(draw.vLanes, index));
+        uCoords = PositionsFrom(u, n, draw.du, _mm256_permutevar8x32_epi32(draw.uLanes, index));
+        vCoords = PositionsFrom(v, n, draw.dv, _mm256_permutevar8x32_epi32(draw.vLanes, index));
         if (n >= innerFrom && count - 1 <= innerTo) {
             BilinearOctetStep<SB, DB, Opaque, Tint, false>(p, source, uCoords, vCoords, d, left, inOpaque);
         } else {
