@@ -179,3 +179,42 @@ TEST(XmlInPlace, AMapLargeEnoughToBeMappedApartReadsBackByteForByte) {
         EXPECT_EQ(loaded.ToFileBytes(), bytes);
     }
 }
+
+// A large text's room is kept for the next when its document goes: documents alive together must never
+// share it, and one loaded into kept room must read like one loaded into fresh room.
+TEST(XmlInPlace, LargeDocumentsAliveTogetherKeepTheirOwnText) {
+    auto mapBytes = [](const char16_t* note, int tiles) {
+        XmlDocument built;
+        built.SetName(W(u"GridvellumMap"));
+        for (int i = 0; i < tiles; ++i) {
+            XmlElement* tile = built.AddChild();
+            tile->SetName(W(u"TileRef"));
+            tile->AddAttribute(W(u"name"), WString::FromInt(i));
+            tile->AddAttribute(W(u"note"), W(note));
+        }
+        return built.ToFileBytes();
+    };
+    // Each over a mebibyte of units, the second about three times the size of the first.
+    const std::string first = mapBytes(u"first map's note, long enough to fill the file", 20000);
+    const std::string second = mapBytes(u"the second map's own note", 60000);
+    ASSERT_GT(first.size() * sizeof(char16_t), size_t{2} << 20);
+    auto a = std::make_unique<XmlDocument>();
+    auto b = std::make_unique<XmlDocument>();
+    ASSERT_TRUE(LoadBytes(*a, first));
+    ASSERT_TRUE(LoadBytes(*b, second));
+    EXPECT_EQ(a->ToFileBytes(), first);
+    for (int round = 0; round < 3; ++round) {
+        a.reset(); // its room is kept, for c
+        auto c = std::make_unique<XmlDocument>();
+        auto d = std::make_unique<XmlDocument>();
+        ASSERT_TRUE(LoadBytes(*c, first));
+        ASSERT_TRUE(LoadBytes(*d, round == 1 ? second : first));
+        EXPECT_EQ(b->ToFileBytes(), second) << "round " << round;
+        EXPECT_EQ(c->ToFileBytes(), first) << "round " << round;
+        EXPECT_EQ(d->ToFileBytes(), round == 1 ? second : first) << "round " << round;
+        if (round == 1)
+            std::swap(b, d); // the older document goes, the newer stays
+        a = std::move(c);
+    }
+    EXPECT_EQ(b->Child(59999)->Attribute(u"note"), W(u"the second map's own note"));
+}
