@@ -62,7 +62,7 @@ struct HeadlessSession {
             << "\n";
     }
 
-    const WString dataDirectory;
+    const WString dataDirectory{};
     std::ostream& err;
     StreamMessageSink sink;
     TileSet tileSet;

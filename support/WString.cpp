@@ -20,6 +20,10 @@ struct WString::AnsiCache {
     bool withMark = false;
 };
 
+void WString::AnsiCacheDelete::operator()(AnsiCache* cache) const {
+    delete cache;
+}
+
 namespace {
 
 // Strings stay well below the int range so that length arithmetic never overflows.
@@ -110,8 +114,6 @@ bool ReadDecimal(const char16_t* p, bool& negative, unsigned long long& magnitud
 } // namespace
 
 // ---- construction and assignment ----
-
-WString::WString() noexcept = default;
 
 WString::WString(const WString& other) {
     Append(other);
@@ -566,7 +568,7 @@ const char* WString::ToAnsi(bool pathMode, int code, bool withMark) const {
     } else {
         Windows1252::Encode(c_str(), length_, fresh->bytes);
     }
-    cache_ = std::move(fresh);
+    cache_.reset(fresh.release());
     return cache_->bytes.c_str();
 }
 

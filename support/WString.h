@@ -39,7 +39,7 @@ public:
         kUtf32Be = 7,
     };
 
-    WString() noexcept;
+    WString() noexcept = default; // inline: a parsed document makes one for every node
     WString(const WString& other);
     WString(WString&& other) noexcept;
     WString(const char16_t* text); // a null pointer gives the empty string
@@ -169,6 +169,10 @@ public:
 
 private:
     struct AnsiCache;
+    // Deletes a cache where its type is complete, which lets the empty string be made inline.
+    struct AnsiCacheDelete {
+        void operator()(AnsiCache* cache) const;
+    };
     friend class XmlNode;
 
     // spare_ of a string that shows units it does not own.
@@ -207,7 +211,7 @@ private:
     char16_t* units_ = nullptr;
     int length_ = 0;
     int spare_ = 0;
-    mutable std::unique_ptr<AnsiCache> cache_;
+    mutable std::unique_ptr<AnsiCache, AnsiCacheDelete> cache_;
     char16_t inline_[kInlineUnits];
 };
 

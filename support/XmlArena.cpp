@@ -1,6 +1,7 @@
 #include "support/XmlArena.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 
 XmlArena::~XmlArena() = default;
@@ -33,6 +34,7 @@ void* XmlArena::Carve(size_t bytes) {
 }
 
 void XmlArena::Rewind() {
+    std::fill(std::begin(directHeads_), std::end(directHeads_), nullptr);
     for (FreeList& list : freeLists_)
         list.head = nullptr;
     currentBlock_ = 0;

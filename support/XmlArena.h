@@ -27,10 +27,10 @@ public:
         if (bytes == 0)
             return nullptr;
         bytes = RoundUp(std::max(bytes, sizeof(FreeSlot)));
-        FreeList* list = ListFor(bytes);
+        FreeSlot** head = HeadFor(bytes);
         ++live_;
-        if (FreeSlot* slot = list->head) {
-            list->head = slot->next;
+        if (FreeSlot* slot = *head) {
+            *head = slot->next;
             return slot;
         }
         if (currentBlock_ < blocks_.size() && used_ + bytes <= blockSizes_[currentBlock_]) {
@@ -45,8 +45,8 @@ public:
         if (!slot || bytes == 0)
             return;
         bytes = RoundUp(std::max(bytes, sizeof(FreeSlot)));
-        FreeList* list = ListFor(bytes);
-        list->head = ::new (slot) FreeSlot{list->head};
+        FreeSlot** head = HeadFor(bytes);
+        *head = ::new (slot) FreeSlot{*head};
         if (--live_ == 0)
             Rewind();
     }
@@ -69,9 +69,18 @@ private:
     static constexpr size_t kAlignment = alignof(std::max_align_t);
     static constexpr size_t kBlockBytes = 64 * 1024;
 
+    static constexpr size_t kDirectLists = 16; // slots of up to 256 bytes, every node among them
+
     static size_t RoundUp(size_t bytes) { return (bytes + kAlignment - 1) / kAlignment * kAlignment; }
+    // The free list of slots of `bytes` (rounded up): each size a node has owns one, found by its size
+    // alone, without the search whose branch a parse, alternating elements and attributes, mispredicts.
+    FreeSlot** HeadFor(size_t bytes) {
+        const size_t index = bytes / kAlignment - 1;
+        if (index < kDirectLists)
+            return &directHeads_[index];
+        return &ListFor(bytes)->head;
+    }
     FreeList* ListFor(size_t bytes) {
-        // Nodes come in two sizes, so the search ends at the first or second entry.
         for (FreeList& list : freeLists_) {
             if (list.bytes == bytes)
                 return &list;
@@ -87,6 +96,7 @@ private:
     size_t currentBlock_ = 0; // index of the block being carved; blocks_.size() when none
     size_t used_ = 0;         // bytes carved from the current block
     size_t live_ = 0;
-    std::vector<FreeList> freeLists_; // one per slot size; nodes come in two sizes
+    FreeSlot* directHeads_[kDirectLists] = {};
+    std::vector<FreeList> freeLists_; // one per larger slot size
     XmlNameTable names_;
 };

@@ -2,17 +2,6 @@
 
 #include "support/XmlArena.h"
 
-namespace {
-
-const WString& EmptyText() {
-    static const WString empty;
-    return empty;
-}
-
-} // namespace
-
-XmlNode::XmlNode() : name_(&EmptyText()) {}
-
 XmlNode::~XmlNode() = default;
 
 void XmlNode::StoreName(const char16_t* units, int count) {
@@ -75,7 +64,7 @@ const WString& XmlNode::Text(bool preferRaw) const {
 }
 
 const WString& XmlNode::RawText() const {
-    return rawText_ ? *rawText_ : EmptyText();
+    return rawText_ ? *rawText_ : NoText();
 }
 
 void XmlNode::ClearText() {

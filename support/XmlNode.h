@@ -13,7 +13,7 @@ class XmlElement;
 // its name with every other node of that name there; a node on its own keeps a copy.
 class XmlNode {
 public:
-    XmlNode();
+    XmlNode() : name_(&NoText()) {} // inline: a parsed document makes one for every name and value
     XmlNode(const XmlNode&) = delete;
     XmlNode& operator=(const XmlNode&) = delete;
     virtual ~XmlNode();
@@ -47,6 +47,10 @@ private:
 
     friend class XmlParser;
 
+    static const WString& NoText() {
+        static const WString none{};
+        return none;
+    }
     static void AssignUnits(WString& target, const char16_t* units, int count);
     // For names the parser read: they hold no white space, so there is nothing to trim.
     void SetParsedName(const char16_t* units, int count) { StoreName(units, count); }

@@ -5,7 +5,7 @@
 namespace {
 
 const WString& EmptyText() {
-    static const WString empty;
+    static const WString empty{};
     return empty;
 }
 

@@ -18,7 +18,7 @@ std::u16string Folded(const WString& text) {
 }
 
 const WString& EmptyText() {
-    static const WString empty;
+    static const WString empty{};
     return empty;
 }
 
