@@ -376,7 +376,7 @@ TEST(WStringBytes, DecodingNeverWritesBeyondWhatItMayCarry) {
     EXPECT_EQ(WString::DecodeBytes(W(u"aWaa"), nullptr, 0), 0);
 
     // A count far beyond the characters that follow fails instead of reading past the text.
-    unsigned char big[4096];
+    unsigned char big[4096] = {};
     const WString claimsThousand = WString::EncodeBytes(big, 1000).Substring(0, 6) + W(u"abcd");
     EXPECT_EQ(WString::DecodeBytes(claimsThousand, nullptr, 0), 0);
     EXPECT_EQ(WString::DecodeBytes(claimsThousand, big, sizeof big), 0);
