@@ -7,11 +7,6 @@
 
 namespace {
 
-const WString& SharedEmptyText() {
-    static const WString empty{};
-    return empty;
-}
-
 int UnitLength(const char16_t* text) {
     return text ? static_cast<int>(std::char_traits<char16_t>::length(text)) : 0;
 }
@@ -170,12 +165,12 @@ bool XmlElement::HasAttribute(const char16_t* name) const {
 
 const WString& XmlElement::Attribute(const WString& name, bool preferRaw) const {
     const XmlNode* attribute = FindAttribute(name.c_str(), name.Length());
-    return attribute ? attribute->Text(preferRaw) : SharedEmptyText();
+    return attribute ? attribute->Text(preferRaw) : NoText();
 }
 
 const WString& XmlElement::Attribute(const char16_t* name, bool preferRaw) const {
     const XmlNode* attribute = FindAttribute(name ? name : u"", UnitLength(name));
-    return attribute ? attribute->Text(preferRaw) : SharedEmptyText();
+    return attribute ? attribute->Text(preferRaw) : NoText();
 }
 
 void XmlElement::ClearContent() {

@@ -47,6 +47,7 @@ private:
 
     friend class XmlParser;
 
+    // The empty text that nodes without a name, value or raw text show.
     static const WString& NoText() {
         static const WString none{};
         return none;

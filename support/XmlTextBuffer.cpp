@@ -15,13 +15,14 @@ struct SpareMapping {
     void* mapping = nullptr;
     size_t bytes = 0;
 
-    // A kept mapping of at least bytes, and not much larger, or null.
-    void* Take(size_t wanted, size_t& taken) {
+    // A kept mapping of at least `wanted` bytes, and not much more, which `wanted` then gives the size of;
+    // or null.
+    void* Take(size_t& wanted) {
         std::lock_guard<std::mutex> hold(lock);
         if (!mapping || bytes < wanted || bytes > 2 * wanted + (4u << 20))
             return nullptr;
         void* found = mapping;
-        taken = bytes;
+        wanted = bytes;
         mapping = nullptr;
         bytes = 0;
         return found;
@@ -71,7 +72,7 @@ XmlTextBuffer::~XmlTextBuffer() {
 bool XmlTextBuffer::Map(size_t bytes) {
     const size_t used = RoundUpToHugePages(bytes, kHugePageBytes);
     size_t mapped = used + kHugePageBytes;
-    void* mapping = Spare().Take(mapped, mapped);
+    void* mapping = Spare().Take(mapped);
     if (!mapping) {
         mapping = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapping == MAP_FAILED)
