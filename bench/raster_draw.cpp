@@ -5,7 +5,8 @@
 // QPainter is measured twice: as it comes (Qt splits each fill across its GUI thread pool) and with
 // every draw issued from a thread-pool task, where Qt fills inline. The faster of the two is the anchor.
 // Ours shares the rows of large draws with its helper thread; its figure on one thread is reported too,
-// against QPainter inline (one thread each). On a processor with AVX-512 ours on one thread is measured
+// against QPainter inline (one thread each, both held on the same processor: the processors of a shared
+// virtual machine run at different speeds, which would otherwise decide the ratio by where each lands). On a processor with AVX-512 ours on one thread is measured
 // a second time with the AVX2 loops, which is what most processors run; GV_RASTER_ISA=avx2 or
 // GV_RASTER_ISA=baseline picks a narrower build for the whole run instead. The bilinear steps suit the
 // processor's kind of vector ports; GV_RASTER_PORTS=own or GV_RASTER_PORTS=shared picks one kind instead.
@@ -20,6 +21,9 @@
 #include <QPainter>
 #include <QThreadPool>
 #include <QTransform>
+
+#include <pthread.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <chrono>
@@ -122,6 +126,34 @@ std::vector<double> FastestRounds(const std::vector<std::function<void()>>& cont
     }
 }
 
+// Runs work on the thread that calls it, held on processor cpu meanwhile, then lets the thread go where
+// it went before.
+void OnProcessor(int cpu, const std::function<void()>& work) {
+    cpu_set_t before;
+    const bool known = pthread_getaffinity_np(pthread_self(), sizeof before, &before) == 0;
+    cpu_set_t only;
+    CPU_ZERO(&only);
+    CPU_SET(cpu, &only);
+    pthread_setaffinity_np(pthread_self(), sizeof only, &only);
+    work();
+    if (known) {
+        pthread_setaffinity_np(pthread_self(), sizeof before, &before);
+    }
+}
+
+// The first processor this process may run on, where the one-thread contestants are held.
+int FirstAllowedProcessor() {
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+            if (CPU_ISSET(cpu, &allowed)) {
+                return cpu;
+            }
+        }
+    }
+    return 0;
+}
+
 void QtDraw(QImage& target, const QImage& tile, const std::vector<Matrix3>& matrices) {
     QPainter painter(&target);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -177,6 +209,7 @@ int main(int argc, char** argv) {
     std::printf("loops: %s%s; steps for vector ports %s\n", WidthName(width),
                 alsoAvx2 ? ", and AVX2 forced for the -avx2 lines" : "",
                 portsShared ? "shared with integer work" : "of their own");
+    const int oneThreadCpu = FirstAllowedProcessor();
     std::vector<std::string> summary;
     for (int bytes : {4, 3}) {
         auto tile = MakeTile(bytes);
@@ -196,7 +229,7 @@ int main(int argc, char** argv) {
             };
             auto drawOursAlone = [&] {
                 BandRunner::Shared().SetHelperEnabled(false);
-                drawOurs();
+                OnProcessor(oneThreadCpu, drawOurs);
                 BandRunner::Shared().SetHelperEnabled(true);
             };
             auto drawOursAloneAvx2 = [&] {
@@ -207,7 +240,8 @@ int main(int argc, char** argv) {
             auto drawQtStock = [&] { QtDraw(qtCanvas, qtTile, matrices); };
             // Qt fills inline when the painting thread belongs to its global pool.
             auto drawQtInline = [&] {
-                QThreadPool::globalInstance()->start([&] { QtDraw(qtCanvas, qtTile, matrices); });
+                QThreadPool::globalInstance()->start(
+                    [&] { OnProcessor(oneThreadCpu, [&] { QtDraw(qtCanvas, qtTile, matrices); }); });
                 QThreadPool::globalInstance()->waitForDone();
             };
             std::vector<std::function<void()>> contestants = {drawOurs, drawOursAlone, drawQtStock,
