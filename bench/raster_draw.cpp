@@ -6,10 +6,11 @@
 // every draw issued from a thread-pool task, where Qt fills inline. The faster of the two is the anchor.
 // Ours shares the rows of large draws with its helper thread; its figure on one thread is reported too,
 // against QPainter inline (one thread each, both held on the same processor: the processors of a shared
-// virtual machine run at different speeds, which would otherwise decide the ratio by where each lands). On a processor with AVX-512 ours on one thread is measured
-// a second time with the AVX2 loops, which is what most processors run; GV_RASTER_ISA=avx2 or
-// GV_RASTER_ISA=baseline picks a narrower build for the whole run instead. The bilinear steps suit the
-// processor's kind of vector ports; GV_RASTER_PORTS=own or GV_RASTER_PORTS=shared picks one kind instead.
+// virtual machine run at different speeds, which would otherwise decide the ratio by where each lands).
+// On a processor with AVX-512 ours on one thread is measured a second time with the AVX2 loops, which is
+// what most processors run; GV_RASTER_ISA=avx2 or GV_RASTER_ISA=baseline picks a narrower build for the
+// whole run instead. The bilinear steps suit the processor's kind of vector ports; GV_RASTER_PORTS=own or
+// GV_RASTER_PORTS=shared picks one kind instead.
 
 #include "raster/DrawLoopsWide.h"
 #include "raster/RasterCanvas.h"
