@@ -356,29 +356,35 @@ struct OctetTexels {
     __m256i top0, top2, bottom0, bottom2;
 };
 
+// How an eight-pixel step takes its texel offsets out of the vector into general registers, two per
+// 64-bit move (they are negative for levels stored bottom row first). A store and loads take no vector
+// port, which suits vector units that share their ports with integer work; but a step that takes any
+// offset through memory waits on the store, longer than the next step can hide where the vector units have
+// ports of their own (moving all four out was measured 6-8 % faster on AMD's Zen 3 than taking the upper
+// two through memory). LowerHalfOut, between the two, is for steps that serve both kinds of processor.
+enum class OffsetMoves { ThroughMemory, LowerHalfOut, AllOut };
+
 // Reads the texels at the offsets found by LocateOctet (inner ones, for 3-byte sources, with the extra
 // byte the pair loader reads). top is the first row of the level and bottom the row after it.
-template <bool SharedPorts = false>
+template <OffsetMoves M>
 [[gnu::always_inline]] inline void FetchOctet(const std::uint8_t* top, const std::uint8_t* bottom,
                                               __m256i offsets, OctetTexels& texels) {
-    // The offsets reach general registers two per 64-bit move (they are negative for levels stored bottom
-    // row first): where SharedPorts, through a store and loads, which take no vector port; otherwise all
-    // straight out of the vector. Where the vector units have ports of their own, a step that takes any of
-    // them through memory waits on the store longer than the next step can hide (the upper half's loads,
-    // from a 32-byte store, were measured 6-8 % slower on AMD's Zen 3 than moving them out).
     std::int64_t pairs[4];
-    if constexpr (SharedPorts) {
+    if constexpr (M != OffsetMoves::AllOut) {
         alignas(32) std::int64_t lanes[4];
         _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), offsets);
         asm("" : "+m"(lanes)); // read back from memory, not taken out of the vector again
         for (int k = 0; k < 4; ++k) {
             pairs[k] = lanes[k];
         }
-    } else {
+    }
+    if constexpr (M != OffsetMoves::ThroughMemory) {
         const __m128i lowHalf = _mm256_castsi256_si128(offsets);
-        const __m128i highHalf = _mm256_extracti128_si256(offsets, 1);
         pairs[0] = _mm_cvtsi128_si64(lowHalf);
         pairs[1] = _mm_extract_epi64(lowHalf, 1);
+    }
+    if constexpr (M == OffsetMoves::AllOut) {
+        const __m128i highHalf = _mm256_extracti128_si256(offsets, 1);
         pairs[2] = _mm_cvtsi128_si64(highHalf);
         pairs[3] = _mm_extract_epi64(highHalf, 1);
     }

@@ -30,7 +30,8 @@ void LimitLoopWidth(LoopWidth widest);
 // their texel offsets out of the vectors (the bytes are the same). Where integer operations take the same
 // ports (Intel's cores), every move out of a vector takes a port from the step's own arithmetic: the steps
 // then pass all offsets through memory. Where the vector units have ports of their own (AMD's cores),
-// the moves cost less than the wait on memory, and no offset goes that way.
+// the moves cost less than the wait on memory, and the AVX2 steps take no offset that way (the AVX-512
+// steps, the same on every processor, take half).
 enum class StepPorts { Own, SharedWithIntegers };
 
 // The kind the wide steps are built for: the processor's, unless GV_RASTER_PORTS names one ("own" or

@@ -432,6 +432,16 @@ template <int SB, int DB, bool Opaque, bool Tint>
 #endif
 
 #if defined(GV_DRAW_LOOPS_AVX2)
+// Whether this build has inner steps of their own for vector units that share their ports with integer
+// work (a build file defines GV_DRAW_LOOPS_SHARED_PORT_STEPS to 1 for them). Its other steps then serve
+// mostly vector units with ports of their own and move all their offsets out of the vectors; in a build
+// whose steps serve every processor, the lower half only.
+#if !defined(GV_DRAW_LOOPS_SHARED_PORT_STEPS)
+#define GV_DRAW_LOOPS_SHARED_PORT_STEPS 0
+#endif
+constexpr bool kStepsForSharedPorts = GV_DRAW_LOOPS_SHARED_PORT_STEPS;
+constexpr OffsetMoves kOwnPortMoves = kStepsForSharedPorts ? OffsetMoves::AllOut : OffsetMoves::LowerHalfOut;
+
 // What every eight-pixel step of one bilinear run needs about the level. The texels are addressed by
 // offset from the first row of the level (top); bottom is the row after it.
 struct OctetSource {
@@ -479,7 +489,7 @@ template <int SB, int DB, bool Opaque, bool Tint, bool Clamped>
         }
     }
     OctetTexels texels;
-    FetchOctet(source.top, source.bottom, places.offsets, texels);
+    FetchOctet<kOwnPortMoves>(source.top, source.bottom, places.offsets, texels);
     LayOctet<SB, DB, Opaque, Tint>(p, texels, places, d, left, inOpaque);
 }
 
@@ -507,7 +517,9 @@ template <int SB, InnerSteps K>
                                                    __m256i vCoords, OctetTexels& texels) {
     OctetPlaces places;
     LocateInnerOctet<SB, K>(source, uCoords, vCoords, places);
-    FetchOctet<K == InnerSteps::ScaledSharedPorts>(source.top, source.bottom, places.offsets, texels);
+    constexpr OffsetMoves moves =
+        K == InnerSteps::ScaledSharedPorts ? OffsetMoves::ThroughMemory : kOwnPortMoves;
+    FetchOctet<moves>(source.top, source.bottom, places.offsets, texels);
 }
 
 // Lays eight inner samples at uCoords/vCoords (as LocateInnerOctet takes them) from their fetched texels
@@ -553,12 +565,6 @@ RunInnerOctets(const LoopParams& p, const OctetSource& source, __m256i& uCoords,
     vCoords = _mm256_add_epi32(vCoords, vStep);
 }
 
-// Whether this build has inner steps of their own for vector units that share their ports with integer
-// work (a build file defines GV_DRAW_LOOPS_SHARED_PORT_STEPS to 1 for them).
-#if !defined(GV_DRAW_LOOPS_SHARED_PORT_STEPS)
-#define GV_DRAW_LOOPS_SHARED_PORT_STEPS 0
-#endif
-constexpr bool kStepsForSharedPorts = GV_DRAW_LOOPS_SHARED_PORT_STEPS;
 constexpr InnerSteps kScaledStepsForSharedPorts =
     kStepsForSharedPorts ? InnerSteps::ScaledSharedPorts : InnerSteps::Scaled;
 
