@@ -805,6 +805,37 @@ inline void RunSplitRow(const LoopParams& p, std::uint8_t* rowStart, std::int64_
     RunPart<SB, DB, Opaque, Tint, Edge>(p, rowStart, u, v, innerLast + 1, last);
 }
 
+#if defined(GV_DRAW_LOOPS_AVX2)
+// Lays the whole groups of eight texels of a run along one source row onto a 4-byte destination without
+// tint, as BlendOctet does; returns how many pixels it laid. Eight 3-byte texels are read as two 16-byte
+// loads, the second reaching four bytes past them, so a group goes this way only while ten texels remain.
+template <int SB>
+[[gnu::always_inline]] inline int BlendTexelOctets(const LoopParams& p, std::uint8_t* d,
+                                                   const std::uint8_t* src, int count) {
+    const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
+    int n = 0;
+    if constexpr (SB == 4) {
+        for (; n + 8 <= count; n += 8, src += 32, d += 32) {
+            const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
+            if (!_mm256_testz_si256(texels, alphas)) { // eight clear texels keep the destination
+                BlendOctet<4, 4, true, false>(p, texels, d, 8);
+            }
+        }
+    } else {
+        constexpr char z = char(0x80); // a shuffle index that writes 0
+        const __m256i spread = InBothHalves(0, 1, 2, z, 3, 4, 5, z, 6, 7, 8, z, 9, 10, 11, z);
+        for (; n + 10 <= count; n += 8, src += 24, d += 32) {
+            const __m256i halves = _mm256_inserti128_si256(
+                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 12)), 1);
+            BlendOctet<3, 4, true, false>(p, _mm256_or_si256(_mm256_shuffle_epi8(halves, spread), alphas), d,
+                                          8);
+        }
+    }
+    return n;
+}
+#endif
+
 // Copies or blends source texels straight onto count destination pixels, the texel of pixel n being
 // at src + n * texelStep bytes along one row. Fully opaque and fully clear groups of four 4-byte texels
 // are settled without the blend table, as T(s, 255) + T(d, 0) = s and T(s, 0) + T(d, 255) = d.
@@ -812,6 +843,15 @@ template <int SB, int DB, bool Opaque, bool Tint>
 inline void BlendTexelRun(const LoopParams& p, std::uint8_t* d, const std::uint8_t* src,
                           std::ptrdiff_t texelStep, int count) {
     int n = 0;
+#if defined(GV_DRAW_LOOPS_AVX2)
+    if constexpr (DB == 4 && Opaque && !Tint) {
+        if (texelStep == SB) {
+            n = BlendTexelOctets<SB>(p, d, src, count);
+            src += n * SB;
+            d += n * DB;
+        }
+    }
+#endif
 #if defined(__SSE2__)
     if constexpr (SB == 4 && DB == 4 && Opaque && !Tint) {
         if (texelStep == 4) {

@@ -414,9 +414,9 @@ TEST_P(DrawTransformedReference, FootprintTapsMatchThePerPixelRules) {
     }
 }
 
-// Random colours whose alpha comes in runs of five texels: clear, opaque or mixed, so that whole groups
-// of opaque or clear texels meet the destination together.
-void FillAlphaRuns(RasterCanvas& canvas, std::mt19937& rng) {
+// Random colours whose alpha comes in runs of texels (five unless told): clear, opaque or mixed, so that
+// whole groups of opaque or clear texels meet the destination together.
+void FillAlphaRuns(RasterCanvas& canvas, std::mt19937& rng, int run = 5) {
     FillRandom(canvas, rng);
     if (canvas.BytesPerPixel() != 4) {
         return;
@@ -425,7 +425,7 @@ void FillAlphaRuns(RasterCanvas& canvas, std::mt19937& rng) {
     for (int y = 0; y < canvas.Height(); ++y) {
         int kind = 0;
         for (int x = 0; x < canvas.Width(); ++x) {
-            if (x % 5 == 0) {
+            if (x % run == 0) {
                 kind = byte(rng) % 3;
             }
             std::uint8_t& alpha = PixelAt(canvas, x, y)[3];
@@ -468,6 +468,36 @@ TEST_P(DrawTransformedReference, DrawsOnTexelCentresMatchThePerPixelRules) {
             << scale << ", angle " << angle << ", offset " << tx << " " << ty;
     }
     EXPECT_GT(drawn, cases / 2);
+}
+
+// At scale 1 (mirrored or turned by quarter turns) with every sample point on a texel centre the texels
+// are laid straight along source rows, eight at a time where enough of a row is left: wide sources with
+// short and long alpha runs give such groups of every kind, and rows that end in the middle of one.
+TEST_P(DrawTransformedReference, UnscaledDrawsOnTexelCentresMatchThePerPixelRules) {
+    std::mt19937 rng(5150);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int n = 0; n < 200; ++n) {
+        const int srcBytes = unit(rng) < 0.5 ? 4 : 3;
+        const int dstBytes = unit(rng) < 0.75 ? 4 : 3;
+        auto src = MakeCanvas(1 + int(unit(rng) * 120), 1 + int(unit(rng) * 40), srcBytes);
+        FillAlphaRuns(*src, rng, unit(rng) < 0.5 ? 5 : 16);
+        TwoTargets targets(140, 50, dstBytes, rng);
+        ReferenceStyle st;
+        st.tintOn = unit(rng) < 0.15;
+        st.tint = std::uint32_t(rng()) & 0xFFFFFF;
+        st.tintAmount = int(unit(rng) * 256);
+        st.opacity = unit(rng) < 0.8 ? 1.0f : 0.5f;
+        // Half the draws unturned, as most tiles are.
+        const double angle = unit(rng) < 0.5 ? 0.0 : M_PI / 2 * std::floor(unit(rng) * 4);
+        const double mirror = unit(rng) < 0.75 ? 1.0 : -1.0;
+        const double tx = std::floor(unit(rng) * 160) - 9.5;
+        const double ty = std::floor(unit(rng) * 70) - 9.5;
+        targets.Draw(*src, Matrix3::FromParts(angle, tx, ty, mirror, 1.0), st);
+        ASSERT_EQ(targets.Fast(), targets.Slow())
+            << "case " << n << ": source " << src->Width() << "x" << src->Height() << "x" << srcBytes
+            << ", destination bytes " << dstBytes << ", angle " << angle << ", mirror " << mirror
+            << ", offset " << tx << " " << ty;
+    }
 }
 
 // Random colours under alpha that is constant over 6 x 6 blocks, so that turned and scaled draws meet
