@@ -807,27 +807,42 @@ inline void RunSplitRow(const LoopParams& p, std::uint8_t* rowStart, std::int64_
 
 #if defined(GV_DRAW_LOOPS_AVX2)
 // Lays the whole groups of eight texels of a run along one source row onto a 4-byte destination without
-// tint, as BlendOctet does; returns how many pixels it laid. Eight 3-byte texels are read as two 16-byte
-// loads, the second reaching four bytes past them, so a group goes this way only while ten texels remain.
-template <int SB>
+// tint, as BlendOctet does, the run walking the row forwards or (Backward, a mirrored draw) backwards;
+// returns how many pixels it laid. Eight texels are read as one block and put in pixel order; 3-byte ones
+// as two 16-byte loads, each reaching four bytes past its four texels, which must stay inside the run:
+// forwards a group goes this way only while ten texels remain, backwards only from the third.
+template <int SB, bool Backward>
 [[gnu::always_inline]] inline int BlendTexelOctets(const LoopParams& p, std::uint8_t* d,
                                                    const std::uint8_t* src, int count) {
     const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
+    constexpr std::ptrdiff_t step = Backward ? -8 * SB : 8 * SB;
     int n = 0;
     if constexpr (SB == 4) {
-        for (; n + 8 <= count; n += 8, src += 32, d += 32) {
-            const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
+        for (; n + 8 <= count; n += 8, src += step, d += 32) {
+            __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Backward ? src - 28 : src));
+            if constexpr (Backward) {
+                texels = _mm256_permutevar8x32_epi32(texels, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0));
+            }
             if (!_mm256_testz_si256(texels, alphas)) { // eight clear texels keep the destination
                 BlendOctet<4, 4, true, false>(p, texels, d, 8);
             }
         }
     } else {
         constexpr char z = char(0x80); // a shuffle index that writes 0
-        const __m256i spread = InBothHalves(0, 1, 2, z, 3, 4, 5, z, 6, 7, 8, z, 9, 10, 11, z);
-        for (; n + 10 <= count; n += 8, src += 24, d += 32) {
+        const __m256i spread = Backward ? InBothHalves(9, 10, 11, z, 6, 7, 8, z, 3, 4, 5, z, 0, 1, 2, z)
+                                        : InBothHalves(0, 1, 2, z, 3, 4, 5, z, 6, 7, 8, z, 9, 10, 11, z);
+        if constexpr (Backward) {
+            for (; n < 2 && n < count; ++n, src -= 3, d += 4) {
+                BlendPixel<3, 4, true, false>(p, LoadTexel<3>(src), d);
+            }
+        }
+        for (; n + (Backward ? 8 : 10) <= count; n += 8, src += step, d += 32) {
+            // Pixels 0-3 in the lower half, 4-7 in the upper.
+            const std::uint8_t* lower = Backward ? src - 9 : src;
+            const std::uint8_t* upper = Backward ? src - 21 : src + 12;
             const __m256i halves = _mm256_inserti128_si256(
-                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))),
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 12)), 1);
+                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lower))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper)), 1);
             BlendOctet<3, 4, true, false>(p, _mm256_or_si256(_mm256_shuffle_epi8(halves, spread), alphas), d,
                                           8);
         }
@@ -845,9 +860,10 @@ inline void BlendTexelRun(const LoopParams& p, std::uint8_t* d, const std::uint8
     int n = 0;
 #if defined(GV_DRAW_LOOPS_AVX2)
     if constexpr (DB == 4 && Opaque && !Tint) {
-        if (texelStep == SB) {
-            n = BlendTexelOctets<SB>(p, d, src, count);
-            src += n * SB;
+        if (texelStep == SB || texelStep == -SB) {
+            n = texelStep > 0 ? BlendTexelOctets<SB, false>(p, d, src, count)
+                              : BlendTexelOctets<SB, true>(p, d, src, count);
+            src += n * texelStep;
             d += n * DB;
         }
     }
