@@ -806,15 +806,24 @@ inline void RunSplitRow(const LoopParams& p, std::uint8_t* rowStart, std::int64_
 }
 
 #if defined(GV_DRAW_LOOPS_AVX2)
+// Lays eight texels, in pixel order (3-byte ones with alpha 255), straight onto eight pixels of a 4-byte
+// destination without tint, as BlendOctet does; eight clear texels keep the destination.
+template <int SB>
+[[gnu::always_inline]] inline void LayTexelOctet(const LoopParams& p, __m256i texels, std::uint8_t* d) {
+    if (SB == 4 && _mm256_testz_si256(texels, _mm256_set1_epi32(std::int32_t(0xFF000000u)))) {
+        return;
+    }
+    BlendOctet<SB, 4, true, false>(p, texels, d, 8);
+}
+
 // Lays the whole groups of eight texels of a run along one source row onto a 4-byte destination without
-// tint, as BlendOctet does, the run walking the row forwards or (Backward, a mirrored draw) backwards;
+// tint, as LayTexelOctet does, the run walking the row forwards or (Backward, a mirrored draw) backwards;
 // returns how many pixels it laid. Eight texels are read as one block and put in pixel order; 3-byte ones
 // as two 16-byte loads, each reaching four bytes past its four texels, which must stay inside the run:
 // forwards a group goes this way only while ten texels remain, backwards only from the third.
 template <int SB, bool Backward>
 [[gnu::always_inline]] inline int BlendTexelOctets(const LoopParams& p, std::uint8_t* d,
                                                    const std::uint8_t* src, int count) {
-    const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
     constexpr std::ptrdiff_t step = Backward ? -8 * SB : 8 * SB;
     int n = 0;
     if constexpr (SB == 4) {
@@ -823,11 +832,10 @@ template <int SB, bool Backward>
             if constexpr (Backward) {
                 texels = _mm256_permutevar8x32_epi32(texels, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0));
             }
-            if (!_mm256_testz_si256(texels, alphas)) { // eight clear texels keep the destination
-                BlendOctet<4, 4, true, false>(p, texels, d, 8);
-            }
+            LayTexelOctet<4>(p, texels, d);
         }
     } else {
+        const __m256i alphas = _mm256_set1_epi32(std::int32_t(0xFF000000u));
         constexpr char z = char(0x80); // a shuffle index that writes 0
         const __m256i spread = Backward ? InBothHalves(9, 10, 11, z, 6, 7, 8, z, 3, 4, 5, z, 0, 1, 2, z)
                                         : InBothHalves(0, 1, 2, z, 3, 4, 5, z, 6, 7, 8, z, 9, 10, 11, z);
@@ -843,8 +851,7 @@ template <int SB, bool Backward>
             const __m256i halves = _mm256_inserti128_si256(
                 _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lower))),
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper)), 1);
-            BlendOctet<3, 4, true, false>(p, _mm256_or_si256(_mm256_shuffle_epi8(halves, spread), alphas), d,
-                                          8);
+            LayTexelOctet<3>(p, _mm256_or_si256(_mm256_shuffle_epi8(halves, spread), alphas), d);
         }
     }
     return n;
@@ -928,9 +935,7 @@ void RunAlignedRow(const LoopParams& p, std::uint8_t* d, bool alongU, int fixedI
             };
             const __m256i texels = _mm256_setr_epi32(texel(0), texel(1), texel(2), texel(3), texel(4),
                                                      texel(5), texel(6), texel(7));
-            if (SB == 3 || !_mm256_testz_si256(texels, _mm256_set1_epi32(std::int32_t(0xFF000000u)))) {
-                BlendOctet<SB, 4, true, false>(p, texels, d, 8);
-            }
+            LayTexelOctet<SB>(p, texels, d);
         }
     }
 #endif
